@@ -1,0 +1,69 @@
+# The i386 Linux build: the generated tables, the stand-in native layer, libqx3agapi.so, the DLL
+# (through its own cross build), the example client and the tests.
+include(ExternalProject)
+
+set(QX3_GEN_DIR ${CMAKE_BINARY_DIR}/gen)
+file(MAKE_DIRECTORY ${QX3_GEN_DIR})
+
+# ---- Generated files: checked against the committed `exports` on every build ----
+add_executable(gendef tools/gendef.cpp)
+target_include_directories(gendef PRIVATE src)
+target_compile_options(gendef PRIVATE -Wall -Wextra -Werror)
+set(QX3_GENERATED
+  ${QX3_GEN_DIR}/exports ${QX3_GEN_DIR}/qx3agapi.ver ${QX3_GEN_DIR}/qx3agapi.syms
+  ${QX3_GEN_DIR}/QX3APP.def ${QX3_GEN_DIR}/QX3SYS.def ${QX3_GEN_DIR}/QX3WINT.def)
+add_custom_command(OUTPUT ${QX3_GENERATED}
+  COMMAND gendef ${QX3_GEN_DIR} ${CMAKE_SOURCE_DIR}/exports
+  DEPENDS gendef ${CMAKE_SOURCE_DIR}/exports
+  COMMENT "Generating the export and import definitions from the entry-point table")
+add_custom_target(generated ALL DEPENDS ${QX3_GENERATED})
+add_custom_target(update-exports
+  COMMAND gendef ${QX3_GEN_DIR} ${CMAKE_SOURCE_DIR}/exports --update
+  COMMENT "Rewriting exports from the entry-point table")
+
+# ---- The stand-in native layer: three shared libraries, as the real ones would be ----
+set(QX3_TEST_FLAGS -Wall -Wextra -Werror -fsanitize=undefined -fno-sanitize-recover=all)
+add_library(qx3sys SHARED standin/sys.cpp)
+add_library(qx3app SHARED standin/app.cpp)
+add_library(qx3wint SHARED standin/wint.cpp)
+foreach(t qx3sys qx3app qx3wint)
+  target_include_directories(${t} PRIVATE standin include src)
+  target_compile_options(${t} PRIVATE ${QX3_TEST_FLAGS} -fvisibility=hidden)
+  target_link_options(${t} PRIVATE -fsanitize=undefined)
+endforeach()
+target_link_libraries(qx3app PUBLIC qx3sys)
+target_link_libraries(qx3wint PUBLIC qx3sys)
+
+# ---- libqx3agapi.so: the same sources; exports only what the version script names ----
+add_library(qx3agapi SHARED ${QX3_SOURCES})
+add_dependencies(qx3agapi generated)
+target_include_directories(qx3agapi PUBLIC include PRIVATE src)
+# Undefined behaviour traps instead of calling a runtime: the library stays freestanding.
+target_compile_options(qx3agapi PRIVATE ${QX3_FREESTANDING_FLAGS} -fvisibility=hidden
+  -fsanitize=undefined -fsanitize-undefined-trap-on-error)
+target_link_options(qx3agapi PRIVATE -Wl,--version-script=${QX3_GEN_DIR}/qx3agapi.ver -Wl,--no-undefined)
+set_target_properties(qx3agapi PROPERTIES LINKER_LANGUAGE C LINK_DEPENDS ${QX3_GEN_DIR}/qx3agapi.ver)
+target_link_libraries(qx3agapi PRIVATE qx3app qx3sys qx3wint)
+
+# ---- qx3agapi.dll: the same tree, cross-built with mingw-w64 ----
+ExternalProject_Add(qx3agapi_dll
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/dll
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
+    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+    -DQX3_GEN_DIR=${QX3_GEN_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/dll/qx3agapi.dll
+  DEPENDS generated)
+set(QX3_DLL ${CMAKE_BINARY_DIR}/dll/qx3agapi.dll)
+
+# ---- Example client and tests ----
+add_executable(client examples/client.cpp)
+target_link_libraries(client PRIVATE qx3agapi qx3app qx3sys)
+target_include_directories(client PRIVATE standin)
+target_compile_options(client PRIVATE -Wall -Wextra -Werror)
+
+enable_testing()
+add_subdirectory(tests)

@@ -1,0 +1,230 @@
+// The shared mechanisms of the frame, exercised directly against the stand-in: 16-bit words, the
+// placing rule, slot arrays, restore lists, memory blocks, the memory failure exit and padding.
+#include <string.h>
+
+#include "frame/frame.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+
+namespace {
+
+class Mechanisms : public ::testing::Test {
+protected:
+    void SetUp() override { standin::reset(); }
+    void TearDown() override {
+        for (const standin::Block& b : standin::live_blocks())
+            ADD_FAILURE() << "block of tag " << b.tag << " never released";
+        for (const std::string& f : standin::faults()) ADD_FAILURE() << "native layer saw: " << f;
+        standin::reset();
+    }
+};
+
+TEST_F(Mechanisms, SixteenBitWordsWiden) {
+    struct Row {
+        uint32_t word;
+        uint32_t zx;
+        int32_t sx;
+    } rows[] = {
+        {0x00000005, 5, 5},         {0xFFFF0005, 5, 5},       {0x0000FFFF, 0xFFFF, -1},
+        {0x12348000, 0x8000, -32768}, {0xABCD7FFF, 0x7FFF, 32767}, {0xFFFFFFFF, 0xFFFF, -1},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(qx3::zx(r.word), r.zx) << std::hex << r.word;
+        EXPECT_EQ(qx3::sx(r.word), r.sx) << std::hex << r.word;
+    }
+}
+
+TEST_F(Mechanisms, SlotRecordsNothingForNullOrFailedCheck) {
+    Guarded s(4);
+    const Bytes before = s.bytes();
+    qx3::Slot slot;
+    slot.place(nullptr, 3);
+    EXPECT_EQ(slot.pos, -1);
+    EXPECT_EQ(slot.saved, 0u);
+
+    standin::checks_active(true);
+    standin::fail_checks(s.data(), 4, standin::mode_bit(3));
+    slot.place(s.chars(), 3);
+    EXPECT_EQ(slot.pos, -1);
+    EXPECT_EQ(slot.saved, 0u);
+    slot.restore(s.chars());
+    EXPECT_TRUE(SameBytes(before, s));
+}
+
+TEST_F(Mechanisms, SlotAgainstTheGuardPageAtMaximumLength) {
+    Guarded s(65536);
+    const Bytes before = s.bytes();
+    standin::checks_active(true);
+    qx3::Slot slot;
+    slot.place(s.chars(), 0xFFFF);
+    ASSERT_EQ(slot.pos, 0xFFFF);
+    EXPECT_EQ(s.data()[0xFFFF], 0);
+    EXPECT_EQ(slot.saved, before[0xFFFF]);
+    ASSERT_EQ(standin::checks().size(), 1u);
+    EXPECT_EQ(standin::checks()[0].length, 65536u);
+    slot.restore(s.chars());
+    EXPECT_TRUE(SameBytes(before, s));
+}
+
+TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {
+    // Three elements of one buffer, terminated 0, 1, 2; the walk must give them back 2, 1, 0 and
+    // release each entry before it looks at the next.
+    Guarded buf(12);
+    const Bytes before = buf.bytes();
+    qx3::RestoreList list("sqlgcfg");
+    for (uint32_t i = 0; i < 3; ++i) {
+        char* at = buf.chars() + 4 * i + 3;
+        ASSERT_EQ(list.push(i, static_cast<uint8_t>(*at)), 0);
+        *at = 0;
+    }
+    EXPECT_EQ(standin::live_blocks().size(), 3u);
+    for (const standin::Block& b : standin::live_blocks()) {
+        EXPECT_EQ(b.size, 12u);
+        EXPECT_EQ(b.tag, "sqlgcfg");
+    }
+    std::vector<uint32_t> order;
+    std::vector<size_t> live_at_visit;
+    list.unwind([&](uint32_t index, uint8_t saved) {
+        order.push_back(index);
+        live_at_visit.push_back(standin::live_blocks().size());
+        buf.chars()[4 * index + 3] = static_cast<char>(saved);
+    });
+    EXPECT_EQ(order, (std::vector<uint32_t>{2, 1, 0}));
+    EXPECT_EQ(live_at_visit, (std::vector<size_t>{3, 2, 1}));
+    EXPECT_TRUE(SameBytes(before, buf));
+}
+
+TEST_F(Mechanisms, RestoreListTwoElementsOnOneByteGiveTheCallerItsByte) {
+    // Two elements terminated at the same byte: newest-first unwinding puts the caller's byte back
+    // last, so it survives.
+    Guarded buf(4);
+    buf.set(0, "ABCD");
+    qx3::RestoreList list("sqlgcfg");
+    for (uint32_t i = 0; i < 2; ++i) {
+        ASSERT_EQ(list.push(i, static_cast<uint8_t>(buf.chars()[2])), 0);
+        buf.chars()[2] = 0;
+    }
+    list.unwind([&](uint32_t, uint8_t saved) { buf.chars()[2] = static_cast<char>(saved); });
+    EXPECT_EQ(memcmp(buf.data(), "ABCD", 4), 0);
+}
+
+TEST_F(Mechanisms, RestoreListPushThatFailsLeavesTheListAsItWas) {
+    qx3::RestoreList list("sqlgeudb");
+    ASSERT_EQ(list.push(7, 'x'), 0);
+    standin::fail_allocation(1, 0x8B0F0001);
+    EXPECT_EQ(list.push(8, 'y'), 0x8B0F0001);
+    std::vector<uint32_t> seen;
+    list.unwind([&](uint32_t index, uint8_t) { seen.push_back(index); });
+    EXPECT_EQ(seen, (std::vector<uint32_t>{7}));
+}
+
+TEST_F(Mechanisms, SlotArrayPlacesRestoresInIndexOrderAndReleases) {
+    Guarded buf(3 * 6);
+    const Bytes before = buf.bytes();
+    char* strings[3] = {buf.chars(), buf.chars() + 6, buf.chars() + 12};
+    standin::checks_active(true);
+    standin::fail_checks(strings[1], 6, standin::mode_bit(3));  // element 1 gets no terminator
+    qx3::SlotArray slots("sqlgts");
+    ASSERT_EQ(slots.take(3), 0);
+    ASSERT_EQ(standin::live_blocks().size(), 1u);
+    EXPECT_EQ(standin::live_blocks()[0].size, 24u);
+    EXPECT_EQ(standin::live_blocks()[0].tag, "sqlgts");
+    for (uint32_t i = 0; i < 3; ++i) slots.place(i, strings[i], 5);
+    EXPECT_EQ(buf.data()[5], 0);
+    EXPECT_EQ(buf.data()[11], before[11]);
+    EXPECT_EQ(buf.data()[17], 0);
+    std::vector<uint32_t> asked;
+    slots.restore_and_release([&](uint32_t i) {
+        asked.push_back(i);
+        return strings[i];
+    });
+    EXPECT_EQ(asked, (std::vector<uint32_t>{0, 2})) << "only placed slots, in index order";
+    EXPECT_TRUE(standin::live_blocks().empty());
+    EXPECT_TRUE(SameBytes(before, buf));
+}
+
+TEST_F(Mechanisms, SlotArrayThatCannotBeHadReportsTheServiceCode) {
+    qx3::SlotArray slots("sqlgts");
+    standin::fail_allocation(1, 0x1234);
+    EXPECT_EQ(slots.take(4), 0x1234);
+    EXPECT_FALSE(slots.taken());
+    slots.restore_and_release([](uint32_t) -> char* {
+        ADD_FAILURE() << "nothing to restore";
+        return nullptr;
+    });
+    EXPECT_TRUE(calls("sqlofmblkEx").empty());
+}
+
+TEST_F(Mechanisms, BlockRequestLooksAtTheCodeAloneAndCarriesItsTag) {
+    void* out = reinterpret_cast<void*>(uintptr_t{0xC0FFEE});
+    standin::fail_allocation(1, 77);
+    EXPECT_EQ(qx3::block_get("sqlgbkp", 16, &out), 77);
+    EXPECT_EQ(out, reinterpret_cast<void*>(uintptr_t{0xC0FFEE})) << "the failed request's pointer is not taken";
+    ASSERT_EQ(qx3::block_get("sqlgbkp", 16, &out), 0);
+    qx3::block_free("sqlgbkp", out);
+    auto gets = calls("sqloGetMemoryBlockExtended");
+    ASSERT_EQ(gets.size(), 2u);
+    EXPECT_EQ(gets[1].words[1], 16u);
+    EXPECT_EQ(standin::show(gets[1].strings[5]), "sqlgbkp");
+    auto frees = calls("sqlofmblkEx");
+    ASSERT_EQ(frees.size(), 1u);
+    EXPECT_EQ(frees[0].words[2], w(out));
+    EXPECT_EQ(standin::show(frees[0].strings[0]), "sqlgbkp");
+}
+
+TEST_F(Mechanisms, MemoryFailureExitWritesOnlyWhenTheRecordMayBeWritten) {
+    struct Row {
+        const char* name;
+        qx3::DiagName diag;
+        int32_t inca;
+        const char* errp8;  // nullptr: record untouched
+    } rows[] = {
+        {"7-letter name keeps its NUL", qx3::diag("sqlgudb"), 0, "sqlgudb\0"},
+        {"8-letter name, no NUL", qx3::diag("sqlgeudb"), 0, "sqlgeudb"},
+        {"record refused", qx3::diag("sqlgudb"), 5, nullptr},
+        {"record refused, negative", qx3::diag("sqlgeudb"), -1, nullptr},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        standin::reset();
+        Status st;
+        standin::refuse_sqlca(r.inca);
+        EXPECT_EQ(qx3::memory_failed(st.ca(), r.diag), -83);
+        EXPECT_TRUE(SameBytes(r.errp8 ? st.with(-83, r.errp8) : st.mem.bytes(), st.mem));
+        auto asked = calls("sqloincaChkptr");
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].words[0], w(st.ca()));
+    }
+}
+
+TEST_F(Mechanisms, PaddingRule) {
+    struct Row {
+        const char* what;
+        std::string content;  // the field as the native call left it
+        bool check_fails;
+        std::string expect;
+    } rows[] = {
+        {"N-1 characters end in one blank", std::string("ABCDEFG\0", 8), false, "ABCDEFG "},
+        {"empty text becomes N blanks", std::string("\0XYZWXYZ", 8), false, "        "},
+        {"text after the first NUL is blanked too", std::string("AB\0CD\0EF", 8), false, "AB      "},
+        {"no NUL within N: untouched", "ABCDEFGH", false, "ABCDEFGH"},
+        {"failed write check: untouched", std::string("AB\0CDEFG", 8), true, std::string("AB\0CDEFG", 8)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        standin::reset();
+        Guarded f(8);
+        f.set(0, r.content);
+        standin::checks_active(true);
+        if (r.check_fails) standin::fail_checks(f.data(), 8, standin::mode_bit(2));
+        qx3::pad_field(f.chars(), 8);
+        EXPECT_EQ(std::string(f.chars(), 8), r.expect);
+        ASSERT_EQ(standin::checks().size(), 1u);
+        EXPECT_EQ(standin::checks()[0].mode, 2u);
+        EXPECT_EQ(standin::checks()[0].length, 8u);
+    }
+    qx3::pad_field(nullptr, 8);  // a null field is left alone
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// The stand-in's pointer check must be real: tests of the library's checks are worth only as much
+// as the check behind them.
+#include <sys/mman.h>
+
+#include "frame/platform.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+
+namespace {
+
+TEST(StandinChecks, FollowTheProcessMappings) {
+    standin::reset();
+    const size_t page = 4096;
+    void* m = mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(m, MAP_FAILED);
+    uint8_t* rw = static_cast<uint8_t*>(m);
+    uint8_t* ro = rw + page;
+    uint8_t* none = rw + 2 * page;
+    ASSERT_EQ(mprotect(ro, page, PROT_READ), 0);
+    ASSERT_EQ(mprotect(none, page, PROT_NONE), 0);
+    struct Row {
+        const char* what;
+        const void* p;
+        uint32_t len;
+        uint8_t mode;
+        bool ok;
+    } rows[] = {
+        {"writable page, read", rw, 16, 1, true},
+        {"writable page, both", rw, page, 3, true},
+        {"read-only page, read", ro, 16, 1, true},
+        {"read-only page, write", ro, 16, 2, false},
+        {"read-only page, both", ro, 16, 3, false},
+        {"writable into read-only, read", rw + page - 8, 16, 1, true},
+        {"writable into read-only, write", rw + page - 8, 16, 2, false},
+        {"last readable byte", none - 1, 1, 1, true},
+        {"one byte into the guard", none - 1, 2, 1, false},
+        {"guard page", none, 1, 1, false},
+        {"null", nullptr, 1, 1, false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(sqlagcptr_real(r.p, r.len, r.mode) == 0, r.ok) << r.what;
+    }
+    munmap(m, 3 * page);
+    standin::reset();
+}
+
+TEST(StandinChecks, FailingRangesApplyPerMode) {
+    standin::reset();
+    Guarded g(64);
+    standin::fail_checks(g.data() + 16, 16, standin::mode_bit(2));
+    EXPECT_EQ(sqlagcptr_real(g.data() + 20, 4, 1), 0);
+    EXPECT_NE(sqlagcptr_real(g.data() + 20, 4, 2), 0);
+    EXPECT_NE(sqlagcptr_real(g.data(), 17, 2), 0) << "overlap by one byte";
+    EXPECT_EQ(sqlagcptr_real(g.data(), 16, 2), 0) << "touching is not overlapping";
+    EXPECT_EQ(standin::checks().size(), 4u);
+    standin::reset();
+}
+
+TEST(StandinLedger, CatchesWrongTagAndUnknownRelease) {
+    standin::reset();
+    int32_t rc = -1;
+    void* p = sqloGetMemoryBlockExtended(0, 8, 0, &rc, 0, "sqlgcfg", 1);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(standin::live_blocks().size(), 1u);
+    sqlofmblkEx("sqlgusys", 2, p);
+    EXPECT_TRUE(standin::live_blocks().empty());
+    sqlofmblkEx("sqlgcfg", 3, p);
+    EXPECT_EQ(standin::faults().size(), 2u);
+    standin::reset();
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include "harness.h"
+
+#include <dlfcn.h>
+#include <string.h>
+#include <sys/mman.h>
+
+#include <map>
+
+#include "frame/entry_table.inc"
+
+namespace qx3test {
+
+namespace {
+const size_t kPage = 4096;
+}
+
+Guarded::Guarded(size_t size) : size_(size) {
+    const size_t pages = (size + kPage - 1) / kPage + 1;
+    map_size_ = pages * kPage;
+    void* m = mmap(nullptr, map_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) abort();
+    map_ = static_cast<uint8_t*>(m);
+    uint8_t* guard = map_ + map_size_ - kPage;
+    if (mprotect(guard, kPage, PROT_NONE) != 0) abort();
+    p_ = guard - size;
+    fill(0x3C);
+}
+
+Guarded::~Guarded() { munmap(map_, map_size_); }
+
+void Guarded::fill(uint8_t seed) {
+    // Never 0x00 or 0x20: a stray NUL or blank stands out.
+    for (size_t i = 0; i < size_; ++i) {
+        uint8_t b = static_cast<uint8_t>(seed + i * 7);
+        if (b == 0 || b == 0x20) b ^= 0x41;
+        p_[i] = b;
+    }
+}
+
+void Guarded::set(size_t at, const std::string& bytes) { memcpy(p_ + at, bytes.data(), bytes.size()); }
+
+::testing::AssertionResult SameBytes(const Bytes& expected, const void* actual, size_t n) {
+    const uint8_t* a = static_cast<const uint8_t*>(actual);
+    if (expected.size() != n)
+        return ::testing::AssertionFailure() << "expected " << expected.size() << " bytes, have " << n;
+    for (size_t i = 0; i < n; ++i) {
+        if (expected[i] != a[i]) {
+            char buf[128];
+            snprintf(buf, sizeof buf, "byte %zu of %zu is 0x%02x, expected 0x%02x", i, n, a[i], expected[i]);
+            return ::testing::AssertionFailure() << buf;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+Bytes Status::with(int32_t code, const char* errp8) const {
+    Bytes b = with(code);
+    memcpy(b.data() + offsetof(sqlca, sqlerrp), errp8, 8);
+    return b;
+}
+
+Bytes Status::with(int32_t code) const {
+    Bytes b = mem.bytes();
+    memcpy(b.data() + offsetof(sqlca, sqlcode), &code, 4);
+    return b;
+}
+
+namespace {
+
+struct Names {
+    std::vector<std::string> so, dll;
+};
+
+// The exported names of each entry point, from the entry-point table.
+const std::map<std::string, Names>& names() {
+    static const std::map<std::string, Names> m = [] {
+        std::map<std::string, Names> out;
+#define X(name, upper, bytes, family, frame, state)                                   \
+    out[#name] = Names{{#name, #upper},                                                \
+                       {#upper, #upper "@" #bytes, #name, #name "@" #bytes}};
+        QX3_ENTRY_TABLE(X)
+#undef X
+        return out;
+    }();
+    return m;
+}
+
+class SoBackend : public Backend {
+public:
+    const char* name() const override { return "so"; }
+    void* lookup(const char* exported) override { return dlsym(handle(), exported); }
+    void* resolve(const char* documented) override {
+        auto it = names().find(documented);
+        if (it == names().end()) return nullptr;
+        unsigned& turn = turns_[documented];
+        const std::string& n = it->second.so[turn++ % it->second.so.size()];
+        return lookup(n.c_str());
+    }
+
+private:
+    void* handle() {
+        if (handle_ == nullptr) {
+            handle_ = dlopen(QX3_SO_PATH, RTLD_NOW | RTLD_LOCAL);
+            if (handle_ == nullptr) {
+                fprintf(stderr, "cannot load %s: %s\n", QX3_SO_PATH, dlerror());
+                abort();
+            }
+        }
+        return handle_;
+    }
+    void* handle_ = nullptr;
+    std::map<std::string, unsigned> turns_;
+};
+
+}  // namespace
+
+Backend& so_backend() {
+    static SoBackend b;
+    return b;
+}
+
+std::vector<Backend*> all_backends() { return {&so_backend()}; }
+
+std::string BackendName(const ::testing::TestParamInfo<Backend*>& info) { return info.param->name(); }
+
+std::vector<standin::Call> calls(const std::string& name) { return standin::calls_of(name); }
+
+void EntryTest::SetUp() { standin::reset(); }
+
+void EntryTest::TearDown() {
+    for (const standin::Block& b : standin::live_blocks())
+        ADD_FAILURE() << "block of " << b.size << " bytes, tag " << b.tag << " line " << b.line << " never released";
+    for (const std::string& f : standin::faults()) ADD_FAILURE() << "native layer saw: " << f;
+    if (HasFailure()) fprintf(stderr, "calls into the native layer:\n%s", standin::trace().c_str());
+    standin::reset();
+}
+
+}  // namespace qx3test

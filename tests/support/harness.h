@@ -1,0 +1,109 @@
+// Test harness: caller memory against a guard page, whole-buffer comparison that names the first
+// differing byte, the backends that the entry points are resolved from, and the fixture that
+// resets the stand-in before each test and demands an empty ledger after it.
+#ifndef QX3_TEST_HARNESS_H
+#define QX3_TEST_HARNESS_H
+
+#include <gtest/gtest.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "qx3agapi.h"
+#include "standin.h"
+
+namespace qx3test {
+
+using Bytes = std::vector<uint8_t>;
+
+// `size` bytes of caller memory whose last byte is the last accessible one: the next byte lies on
+// a page with no access, so a write one byte too far faults. Filled with a sentinel pattern.
+class Guarded {
+public:
+    explicit Guarded(size_t size);
+    ~Guarded();
+    Guarded(const Guarded&) = delete;
+    Guarded& operator=(const Guarded&) = delete;
+
+    uint8_t* data() const { return p_; }
+    char* chars() const { return reinterpret_cast<char*>(p_); }
+    size_t size() const { return size_; }
+    template <class T>
+    T* as() const { return reinterpret_cast<T*>(p_); }
+
+    void fill(uint8_t seed);              // a distinct, non-zero, non-blank pattern
+    void set(size_t at, const std::string& bytes);
+    Bytes bytes() const { return Bytes(p_, p_ + size_); }
+
+private:
+    uint8_t* map_ = nullptr;
+    size_t map_size_ = 0;
+    uint8_t* p_ = nullptr;
+    size_t size_ = 0;
+};
+
+// Compares n bytes whole; on failure names the first differing byte and both values.
+::testing::AssertionResult SameBytes(const Bytes& expected, const void* actual, size_t n);
+inline ::testing::AssertionResult SameBytes(const Bytes& expected, const Guarded& g) {
+    return SameBytes(expected, g.data(), g.size());
+}
+
+inline uint32_t w(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// Where the entry points come from. The shared library offers two names per entry point, the DLL
+// four; every lookup takes the next name in turn, so that each name is used.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual const char* name() const = 0;
+    // The address of entry point `documented`, through the next of its names.
+    virtual void* resolve(const char* documented) = 0;
+    // The address of an exported name exactly as given (nullptr if absent).
+    virtual void* lookup(const char* exported) = 0;
+};
+
+Backend& so_backend();
+std::vector<Backend*> all_backends();
+
+// Every native and service call recorded since the last reset, under that name.
+std::vector<standin::Call> calls(const std::string& name);
+
+// Fixture for every behaviour test: parameterised over the backends.
+class EntryTest : public ::testing::TestWithParam<Backend*> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Calls entry point `name` with 32-bit argument words, stdcall.
+    template <class... A>
+    int32_t call(const char* name, A... args) {
+        static_assert(((sizeof(A) == 4) && ...), "every argument is one 32-bit word");
+        using Fn = int32_t(QX3_API*)(A...);
+        void* p = GetParam()->resolve(name);
+        if (p == nullptr) {
+            ADD_FAILURE() << name << " is not exported by " << GetParam()->name();
+            return INT32_MIN;
+        }
+        return reinterpret_cast<Fn>(p)(args...);
+    }
+};
+
+std::string BackendName(const ::testing::TestParamInfo<Backend*>& info);
+
+#define QX3_BACKENDS(suite) \
+    INSTANTIATE_TEST_SUITE_P(, suite, ::testing::ValuesIn(::qx3test::all_backends()), ::qx3test::BackendName)
+
+// A status record in guarded memory, pre-filled with a pattern, for checking which bytes a call wrote.
+struct Status {
+    Guarded mem{sizeof(sqlca)};
+    Status() { mem.fill(0x51); }
+    sqlca* ca() const { return mem.as<sqlca>(); }
+    // The pattern with sqlcode and the 8 bytes of sqlerrp replaced.
+    Bytes with(int32_t code, const char* errp8) const;
+    Bytes with(int32_t code) const;  // only sqlcode replaced
+};
+
+}  // namespace qx3test
+
+#endif
