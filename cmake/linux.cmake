@@ -24,7 +24,8 @@ add_custom_target(update-exports
 # ---- The stand-in native layer: three shared libraries, as the real ones would be ----
 set(QX3_TEST_FLAGS -Wall -Wextra -Werror -fsanitize=undefined -fno-sanitize-recover=all)
 add_library(qx3sys SHARED standin/sys.cpp)
-add_library(qx3app SHARED standin/app.cpp)
+file(GLOB QX3_STANDIN_NATIVES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/standin/natives/*.cpp)
+add_library(qx3app SHARED standin/app.cpp ${QX3_STANDIN_NATIVES})
 add_library(qx3wint SHARED standin/wint.cpp)
 foreach(t qx3sys qx3app qx3wint)
   target_include_directories(${t} PRIVATE standin include src)

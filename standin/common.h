@@ -11,4 +11,16 @@
 
 inline uint32_t word(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
+// The common shape of a native entry point: record what it saw (argument words, and the text at
+// each word whose bit is set in `strings`), run the test's in-call hook, take the result the test
+// set (0 by default) and fill the status record with it. Outputs particular to a native are
+// filled by the native itself after this returns.
+inline int32_t native(const char* name, std::vector<uint32_t> words, uint64_t strings, void* ca) {
+    standin::record(name, std::move(words), strings);
+    standin::notify_during_call();
+    const int32_t rc = standin::result_of(name);
+    standin::fill_sqlca(ca, name, rc);
+    return rc;
+}
+
 #endif

@@ -63,6 +63,9 @@ public:
     virtual void* lookup(const char* exported) = 0;
 };
 
+// Test names show the backend, so must failure messages.
+inline void PrintTo(Backend* b, std::ostream* os) { *os << b->name(); }
+
 Backend& so_backend();
 std::vector<Backend*> all_backends();
 
