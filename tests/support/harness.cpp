@@ -4,9 +4,12 @@
 #include <string.h>
 #include <sys/mman.h>
 
+#include <stdarg.h>
+
 #include <map>
 
 #include "frame/entry_table.inc"
+#include "peloader/peloader.h"
 
 namespace qx3test {
 
@@ -112,14 +115,98 @@ private:
     std::map<std::string, unsigned> turns_;
 };
 
+// ---- The DLL, loaded by the test's own PE loader ----
+
+#define HOST __attribute__((force_align_arg_pointer))
+
+std::vector<uint32_t> g_disable_thread_calls;  // module handles DllMain passed to kernel32
+
+HOST int __attribute__((stdcall)) host_DisableThreadLibraryCalls(void* module) {
+    g_disable_thread_calls.push_back(w(module));
+    return 1;
+}
+HOST void* host_memcpy(void* d, const void* s, size_t n) { return memcpy(d, s, n); }
+HOST void* host_memset(void* d, int c, size_t n) { return memset(d, c, n); }
+HOST int host_sprintf(char* out, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    const int n = vsprintf(out, fmt, ap);
+    va_end(ap);
+    return n;
+}
+
+void* library(const char* path) {
+    void* h = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+    if (h == nullptr) h = dlopen(path, RTLD_NOW);
+    return h;
+}
+
+// Binds the DLL's imports: the native layer to the stand-in's libraries, kernel32 and the C runtime
+// to host functions. Anything else is refused, and the load fails naming it.
+HOST void* bind_import(void*, const char* module, const char* name) {
+    const std::string n = name;
+    if (pe::same_module(module, "QX3APP.dll")) return dlsym(library("libqx3app.so"), name);
+    if (pe::same_module(module, "QX3SYS.dll")) return dlsym(library("libqx3sys.so"), name);
+    if (pe::same_module(module, "QX3WINT.dll")) return dlsym(library("libqx3wint.so"), name);
+    if (pe::same_module(module, "KERNEL32.dll") && n == "DisableThreadLibraryCalls")
+        return reinterpret_cast<void*>(&host_DisableThreadLibraryCalls);
+    if (pe::same_module(module, "msvcrt.dll")) {
+        if (n == "memcpy") return reinterpret_cast<void*>(&host_memcpy);
+        if (n == "memset") return reinterpret_cast<void*>(&host_memset);
+        if (n == "sprintf") return reinterpret_cast<void*>(&host_sprintf);
+    }
+    return nullptr;
+}
+
+class DllBackend : public Backend {
+public:
+    const char* name() const override { return "dll"; }
+    void* lookup(const char* exported) override { return pe::proc(image(), exported); }
+    void* resolve(const char* documented) override {
+        auto it = names().find(documented);
+        if (it == names().end()) return nullptr;
+        unsigned& turn = turns_[documented];
+        const std::string& n = it->second.dll[turn++ % it->second.dll.size()];
+        return lookup(n.c_str());
+    }
+
+private:
+    pe::Image* image() {
+        if (image_ == nullptr) {
+            std::string err;
+            image_ = load_dll(err);
+            if (image_ == nullptr) {
+                fprintf(stderr, "cannot load %s: %s\n", QX3_DLL_PATH, err.c_str());
+                abort();
+            }
+            if (!pe::attach(image_)) {
+                fprintf(stderr, "DllMain of %s refused the process attach\n", QX3_DLL_PATH);
+                abort();
+            }
+        }
+        return image_;
+    }
+    pe::Image* image_ = nullptr;
+    std::map<std::string, unsigned> turns_;
+};
+
 }  // namespace
+
+pe::Image* load_dll(std::string& err) { return pe::load(QX3_DLL_PATH, bind_import, nullptr, err); }
+
+const std::vector<uint32_t>& disable_thread_calls() { return g_disable_thread_calls; }
 
 Backend& so_backend() {
     static SoBackend b;
     return b;
 }
 
-std::vector<Backend*> all_backends() { return {&so_backend()}; }
+Backend& dll_backend() {
+    static DllBackend b;
+    return b;
+}
+
+std::vector<Backend*> all_backends() { return {&so_backend(), &dll_backend()}; }
 
 std::string BackendName(const ::testing::TestParamInfo<Backend*>& info) { return info.param->name(); }
 

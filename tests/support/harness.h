@@ -67,6 +67,7 @@ public:
 inline void PrintTo(Backend* b, std::ostream* os) { *os << b->name(); }
 
 Backend& so_backend();
+Backend& dll_backend();
 std::vector<Backend*> all_backends();
 
 // Every native and service call recorded since the last reset, under that name.
@@ -107,6 +108,16 @@ struct Status {
     Bytes with(int32_t code) const;  // only sqlcode replaced
 };
 
+}  // namespace qx3test
+
+namespace pe {
+struct Image;
+}
+namespace qx3test {
+// A fresh image of the DLL with its imports bound as for the DLL backend; DllMain not yet called.
+pe::Image* load_dll(std::string& err);
+// The module handles that DllMain has passed to kernel32's DisableThreadLibraryCalls so far.
+const std::vector<uint32_t>& disable_thread_calls();
 }  // namespace qx3test
 
 #endif
