@@ -91,6 +91,10 @@ const std::map<std::string, Names>& names() {
 class SoBackend : public Backend {
 public:
     const char* name() const override { return "so"; }
+    std::vector<std::string> names_of(const char* documented) const override {
+        auto it = names().find(documented);
+        return it == names().end() ? std::vector<std::string>{} : it->second.so;
+    }
     void* lookup(const char* exported) override { return dlsym(handle(), exported); }
     void* resolve(const char* documented) override {
         auto it = names().find(documented);
@@ -161,6 +165,10 @@ HOST void* bind_import(void*, const char* module, const char* name) {
 class DllBackend : public Backend {
 public:
     const char* name() const override { return "dll"; }
+    std::vector<std::string> names_of(const char* documented) const override {
+        auto it = names().find(documented);
+        return it == names().end() ? std::vector<std::string>{} : it->second.dll;
+    }
     void* lookup(const char* exported) override { return pe::proc(image(), exported); }
     void* resolve(const char* documented) override {
         auto it = names().find(documented);

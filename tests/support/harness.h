@@ -61,6 +61,8 @@ public:
     virtual void* resolve(const char* documented) = 0;
     // The address of an exported name exactly as given (nullptr if absent).
     virtual void* lookup(const char* exported) = 0;
+    // Every name the backend exports entry point `documented` under.
+    virtual std::vector<std::string> names_of(const char* documented) const = 0;
 };
 
 // Test names show the backend, so must failure messages.
