@@ -198,6 +198,16 @@ TEST_F(Mechanisms, MemoryFailureExitWritesOnlyWhenTheRecordMayBeWritten) {
     }
 }
 
+TEST_F(Mechanisms, NamedApplicationDataExitReportsThroughTheRecordAndTheResult) {
+    Status st;
+    EXPECT_EQ(qx3::app_data_failed_named(st.ca(), qx3::diag("SQLGDOSD")), -1022);
+    EXPECT_TRUE(SameBytes(st.with(-1022, "SQLGDOSD"), st.mem));
+    auto told = calls("sqlofica");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].words[0], w(st.ca()));
+    EXPECT_TRUE(calls("sqloincaChkptr").empty()) << "this exit does not ask whether it may write";
+}
+
 TEST_F(Mechanisms, PaddingRule) {
     struct Row {
         const char* what;
