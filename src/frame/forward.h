@@ -1,0 +1,189 @@
+// Forwarding entry points described by a route: which argument words are strings that get a
+// temporary terminator (with which length word, in which order), whether the call runs the
+// application-data step, and how each native argument is taken from the argument words: whole,
+// the low 16 bits widened with zeros or with the sign, or the constant 0.
+//
+// A family lists its routes once, one line per entry point, beside the native each one calls:
+//
+//   QX3_ROUTE(sqlgatin, sqleatin_api, framed(pass(A7, A6, A5, A4), A5.with(A1), A6.with(A2), A7.with(A3)))
+//   QX3_ROUTE(sqlgfrce, sqlefrce_api, unframed(pass(A4, A3, zx(A2), A1)))
+//
+// and each entry point's body is `return forward<Ep::name>(its argument words...)`. The native is
+// called directly, through its own declaration, with exactly the arguments the route lists.
+//
+// Freestanding: templates and constant data only.
+#ifndef QX3_FRAME_FORWARD_H
+#define QX3_FRAME_FORWARD_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <type_traits>
+#include <utility>
+
+#include "frame.h"
+
+namespace qx3::fwd {
+
+static_assert(sizeof(void*) == 4, "argument words are 32 bits");
+
+enum class Take : uint8_t { whole, zx, sx, zero };
+
+// String word `string` is terminated with the 16-bit length in word `length` (0-based words).
+struct Terminated {
+    uint8_t string;
+    uint8_t length;
+};
+
+// One native argument: argument word `word` (0-based), taken as `take` says.
+struct Arg {
+    uint8_t word;
+    Take take;
+    constexpr Terminated with(Arg length) const { return {word, length.word}; }
+};
+
+// The argument words by their documented names, A1 being the first.
+inline constexpr Arg A1{0, Take::whole}, A2{1, Take::whole}, A3{2, Take::whole}, A4{3, Take::whole},
+    A5{4, Take::whole}, A6{5, Take::whole}, A7{6, Take::whole}, A8{7, Take::whole}, A9{8, Take::whole};
+// The constant 0 in a native argument.
+inline constexpr Arg kZero{0xFF, Take::zero};
+
+constexpr Arg zx(Arg a) { return {a.word, Take::zx}; }
+constexpr Arg sx(Arg a) { return {a.word, Take::sx}; }
+
+inline constexpr size_t kMaxArgs = 10;
+inline constexpr size_t kMaxStrings = 3;
+
+struct Route {
+    bool framed;                      // runs the application-data step
+    uint8_t args;                     // native arguments, in the native's order
+    Arg arg[kMaxArgs];
+    uint8_t strings;                  // terminated strings, in the order of terminating
+    Terminated term[kMaxStrings];
+};
+
+struct Pass {
+    uint8_t count;
+    Arg arg[kMaxArgs];
+};
+
+template <class... A>
+constexpr Pass pass(A... a) {
+    static_assert(sizeof...(A) <= kMaxArgs, "too many native arguments for a route");
+    return Pass{static_cast<uint8_t>(sizeof...(A)), {a...}};
+}
+
+template <class... T>
+constexpr Route route_of(bool framed_call, Pass p, T... t) {
+    static_assert(sizeof...(T) <= kMaxStrings, "too many terminated strings for a route");
+    Route r{framed_call, p.count, {}, static_cast<uint8_t>(sizeof...(T)), {t...}};
+    for (size_t i = 0; i < kMaxArgs; ++i) r.arg[i] = p.arg[i];
+    return r;
+}
+
+// Runs the application-data step, then terminates the strings given, in that order.
+template <class... T>
+constexpr Route framed(Pass p, T... terminated) {
+    return route_of(true, p, terminated...);
+}
+// Skips the application-data step and never touches the status record.
+template <class... T>
+constexpr Route unframed(Pass p, T... terminated) {
+    return route_of(false, p, terminated...);
+}
+
+// A family's routes: RouteOf<Ep::name> holds the native and the route of entry point `name`.
+template <Ep>
+struct RouteOf;
+
+// ---- The engine ----------------------------------------------------------------------------------
+
+template <size_t I, class T, class... R>
+constexpr auto nth(T t, R... r) {
+    if constexpr (I == 0) {
+        return t;
+    } else {
+        return nth<I - 1>(r...);
+    }
+}
+
+template <size_t I, class... G>
+using WordType = decltype(nth<I>(std::declval<G>()...));
+
+template <Arg a, class... G>
+inline auto take(G... g) {
+    if constexpr (a.take == Take::zero) {
+        return uint32_t{0};
+    } else {
+        static_assert(a.word < sizeof...(G), "a native argument names a word the entry point does not have");
+        const auto w = nth<a.word>(g...);
+        if constexpr (a.take == Take::whole) {
+            return w;
+        } else {
+            static_assert(std::is_same_v<decltype(w), const uint32_t>, "only a plain word holds a 16-bit value");
+            if constexpr (a.take == Take::zx) {
+                return qx3::zx(w);
+            } else {
+                return qx3::sx(w);
+            }
+        }
+    }
+}
+
+inline void keep_status(sqlca*& out, sqlca* ca) { out = ca; }
+template <class T>
+inline void keep_status(sqlca*&, T) {}
+
+template <Route R, class... G, size_t... I>
+inline void place_all(Term* t, std::index_sequence<I...>, G... g) {
+    static_assert(((R.term[I].string < sizeof...(G) && R.term[I].length < sizeof...(G)) && ...),
+                  "a terminated string names a word the entry point does not have");
+    static_assert((std::is_same_v<WordType<R.term[I].string, G...>, char*> && ...),
+                  "only a char* word is terminated");
+    static_assert((std::is_same_v<WordType<R.term[I].length, G...>, uint32_t> && ...),
+                  "a string's length is a 16-bit word");
+    (t[I].place(nth<R.term[I].string>(g...), qx3::zx(nth<R.term[I].length>(g...))), ...);
+}
+
+template <auto Native, Route R, class... G, size_t... I>
+inline int32_t call_native(std::index_sequence<I...>, G... g) {
+    return Native(take<R.arg[I]>(g...)...);
+}
+
+// Application-data step where the route has it, terminators in the route's order, the one native
+// call, the terminators taken back, the native result.
+template <Ep E, class... G>
+inline int32_t forward(G... g) {
+    using Row = RouteOf<E>;
+    constexpr Route R = Row::route;
+    constexpr size_t kStatusWords = (0u + ... + (std::is_same_v<G, sqlca*> ? 1u : 0u));
+    static_assert(R.framed == (row(E).frame == APPDATA), "the route's frame differs from the entry-point row");
+    static_assert(R.framed || R.strings == 0 || row(E).frame == TERM, "terminators outside a TERM row");
+    static_assert(!R.framed || kStatusWords == 1, "a framed entry point reports through its one sqlca word");
+
+    if constexpr (R.framed) {
+        sqlca* ca = nullptr;
+        (keep_status(ca, g), ...);
+        if (!app_data_ready()) return app_data_failed(ca);
+    }
+    Term t[kMaxStrings];
+    place_all<R>(t, std::make_index_sequence<R.strings>{}, g...);
+    const int32_t rc = call_native<Row::native, R>(std::make_index_sequence<R.args>{}, g...);
+    // Taken back last one first: where a caller hands one buffer over twice with equal lengths,
+    // the later slot saved the earlier one's NUL, and only this order leaves the caller's byte.
+    // Terminators on different bytes come back the same in either order.
+    for (size_t i = R.strings; i-- > 0;) t[i].restore();
+    return rc;
+}
+
+}  // namespace qx3::fwd
+
+// The route of entry point `ep`: it calls `native_fn` as the route (the rest) says.
+#define QX3_ROUTE(ep, native_fn, ...)                                   \
+    template <>                                                         \
+    struct qx3::fwd::RouteOf<qx3::Ep::ep> {                             \
+        static constexpr auto native = &native_fn;                      \
+        static constexpr ::qx3::fwd::Route route = __VA_ARGS__;         \
+    };
+
+#endif

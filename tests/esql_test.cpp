@@ -1,0 +1,182 @@
+// Embedded-SQL runtime services: every forwarding member against its row; addresses as numbers
+// and the two byte copies, which make no native call.
+#include <string.h>
+
+#include "support/forwarding.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+using namespace qx3test::fwdcheck;
+
+namespace {
+
+// What each member does, written from the interface's description of the family.
+const std::vector<Member> kMembers = {
+    {"sqlgaloc", "sqlaaloc", {U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), W(4)}, false},
+    {"sqlgdloc", "sqladloc", {U16, WORD}, {}, {Z(1), W(2)}, false},
+    {"sqlgcall", "sqlacall", {U16, U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), Z(4), W(5)}, false},
+    {"sqlgcmpd", "sqlacmpd", {U16, U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), Z(4), W(5)}, false},
+    {"sqlgstlv", "sqlastvr", {U16, U16, U16, WORD, WORD, WORD, WORD}, {},
+     {Z(1), Z(2), Z(3), W(4), kZero, W(5), W(6), W(7)}, false},
+    {"sqlgsetv", "sqlastvr", {U16, U16, U16, U16, WORD, WORD, WORD}, {},
+     {Z(1), Z(2), Z(3), Z(4), kZero, W(5), W(6), W(7)}, false},
+    {"sqlgstlva", "sqlastvra", {U16, U16, U16, WORD, WORD, WORD, WORD, WORD, WORD}, {},
+     {Z(1), Z(2), Z(3), W(4), kZero, W(5), W(6), W(7), W(8), W(9)}, false},
+    {"sqlgsetasz", "sqlastsize", {U16, WORD, WORD, U16, WORD, U16}, {}, {Z(1), W(2), W(3), Z(4), W(5), Z(6)}, false},
+    {"sqlgsets", "sqlastls", {U16, WORD, WORD}, {}, {Z(1), W(2), W(3)}, false},
+    {"sqlgstls", "sqlastls", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
+    {"sqlgstrt", "sqlastrt", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
+    {"sqlgstop", "sqlastop", {WORD}, {}, {W(1)}, false},
+    {"sqlgusda", "sqlausda", {U16, WORD, WORD}, {}, {Z(1), W(2), W(3)}, false},
+    {"sqlgbndx", "sqlabndx", {U16, U16, CA, WORD, STR, STR}, {{5, 1}, {6, 2}}, {W(6), W(5), W(4), W(3)}, true},
+    {"sqlgrbnd", "sqlarbnd", {U16, STR, CA, WORD}, {{2, 1}}, {W(2), W(3), W(4)}, true},
+};
+
+}  // namespace
+
+class RuntimeServices : public Forwarding {};
+
+TEST_P(RuntimeServices, EveryMemberForwardsAsItsRowSays) { check_all(kMembers); }
+
+QX3_BACKENDS(RuntimeServices);
+
+// ---- Addresses as numbers, and copies ----
+
+class HostMemory : public EntryTest {};
+
+TEST_P(HostMemory, SqlgaddrStoresTheWordAndSqlgdrefCopiesFromIt) {
+    Guarded source(16);
+    source.fill(0x11);
+    Guarded word(4);
+    Guarded target(16);
+    EXPECT_EQ(call("sqlgaddr", w(source.data()), word.data()), 0);
+    uint32_t stored = 0;
+    memcpy(&stored, word.data(), 4);
+    ASSERT_EQ(stored, w(source.data())) << "the copy below would read from elsewhere";
+    EXPECT_EQ(call("sqlgdref", 16u, target.data(), word.data()), 0);
+    EXPECT_TRUE(SameBytes(source.bytes(), target));
+    // sqlgaddr makes no call at all; sqlgdref only asks for application data.
+    ASSERT_EQ(standin::calls().size(), 1u);
+    EXPECT_EQ(standin::calls()[0].name, "sqlo_create_init_app_data");
+}
+
+namespace {
+
+struct DrefRow {
+    const char* what;
+    uint32_t count;
+    bool checks;
+    bool target_fails, source_fails, app_data_fails;
+    int32_t result;
+    size_t checks_made;  // of: target over count mode 2, then source over count mode 1
+};
+
+const DrefRow kDrefRows[] = {
+    {"checks inactive: no check asked for", 16, false, false, false, false, 0, 0},
+    {"checks active and passing", 16, true, false, false, false, 0, 2},
+    {"target not writable", 16, true, true, false, false, -1, 1},
+    {"source not readable", 16, true, false, true, false, -1, 2},
+    {"application data fails", 16, true, false, false, true, -1, 0},
+    {"count 0: checks cover 0 bytes", 0, true, false, false, false, 0, 2},
+    {"a single byte", 1, true, false, false, false, 0, 2},
+};
+
+}  // namespace
+
+TEST_P(HostMemory, SqlgdrefChecksThenCopies) {
+    for (const DrefRow& row : kDrefRows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        Guarded source(row.count);
+        source.fill(0x2B);
+        Guarded target(row.count);
+        target.fill(0x90);
+        const Bytes before = target.bytes();
+        const Bytes source_before = source.bytes();
+        Guarded word(4);
+        const uint32_t address = w(source.data());
+        memcpy(word.data(), &address, 4);
+        standin::checks_active(row.checks);
+        if (row.target_fails) standin::fail_checks(target.data(), 1, standin::mode_bit(2));
+        if (row.source_fails) standin::fail_checks(source.data(), 1, standin::mode_bit(1));
+        if (row.app_data_fails) standin::fail_app_data(5);
+
+        EXPECT_EQ(call("sqlgdref", row.count, target.data(), word.data()), row.result);
+
+        EXPECT_TRUE(SameBytes(row.result == 0 ? source_before : before, target));
+        EXPECT_TRUE(SameBytes(source_before, source)) << "the source is only read";
+        const auto& checks = standin::checks();
+        ASSERT_EQ(checks.size(), row.checks_made);
+        if (checks.size() >= 1) {
+            EXPECT_EQ(checks[0].p, reinterpret_cast<uintptr_t>(target.data()));
+            EXPECT_EQ(checks[0].length, row.count);
+            EXPECT_EQ(checks[0].mode, 2u);
+        }
+        if (checks.size() >= 2) {
+            EXPECT_EQ(checks[1].p, reinterpret_cast<uintptr_t>(source.data()));
+            EXPECT_EQ(checks[1].length, row.count);
+            EXPECT_EQ(checks[1].mode, 1u);
+        }
+        ASSERT_FALSE(standin::calls().empty());
+        EXPECT_EQ(standin::calls()[0].name, "sqlo_create_init_app_data") << "framed, without a status record";
+        EXPECT_EQ(standin::calls().size(), 1u) << "nothing but the application-data request";
+    }
+}
+
+// The word holding the source address sits inside the target, so the copy rewrites it as it goes:
+// once byte 4 has been copied, the address points 0x80 bytes further on, and the bytes after it
+// must come from there.
+TEST_P(HostMemory, SqlgdrefReadsTheSourceAddressAgainForEveryByte) {
+    Guarded source(256);  // ends on a page boundary, so it starts on a 256-byte boundary
+    source.fill(0x61);
+    uint8_t* first = source.data();
+    uint8_t* second = source.data() + 0x80;
+    ASSERT_EQ(w(first) & 0xFF, 0u);
+    const uint32_t a = w(first);
+    first[4] = 0x80;  // byte 4 turns the address's low byte into that of `second`
+    second[5] = static_cast<uint8_t>(a >> 8);
+    second[6] = static_cast<uint8_t>(a >> 16);
+    second[7] = static_cast<uint8_t>(a >> 24);
+    first[5] = 0x01;  // what a copy with the address read once would bring
+    first[6] = 0x02;
+    first[7] = 0x03;
+    Guarded target(8);
+    memcpy(target.data() + 4, &a, 4);
+
+    EXPECT_EQ(call("sqlgdref", 8u, target.data(), target.data() + 4), 0);
+
+    const uint32_t b = w(second);
+    const Bytes expect = {first[0], first[1], first[2], first[3], 0x80, second[5], second[6], second[7]};
+    EXPECT_TRUE(SameBytes(expect, target));
+    uint32_t now = 0;
+    memcpy(&now, target.data() + 4, 4);
+    EXPECT_EQ(now, b);
+}
+
+TEST_P(HostMemory, SqlgmcpyCopiesCountBytes) {
+    for (uint32_t count : {0u, 1u, 37u}) {
+        SCOPED_TRACE(count);
+        standin::reset();
+        Guarded source(count);
+        source.fill(0x19);
+        Guarded target(count);
+        target.fill(0x77);
+        const Bytes source_before = source.bytes();
+        standin::fail_app_data(1);  // not asked for
+        EXPECT_EQ(call("sqlgmcpy", target.data(), source.data(), count), 0);
+        EXPECT_TRUE(SameBytes(source_before, target));
+        EXPECT_TRUE(SameBytes(source_before, source));
+        EXPECT_TRUE(standin::calls().empty()) << "no call into the native layer";
+    }
+}
+
+TEST_P(HostMemory, SqlgmcpyOfNothingWritesNothing) {
+    Guarded target(4);
+    const Bytes before = target.bytes();
+    Guarded source(4);
+    source.fill(0x05);
+    EXPECT_EQ(call("sqlgmcpy", target.data(), source.data(), 0u), 0);
+    EXPECT_TRUE(SameBytes(before, target));
+}
+
+QX3_BACKENDS(HostMemory);

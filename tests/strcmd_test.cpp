@@ -1,0 +1,251 @@
+// String-argument commands: every forwarding member against its row; two strings in one buffer;
+// the registration record; the instance-name padding.
+#include <string.h>
+
+#include "support/forwarding.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+using namespace qx3test::fwdcheck;
+
+namespace {
+
+// What each member does, written from the interface's description of the family.
+const std::vector<Member> kMembers = {
+    {"sqlgatin", "sqleatin_api", {U16, U16, U16, CA, STR, STR, STR}, {{5, 1}, {6, 2}, {7, 3}}, {W(7), W(6), W(5), W(4)}, true},
+    {"sqlgdcgd", "sqledcgd_api", {U16, U16, U16, CA, STR, STR, STR}, {{5, 1}, {6, 2}, {7, 3}}, {W(7), W(6), W(5), W(4)}, true},
+    {"sqlgmgdb", "sqlemgdb_api", {U16, U16, U16, CA, STR, STR, STR}, {{7, 3}, {6, 2}, {5, 1}}, {W(7), W(6), W(5), W(4)}, true},
+    {"sqlgtbau", "sqlutbau", {U16, STR, CA}, {{2, 1}}, {W(2), W(3)}, true},
+    {"sqlgsact", "sqlesact_api", {U16, STR, CA}, {{2, 1}}, {W(2), W(3)}, true},
+    {"sqlguncd", "sqleuncd_api", {U16, CA, STR}, {{3, 1}}, {W(3), W(2)}, true},
+    {"sqlguncn", "sqleuncn_api", {U16, CA, STR}, {{3, 1}}, {W(3), W(2)}, true},
+    {"sqlgdrpd", "sqledrpd_api", {WORD, U16, CA, WORD, STR}, {{5, 2}}, {W(5), W(4), W(3)}, true},
+    {"sqlgproc", "sqleproc_api", {U16, CA, STR, WORD, WORD, WORD}, {{3, 1}}, {W(3), W(6), W(4), W(5), W(2)}, true},
+    {"sqlgvqdp", "sqluvqdp", {U16, STR, WORD, WORD, CA}, {{2, 1}}, {W(2), W(3), W(4), W(5)}, true},
+    {"qx3gUtilityControl", "qx3UtilityControl", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
+    {"sqlgadau", "sqluadau", {WORD, WORD}, {}, {W(1), W(2)}, false},
+    {"sqlgauth", "sqluauth_api", {WORD}, {}, {W(1)}, false},
+    {"sqlgdtin", "sqledtin_api", {WORD}, {}, {W(1)}, false},
+    {"sqlgfmem", "sqlefmem_api", {WORD, WORD}, {}, {W(1), W(2)}, false},
+    {"sqlgfrce", "sqlefrce_api", {WORD, U16, WORD, WORD}, {}, {W(4), W(3), Z(2), W(1)}, false},
+    {"sqlgintr", "sqleintr_api", {}, {}, {}, false},
+    {"sqlgisig", "sqleisig_api", {WORD}, {}, {W(1)}, false},
+    {"sqlgqryc", "sqleqryc_api", {WORD, U16, WORD}, {}, {W(1), Z(2), W(3)}, false},
+    {"sqlgsetc", "sqlesetc_api", {WORD, U16, WORD}, {}, {W(1), Z(2), W(3)}, false},
+    {"sqlgsdeg", "sqlesdeg_api", {WORD, WORD, WORD, WORD}, {}, {W(4), W(3), W(2), W(1)}, false},
+    {"sqlggstt", "sqlogstt", {I16, I16, WORD, WORD}, {}, {W(4), S(1), S(2), W(3)}, false},
+    {"sqlgintp", "sqlaintp_api", {I16, I16, WORD, WORD}, {}, {W(4), S(1), S(2), kMessageFile, W(3)}, false},
+};
+
+}  // namespace
+
+class StringCommands : public Forwarding {};
+
+TEST_P(StringCommands, EveryMemberForwardsAsItsRowSays) { check_all(kMembers); }
+
+// One caller buffer handed over as strings 1 and 2 with equal lengths: both terminators fall on the
+// same byte, and the caller still gets that byte back.
+TEST_P(StringCommands, OneBufferHandedOverTwiceComesBack) {
+    Guarded buf(7);
+    buf.set(0, "SAMPLEX");
+    Guarded other(3);
+    const Bytes other_before = other.bytes();
+    Status st;
+    EXPECT_EQ(call("sqlgatin", 6u, 6u, 2u, st.ca(), buf.chars(), buf.chars(), other.chars()), 0);
+    auto natives = calls("sqleatin_api");
+    ASSERT_EQ(natives.size(), 1u);
+    EXPECT_EQ(standin::show(natives[0].strings[2]), "SAMPLE");
+    EXPECT_EQ(standin::show(natives[0].strings[1]), "SAMPLE");
+    EXPECT_TRUE(SameBytes(Bytes{'S', 'A', 'M', 'P', 'L', 'E', 'X'}, buf));
+    EXPECT_TRUE(SameBytes(other_before, other));
+}
+
+// Three strings in one buffer, each followed by a separator byte that lends it the terminator.
+TEST_P(StringCommands, ThreeStringsInOneBuffer) {
+    const std::string text = "NODE1;USER;SECRET!";
+    Guarded buf(text.size());
+    buf.set(0, text);
+    Status st;
+    char* p = buf.chars();
+    EXPECT_EQ(call("sqlgatin", 0xFFFF0005u, 4u, 0x00010006u, st.ca(), p, p + 6, p + 11), 0);
+    auto natives = calls("sqleatin_api");
+    ASSERT_EQ(natives.size(), 1u);
+    EXPECT_EQ(standin::show(natives[0].strings[0]), "SECRET");
+    EXPECT_EQ(standin::show(natives[0].strings[1]), "USER");
+    EXPECT_EQ(standin::show(natives[0].strings[2]), "NODE1");
+    EXPECT_TRUE(SameBytes(Bytes(text.begin(), text.end()), buf));
+}
+
+QX3_BACKENDS(StringCommands);
+
+// ---- Registration ----
+
+namespace {
+
+struct RegRow {
+    const char* what;
+    uint16_t length1, length2;  // as stored in the record
+    bool checks;
+    bool null_record;
+    int nul1, nul2;  // record offsets that hold a NUL during the call, -1 for none
+    std::vector<std::pair<uint32_t, uint32_t>> checked;  // (record offset, length), in order, all mode 3
+};
+
+const RegRow kRegRows[] = {
+    {"checks off: both strings terminated", 10, 20, false, false, 10, 72, {}},
+    {"checks on and passing", 10, 20, true, false, 10, 72, {{0, 184}, {0, 11}, {52, 21}}},
+    {"empty strings", 0, 0, true, false, 0, 52, {{0, 184}, {0, 1}, {52, 1}}},
+    {"string 1 runs past the record: only string 2", 200, 20, true, false, -1, 72, {{0, 184}, {0, 201}, {52, 21}}},
+    {"string 2 runs past the record: only string 1", 10, 140, true, false, 10, -1, {{0, 184}, {0, 11}, {52, 141}}},
+    {"string 1 fills its field: the NUL lands on length 1", 50, 129, false, false, 50, 181, {}},
+    // Length 2 is read once string 1's NUL sits on its low byte: 0x0105 reads as 0x0100, whose
+    // range runs past the record.
+    {"length 2 read after string 1's NUL", 182, 0x0105, true, false, 182, -1, {{0, 184}, {0, 183}, {52, 257}}},
+    {"both terminators on one byte", 62, 10, false, false, 62, 62, {}},
+    {"null record with checks on: nothing placed", 10, 20, true, true, -1, -1, {{0, 184}}},
+};
+
+}  // namespace
+
+class Registration : public EntryTest {
+protected:
+    void run(const char* entry, const char* native) {
+        for (const RegRow& row : kRegRows) {
+            SCOPED_TRACE(std::string(entry) + ": " + row.what);
+            standin::reset();
+            Guarded rec(sizeof(sqleRegistration));
+            rec.fill(0x47);
+            memcpy(rec.data() + 50, &row.length1, 2);
+            memcpy(rec.data() + 182, &row.length2, 2);
+            const Bytes before = rec.bytes();
+            Status st;
+            standin::checks_active(row.checks);
+            standin::set_result(native, -1234);
+            Bytes during;
+            standin::during_call([&](const standin::Call&) { during = rec.bytes(); });
+            void* p = row.null_record ? nullptr : rec.data();
+
+            EXPECT_EQ(call(entry, 0xBEEF8003u, p, st.ca()), -1234);
+
+            auto natives = calls(native);
+            ASSERT_EQ(natives.size(), 1u);
+            EXPECT_EQ(natives[0].words[0], 0x8003u) << "the kind goes on with its low 16 bits";
+            EXPECT_EQ(natives[0].words[1], w(p));
+            EXPECT_EQ(natives[0].words[2], w(st.ca()));
+            if (!row.null_record) {
+                Bytes expect = before;
+                if (row.nul1 >= 0) expect[row.nul1] = 0;
+                if (row.nul2 >= 0) expect[row.nul2] = 0;
+                EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
+            }
+            EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
+            const auto& checks = standin::checks();
+            ASSERT_EQ(checks.size(), row.checked.size());
+            for (size_t i = 0; i < checks.size(); ++i) {
+                EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(p) + row.checked[i].first) << "check " << i + 1;
+                EXPECT_EQ(checks[i].length, row.checked[i].second) << "check " << i + 1;
+                EXPECT_EQ(checks[i].mode, 3u) << "check " << i + 1;
+            }
+        }
+    }
+};
+
+TEST_P(Registration, SqlgregsTerminatesTheRecordStrings) { run("sqlgregs", "sqleregs_api"); }
+TEST_P(Registration, SqlgdregTerminatesTheRecordStrings) { run("sqlgdreg", "sqledreg_api"); }
+
+TEST_P(Registration, ApplicationDataFailureLeavesTheRecord) {
+    for (const char* entry : {"sqlgregs", "sqlgdreg"}) {
+        SCOPED_TRACE(entry);
+        standin::reset();
+        Guarded rec(sizeof(sqleRegistration));
+        const Bytes before = rec.bytes();
+        Status st;
+        standin::fail_app_data(-7);
+        standin::checks_active(true);
+        EXPECT_EQ(call(entry, 1u, rec.data(), st.ca()), 0);
+        EXPECT_TRUE(SameBytes(st.with(-1022), st.mem));
+        EXPECT_TRUE(SameBytes(before, rec));
+        EXPECT_TRUE(standin::checks().empty());
+        EXPECT_EQ(standin::calls().size(), 1u) << "only the application-data request";
+    }
+}
+
+QX3_BACKENDS(Registration);
+
+// ---- Instance name ----
+
+namespace {
+
+struct InsRow {
+    const char* what;
+    std::string returned;  // what the native leaves in bytes 0..n-1 ("" keeps its own name)
+    int32_t result;
+    bool checks;
+    bool write_check_fails;
+    std::string after;  // all 9 bytes
+};
+
+const InsRow kInsRows[] = {
+    {"a short name is blank-padded", std::string("ABC\0", 4), 0, false, false, "ABC      "},
+    {"the native's own name", "", 0, false, false, "QX3INST  "},
+    {"no NUL in the field: left as it is", "ABCDEFGHI", 0, false, false, "ABCDEFGHI"},
+    {"NUL first: all blanks", std::string("\0", 1), 0, false, false, "         "},
+    {"NUL last", std::string("ABCDEFGH\0", 9), 0, false, false, "ABCDEFGH "},
+    {"padded whatever the native reported", std::string("ABC\0", 4), -1032, false, false, "ABC      "},
+    {"checks on and passing", std::string("ABC\0", 4), 0, true, false, "ABC      "},
+    {"write check fails: as the native left it", std::string("ABC\0", 4), 0, true, true,
+     std::string("ABC\0NST\0", 8) + "?"},
+};
+
+}  // namespace
+
+class InstanceName : public EntryTest {};
+
+TEST_P(InstanceName, SqlgginsPadsTheReturnedName) {
+    for (const InsRow& row : kInsRows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        Guarded buf(9);
+        buf.fill(0x30);
+        const uint8_t last = buf.data()[8];
+        Status st;
+        standin::checks_active(row.checks);
+        if (row.write_check_fails) standin::fail_checks(buf.data(), 9, standin::mode_bit(2));
+        standin::set_result("sqlegins_api", row.result);
+        standin::during_call([&](const standin::Call&) {
+            if (!row.returned.empty()) buf.set(0, row.returned);
+        });
+
+        EXPECT_EQ(call("sqlggins", st.ca(), buf.chars()), row.result);
+
+        auto natives = calls("sqlegins_api");
+        ASSERT_EQ(natives.size(), 1u);
+        EXPECT_EQ(natives[0].words[0], w(buf.data()));
+        EXPECT_EQ(natives[0].words[1], w(st.ca()));
+        Bytes expect(row.after.begin(), row.after.end());
+        if (row.after.back() == '?') expect[8] = last;  // the byte no one wrote
+        EXPECT_TRUE(SameBytes(expect, buf));
+        const auto& checks = standin::checks();
+        if (row.checks) {
+            ASSERT_EQ(checks.size(), 1u);
+            EXPECT_EQ(checks[0].p, reinterpret_cast<uintptr_t>(buf.data()));
+            EXPECT_EQ(checks[0].length, 9u);
+            EXPECT_EQ(checks[0].mode, 2u);
+        } else {
+            EXPECT_TRUE(checks.empty());
+        }
+    }
+}
+
+TEST_P(InstanceName, ApplicationDataFailureLeavesTheBuffer) {
+    Guarded buf(9);
+    const Bytes before = buf.bytes();
+    Status st;
+    standin::fail_app_data(3);
+    EXPECT_EQ(call("sqlggins", st.ca(), buf.chars()), 0);
+    EXPECT_TRUE(SameBytes(st.with(-1022), st.mem));
+    EXPECT_TRUE(SameBytes(before, buf));
+    EXPECT_TRUE(calls("sqlegins_api").empty());
+}
+
+QX3_BACKENDS(InstanceName);
