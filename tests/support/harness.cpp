@@ -63,7 +63,7 @@ Bytes Status::with(int32_t code, const char* errp8) const {
 }
 
 Bytes Status::with(int32_t code) const {
-    Bytes b = mem.bytes();
+    Bytes b = before;
     memcpy(b.data() + offsetof(sqlca, sqlcode), &code, 4);
     return b;
 }

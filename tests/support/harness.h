@@ -100,14 +100,21 @@ std::string BackendName(const ::testing::TestParamInfo<Backend*>& info);
 #define QX3_BACKENDS(suite) \
     INSTANTIATE_TEST_SUITE_P(, suite, ::testing::ValuesIn(::qx3test::all_backends()), ::qx3test::BackendName)
 
-// A status record in guarded memory, pre-filled with a pattern, for checking which bytes a call wrote.
+// A status record in guarded memory, pre-filled with a pattern that is kept, for checking which
+// bytes a call wrote.
 struct Status {
     Guarded mem{sizeof(sqlca)};
-    Status() { mem.fill(0x51); }
+    Bytes before;
+    Status() {
+        mem.fill(0x51);
+        before = mem.bytes();
+    }
     sqlca* ca() const { return mem.as<sqlca>(); }
-    // The pattern with sqlcode and the 8 bytes of sqlerrp replaced.
+    // The pattern as it was before the call, with sqlcode and the 8 bytes of sqlerrp replaced.
     Bytes with(int32_t code, const char* errp8) const;
     Bytes with(int32_t code) const;  // only sqlcode replaced
+    // The record still holds the pattern it was given.
+    ::testing::AssertionResult untouched() const { return SameBytes(before, mem); }
 };
 
 }  // namespace qx3test
