@@ -6,7 +6,6 @@
 
 #include "natives/scan_directory.h"
 #include "qx3agapi.h"
-#include "qx3agapi_scan.h"
 #include "standin.h"
 
 // Lists the database directory through the versioned scans: open, one step per entry, close. The
