@@ -24,15 +24,15 @@ constexpr int32_t kNoRecord = -1078;
 constexpr uint32_t kRecordSize = sizeof(qx3TablespaceRecord);
 constexpr uint32_t kTextSize = sizeof(qx3TablespaceRecord::text6);
 
-// An exit the scan raises itself: code and name into the record, which is then closed off.
+// An exit the scan raises itself: code and name into the status record, then sqlofica on it.
 int32_t scan_exit(sqlca* ca, int32_t code, const DiagName& name) {
     set_status(ca, code, name);
     sqlofica(ca);
     return code;
 }
 
-// Before converting anything the database-directory scans need a status record, a parameter
-// record (where they take one) and the thread's application data. 0 lets the call go on;
+// Before converting anything the versioned database-directory scans need a status record, a
+// parameter record and the thread's application data, tested in that order. 0 lets the call go on;
 // otherwise the call's result.
 int32_t scan_frame(sqlca* ca, const void* parm, const DiagName& name) {
     if (ca == nullptr) return kNoSqlca;
