@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "natives/scan_directory.h"
 #include "qx3agapi.h"
 #include "standin.h"
 
@@ -75,11 +76,62 @@ bool attach() {
     return intact && rc == 0;
 }
 
+// Lists the database directory through the versioned scans: open, one step per entry, close. The
+// directory's path is length-counted like every string here.
+bool list_database_directory() {
+    const uint32_t version = 8020000;
+    char path[] = {'C', ':', '*', '*'};
+    sqlca ca;
+    memset(&ca, 0, sizeof ca);
+
+    qx3gDbDirOpenScanRec open;
+    memset(&open, 0, sizeof open);
+    open.iStringLen = 2;
+    open.piString = path;
+    standin::during_call([&](const standin::Call& c) {
+        if (c.name != "qx3DbDirOpenScan") return;
+        printf("\nduring the open, the path buffer holds:");
+        for (char ch : path) printf(ch ? " '%c'" : " NUL", ch);
+        printf("\n");
+    });
+    int32_t rc = qx3gDbDirOpenScan(version, &open, &ca);
+    printf("database directory on \"%.2s\": open returned %d, scan %u, %u entries\n", path, rc, open.oValue1,
+           open.oValue2);
+    if (rc != 0) return false;
+
+    bool ok = true;
+    for (uint16_t i = 0; i < open.oValue2; ++i) {
+        qx3DbDirNextEntryRec next;
+        memset(&next, 0, sizeof next);
+        next.iHandle = open.oValue1;
+        rc = qx3gDbDirGetNextEntry(version, &next, &ca);
+        if (rc != 0) {
+            printf("  entry %u: get returned %d, sqlcode %d\n", i + 1, rc, ca.sqlcode);
+            ok = false;
+            break;
+        }
+        // The entry is the native interface's record; its alias is an 8-byte blank-padded field.
+        const standin::DirEntry* e = static_cast<const standin::DirEntry*>(next.poEntry);
+        int n = 8;
+        while (n > 0 && e->alias[n - 1] == ' ') --n;
+        printf("  entry %u: alias %.*s\n", i + 1, n, e->alias);
+    }
+
+    qx3DbDirCloseScanRec close;
+    close.iHandle = open.oValue1;
+    rc = qx3gDbDirCloseScan(version, &close, &ca);
+    printf("close returned %d\n", rc);
+    const bool intact = memcmp(path, "C:**", sizeof path) == 0;
+    printf("path buffer %s\n", intact ? "given back byte for byte" : "CHANGED");
+    return ok && rc == 0 && intact;
+}
+
 }  // namespace
 
 int main() {
     const bool reset_ok = reset_configuration();
     printf("\n");
     const bool attach_ok = attach();
-    return reset_ok && attach_ok ? 0 : 1;
+    const bool listed = list_database_directory();
+    return reset_ok && attach_ok && listed ? 0 : 1;
 }

@@ -71,5 +71,6 @@ static_assert(__builtin_offsetof(sqlca, sqlstate) == 131, "sqlca.sqlstate");
 #include "qx3agapi_dbcfg.h"
 #include "qx3agapi_esql.h"
 #include "qx3agapi_strcmd.h"
+#include "qx3agapi_scan.h"
 
 #endif

@@ -1,0 +1,662 @@
+// Directory and tablespace scans: what the native side saw, what the caller's memory holds
+// afterwards, and the scans' own exits.
+#include <string.h>
+
+#include <functional>
+#include <sstream>
+
+#include "natives/scan_directory.h"
+#include "qx3agapi_scan.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+
+namespace {
+
+// Calls an entry point with a run-time list of words.
+template <class Test>
+int32_t call_words(Test& t, const char* name, const std::vector<uint32_t>& a) {
+    switch (a.size()) {
+        case 1: return t.call(name, a[0]);
+        case 2: return t.call(name, a[0], a[1]);
+        case 3: return t.call(name, a[0], a[1], a[2]);
+        case 4: return t.call(name, a[0], a[1], a[2], a[3]);
+        case 5: return t.call(name, a[0], a[1], a[2], a[3], a[4]);
+    }
+    ADD_FAILURE() << name << ": no call with " << a.size() << " words";
+    return 0;
+}
+
+class ScanTest : public EntryTest {
+public:
+    using EntryTest::call;
+};
+
+const size_t kRecord = sizeof(qx3TablespaceRecord);
+const size_t kText = offsetof(qx3TablespaceRecord, text6);
+const size_t kName = sizeof(qx3ContainerName);
+sqlca* const kNoSqlca = nullptr;
+
+// A status record that keeps its bytes from before the call: an expectation built on them shows
+// every byte the call wrote, not only the ones it was expected to write.
+struct StatusRec : Status {
+    const Bytes before = mem.bytes();
+    Bytes with(int32_t code, const char* errp8 = nullptr) const {
+        Bytes b = before;
+        memcpy(b.data() + offsetof(sqlca, sqlcode), &code, 4);
+        if (errp8 != nullptr) memcpy(b.data() + offsetof(sqlca, sqlerrp), errp8, 8);
+        return b;
+    }
+};
+void* const kNoRecord = nullptr;
+
+// Everything the library did besides the native call, by name.
+std::vector<std::string> names_of_calls() {
+    std::vector<std::string> out;
+    for (const standin::Call& c : standin::calls()) out.push_back(c.name);
+    return out;
+}
+
+}  // namespace
+
+// ---- Members that only forward ----------------------------------------------------------------
+
+namespace {
+
+// Transcribed from the interface description: the native call as written there.
+struct ForwardRow {
+    const char* entry;
+    unsigned words;
+    const char* native;
+    const char* args;  // "zx(A1), A2, A3"
+};
+
+const ForwardRow kForwardRows[] = {
+    {"sqlgdgne", 3, "sqledgne_api", "zx(A1), A2, A3"},
+    {"sqlgnops", 3, "sqlenops_api", "A1, A2, A3"},
+    {"sqlgngne", 3, "sqlengne_api", "zx(A1), A2, A3"},
+    {"sqlgncls", 2, "sqlencls_api", "zx(A1), A2"},
+    {"sqlggdsc", 2, "sqlegdsc_api", "A2, A1"},
+    {"sqlggdcl", 1, "sqlegdcl_api", "A1"},
+    {"sqlgotsq", 3, "sqlbotsq", "A1, A2, A3"},
+    {"sqlgftpq", 4, "sqlbftpq", "A1, A2, A3, A4"},
+    {"sqlgftsq", 4, "sqlbftsq", "A1, A2, A3, A4"},
+    {"sqlgctsq", 1, "sqlbctsq", "A1"},
+    {"sqlgstpq", 4, "sqlbstpq", "A1, A2, A3, A4"},
+    {"sqlgstsq", 3, "sqlbstsq", "A1, A2, A3"},
+    {"sqlgmtsq", 5, "sqlbmtsq", "A1, A2, A3, A4, A5"},
+    {"sqlgtsq", 3, "sqlbtsq", "A1, A2, A3"},
+    {"sqlgotcq", 3, "sqlbotcq", "A1, A2, A3"},
+    {"sqlgftcq", 4, "sqlbftcq", "A1, A2, A3, A4"},
+    {"sqlgctcq", 1, "sqlbctcq", "A1"},
+    {"sqlgtcq", 4, "sqlbtcq", "A1, A2, A3, A4"},
+    {"sqlggtss", 3, "sqlbgtss", "A1, A2, A3"},
+};
+
+// The words the native call should see, from the row's text and the generic words.
+std::vector<uint32_t> expected_native_words(const ForwardRow& row, const std::vector<uint32_t>& a) {
+    std::vector<uint32_t> out;
+    std::stringstream in(row.args);
+    std::string arg;
+    while (std::getline(in, arg, ',')) {
+        arg.erase(0, arg.find_first_not_of(' '));
+        const bool zx = arg.rfind("zx(", 0) == 0;
+        const size_t at = arg.find('A');
+        const unsigned k = static_cast<unsigned>(std::stoul(arg.substr(at + 1)));
+        EXPECT_TRUE(k >= 1 && k <= a.size()) << row.entry << ": " << arg;
+        out.push_back(zx ? a[k - 1] & 0xFFFF : a[k - 1]);
+    }
+    return out;
+}
+
+}  // namespace
+
+class Forwarding : public ScanTest {};
+
+// Every word distinct, with its high half set: a swapped pair, a word cut to 16 bits that should
+// pass whole, or a 16-bit word passed whole all show. Results are distinct and nonzero, so the
+// fetches that pad only after a success must not look at their (unmapped) words.
+TEST_P(Forwarding, EveryMemberHandsItsWordsOnAsListed) {
+    unsigned r = 0;
+    for (const ForwardRow& row : kForwardRows) {
+        SCOPED_TRACE(row.entry);
+        standin::reset();
+        ++r;
+        std::vector<uint32_t> a;
+        for (unsigned k = 1; k <= row.words; ++k) a.push_back(0xF0000000u | r << 20 | k << 16 | 0x8000u | r << 4 | k);
+        const int32_t result = (r % 2 ? -1 : 1) * static_cast<int32_t>(7000 + r);
+        standin::set_result(row.native, result);
+        standin::checks_active(true);
+
+        EXPECT_EQ(call_words(*this, row.entry, a), result);
+        EXPECT_EQ(names_of_calls(), std::vector<std::string>{row.native})
+            << "one native call, no application-data step, no check, no block";
+        auto seen = calls(row.native);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].words, expected_native_words(row, a));
+    }
+}
+
+QX3_BACKENDS(Forwarding);
+
+// ---- Application-data failure of the framed members ---------------------------------------------
+
+class AppData : public ScanTest {};
+
+TEST_P(AppData, FramedMembersStopBeforeConvertingAnything) {
+    struct Row {
+        const char* entry;
+        const char* errp8;  // nullptr: only sqlcode is written
+        int32_t result;
+        bool closes;  // sqlofica(sqlca) after the status is stored
+    } rows[] = {
+        {"qx3gDbDirOpenScan", "SQLGDOSD", -1022, true},
+        {"qx3gDbDirGetNextEntry", "SQLGDGNE", -1022, true},
+        {"qx3gDbDirCloseScan", "SQLGDCLS", -1022, true},
+        {"sqlgdcls", "SQLGDCLS", -1022, true},
+        {"sqlgdosd", nullptr, 0, false},
+        {"sqlgstsc", nullptr, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.entry);
+        standin::reset();
+        StatusRec st;
+        Guarded text(8);
+        Guarded parm(kName);  // large enough for any of the records, and a container name
+        parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 7;
+        parm.as<qx3gDbDirOpenScanRec>()->piString = text.chars();
+        parm.as<qx3ContainerName>()->nameLen = 7;
+        const Bytes text_before = text.bytes(), parm_before = parm.bytes();
+        standin::fail_app_data(3);
+        standin::checks_active(true);
+
+        const std::string e = row.entry;
+        int32_t rc = 0;
+        if (e == "sqlgdcls") rc = call("sqlgdcls", 0xFFFF0001u, st.ca());
+        else if (e == "sqlgdosd") rc = call("sqlgdosd", 7u, st.ca(), 3u, 4u, text.chars());
+        else if (e == "sqlgstsc") rc = call("sqlgstsc", st.ca(), 2u, 3u, 1u, parm.data());
+        else rc = call(row.entry, 8020000u, parm.data(), st.ca());
+
+        EXPECT_EQ(rc, row.result);
+        EXPECT_TRUE(SameBytes(row.errp8 ? st.with(-1022, row.errp8) : st.with(-1022), st.mem));
+        std::vector<std::string> expect{"sqlo_create_init_app_data"};
+        if (row.closes) expect.push_back("sqlofica");
+        EXPECT_EQ(names_of_calls(), expect) << "no check, no block, no native call";
+        for (const standin::Call& c : calls("sqlofica")) EXPECT_EQ(c.words[0], w(st.ca()));
+        EXPECT_TRUE(SameBytes(text_before, text));
+        EXPECT_TRUE(SameBytes(parm_before, parm));
+    }
+}
+
+QX3_BACKENDS(AppData);
+
+// ---- Versioned database-directory scans ----------------------------------------------------------
+
+class VersionedScan : public ScanTest {
+protected:
+    // Opens a scan of the stand-in's directory through the library; returns its handle.
+    uint16_t open_scan() {
+        Guarded path(3);
+        path.set(0, "C:x");
+        qx3gDbDirOpenScanRec parm{2, path.chars(), 0, 0};
+        sqlca ca;
+        EXPECT_EQ(call("qx3gDbDirOpenScan", 8020000u, &parm, &ca), 0);
+        EXPECT_EQ(parm.oValue2, standin::kDirEntryCount);
+        return parm.oValue1;
+    }
+};
+
+TEST_P(VersionedScan, MissingStatusOrRecordEndsTheCallFirst) {
+    struct Row {
+        const char* entry;
+        const char* errp8;
+    } rows[] = {
+        {"qx3gDbDirOpenScan", "SQLGDOSD"},
+        {"qx3gDbDirGetNextEntry", "SQLGDGNE"},
+        {"qx3gDbDirCloseScan", "SQLGDCLS"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.entry);
+        standin::reset();
+        StatusRec st;
+        Guarded parm(12);
+        const Bytes parm_before = parm.bytes();
+        standin::fail_app_data(1);  // the checks come before the step: it is never asked
+
+        EXPECT_EQ(call(row.entry, 1u, kNoRecord, kNoSqlca), -1);
+        EXPECT_EQ(call(row.entry, 1u, parm.data(), kNoSqlca), -1);
+        EXPECT_TRUE(standin::calls().empty()) << "no sqlca: nothing at all happens";
+        EXPECT_TRUE(SameBytes(parm_before, parm));
+
+        EXPECT_EQ(call(row.entry, 1u, kNoRecord, st.ca()), -1078);
+        EXPECT_TRUE(SameBytes(st.with(-1078, row.errp8), st.mem));
+        EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlofica"});
+        for (const standin::Call& c : calls("sqlofica")) EXPECT_EQ(c.words[0], w(st.ca()));
+    }
+    // The legacy close has no record to miss; without a status record it too returns -1 at once.
+    standin::reset();
+    EXPECT_EQ(call("sqlgdcls", 1u, kNoSqlca), -1);
+    EXPECT_TRUE(standin::calls().empty());
+}
+
+TEST_P(VersionedScan, OpenTerminatesAThirtyTwoBitLengthAndCopiesBothWordsBack) {
+    // A length above 65535: a length cut to 16 bits would put the NUL at p[3].
+    const uint32_t n = 0x10003;
+    Guarded path(n + 1);
+    const Bytes path_before = path.bytes();
+    Guarded parm(sizeof(qx3gDbDirOpenScanRec));
+    auto* p = parm.as<qx3gDbDirOpenScanRec>();
+    p->iStringLen = n;
+    p->piString = path.chars();
+    StatusRec st;
+    const Bytes parm_before = parm.bytes();
+    standin::checks_active(true);
+    Bytes native_rec, path_during;
+    standin::during_call([&](const standin::Call& c) {
+        const uint8_t* r = reinterpret_cast<const uint8_t*>(uintptr_t{c.words[1]});
+        native_rec.assign(r, r + sizeof(qx3DbDirOpenScanRec));
+        path_during = path.bytes();
+    });
+
+    EXPECT_EQ(call("qx3gDbDirOpenScan", 0xFEDC1234u, parm.data(), st.ca()), 0);
+    auto seen = calls("qx3DbDirOpenScan");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].words[0], 0xFEDC1234u) << "the version goes on unchanged";
+    EXPECT_EQ(seen[0].words[2], w(st.ca()));
+    EXPECT_EQ(seen[0].words[3], w(path.chars())) << "the native record carries the caller's string";
+    ASSERT_EQ(native_rec.size(), 8u);
+    EXPECT_EQ(memcmp(native_rec.data(), &p->piString, 4), 0) << "piString at offset 0 of the native record";
+    Bytes expect_during = path_before;
+    expect_during[n] = 0;
+    EXPECT_TRUE(SameBytes(expect_during, path_during.data(), path_during.size()));
+    ASSERT_EQ(standin::checks().size(), 1u);
+    EXPECT_EQ(standin::checks()[0].length, n + 1);
+    EXPECT_EQ(standin::checks()[0].mode, 3u);
+
+    EXPECT_TRUE(SameBytes(path_before, path));
+    Bytes expect_parm = parm_before;
+    const uint16_t handle = p->oValue1, count = standin::kDirEntryCount;
+    EXPECT_NE(handle, 0);
+    memcpy(expect_parm.data() + 8, &handle, 2);
+    memcpy(expect_parm.data() + 10, &count, 2);
+    EXPECT_TRUE(SameBytes(expect_parm, parm)) << "oValue1 and oValue2, nothing else";
+}
+
+TEST_P(VersionedScan, FailedOpenLeavesBothWordsAsTheyWere) {
+    Guarded path(4);
+    const Bytes path_before = path.bytes();
+    Guarded parm(sizeof(qx3gDbDirOpenScanRec));
+    parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 3;
+    parm.as<qx3gDbDirOpenScanRec>()->piString = path.chars();
+    const Bytes parm_before = parm.bytes();
+    StatusRec st;
+    standin::set_result("qx3DbDirOpenScan", -1031);
+    standin::during_call([](const standin::Call& c) {  // the native call wrote its outputs, then failed
+        auto* r = reinterpret_cast<qx3DbDirOpenScanRec*>(uintptr_t{c.words[1]});
+        r->oValue1 = 0x1111;
+        r->oValue2 = 0x2222;
+    });
+    EXPECT_EQ(call("qx3gDbDirOpenScan", 1u, parm.data(), st.ca()), -1031);
+    EXPECT_TRUE(SameBytes(parm_before, parm));
+    EXPECT_TRUE(SameBytes(path_before, path)) << "restored on the failure path too";
+    EXPECT_EQ(st.ca()->sqlcode, -1031) << "the native call's status stands";
+}
+
+TEST_P(VersionedScan, NextEntryHandsTheHandleOnAndTheEntryBack) {
+    const uint16_t handle = open_scan();
+    standin::reset();
+    Guarded parm(sizeof(qx3DbDirNextEntryRec));
+    parm.as<qx3DbDirNextEntryRec>()->iHandle = handle;
+    StatusRec st;
+    const Bytes before = parm.bytes();
+    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 0x00ABCDEFu, parm.data(), st.ca()), 0);
+    auto seen = calls("qx3DbDirGetNextEntry");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].words[0], 0x00ABCDEFu);
+    EXPECT_EQ(seen[0].words[2], w(st.ca()));
+    EXPECT_EQ(seen[0].words[3], handle) << "the native record's iHandle";
+    const auto* entry = static_cast<const standin::DirEntry*>(parm.as<qx3DbDirNextEntryRec>()->poEntry);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(std::string(entry->alias, 8), "SAMPLE  ");
+    Bytes expect = before;
+    memcpy(expect.data() + 4, &entry, 4);
+    EXPECT_TRUE(SameBytes(expect, parm)) << "poEntry alone changes";
+
+    // A failing step (here: the native wrote an address and then failed) leaves poEntry alone.
+    standin::set_result("qx3DbDirGetNextEntry", 1014);
+    standin::during_call([](const standin::Call& c) {
+        reinterpret_cast<qx3DbDirNextEntryRec*>(uintptr_t{c.words[1]})->poEntry = reinterpret_cast<void*>(0x5150);
+    });
+    const Bytes after_first = parm.bytes();
+    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 1u, parm.data(), st.ca()), 1014);
+    EXPECT_TRUE(SameBytes(after_first, parm));
+    standin::during_call(nullptr);
+    standin::set_result("qx3DbDirGetNextEntry", 0);
+    qx3DbDirCloseScanRec close{handle};
+    EXPECT_EQ(call("qx3gDbDirCloseScan", 1u, &close, st.ca()), 0);
+}
+
+TEST_P(VersionedScan, ClosesHandTheHandleOnAtTheirVersion) {
+    struct Row {
+        const char* what;
+        bool legacy;
+        uint32_t version;  // what the caller passes (the legacy close has none)
+        uint32_t expect_version;
+    } rows[] = {
+        {"versioned close passes its version", false, 0x12345678u, 0x12345678u},
+        {"legacy close always speaks 8020000", true, 0, 8020000u},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        const uint16_t handle = open_scan();
+        standin::reset();
+        StatusRec st;
+        Guarded rec(sizeof(qx3DbDirCloseScanRec));
+        rec.as<qx3DbDirCloseScanRec>()->iHandle = handle;
+        const Bytes rec_before = rec.bytes();
+        // The legacy close's handle word carries junk in its high half.
+        const int32_t rc = row.legacy ? call("sqlgdcls", 0xBEEF0000u | handle, st.ca())
+                                      : call("qx3gDbDirCloseScan", row.version, rec.data(), st.ca());
+        EXPECT_EQ(rc, 0);
+        auto seen = calls("qx3DbDirCloseScan");
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].words[0], row.expect_version);
+        EXPECT_EQ(seen[0].words[2], w(st.ca()));
+        EXPECT_EQ(seen[0].words[3], handle);
+        EXPECT_TRUE(SameBytes(rec_before, rec));
+        // Closed: a second close is the native call's failure, returned as it is.
+        const int32_t again = row.legacy ? call("sqlgdcls", uint32_t{handle}, st.ca())
+                                         : call("qx3gDbDirCloseScan", row.version, rec.data(), st.ca());
+        EXPECT_EQ(again, standin::kScanUnknown);
+        EXPECT_EQ(st.ca()->sqlcode, standin::kScanUnknown);
+    }
+}
+
+QX3_BACKENDS(VersionedScan);
+
+// ---- Strings: null, failed checks --------------------------------------------------------------
+
+class Strings : public ScanTest {};
+
+// Each string-carrying member with one string of length n at p (inside a container-name record, so
+// that the same memory serves every member): what the native side saw, and the bytes afterwards.
+TEST_P(Strings, NullAndRefusedStringsGoOnAsTheyStand) {
+    enum class Ptr { Good, Null, Refused };
+    struct Row {
+        const char* what;
+        Ptr ptr;
+        unsigned fail_modes;
+        bool terminated;
+    } rows[] = {
+        {"checks pass", Ptr::Good, 0, true},
+        {"null string", Ptr::Null, 0, false},
+        {"check fails in mode 3", Ptr::Refused, standin::mode_bit(3), false},
+        {"failing read and write checks do not matter", Ptr::Refused, standin::mode_bit(1) | standin::mode_bit(2), true},
+    };
+    struct Member {
+        const char* entry;
+        const char* native;
+        unsigned string_word;
+    } members[] = {
+        {"sqlgdosd", "sqledosd_api", 0},
+        {"qx3gDbDirOpenScan", "qx3DbDirOpenScan", 3},
+        {"sqlgstsc", "sqlbstsc", 5},
+    };
+    const uint32_t n = 275;  // p[n] is the last byte before the guard page
+    for (const Member& m : members) {
+        for (const Row& row : rows) {
+            const std::string entry = m.entry;
+            if (row.ptr == Ptr::Null && entry == "sqlgstsc") continue;  // names are inline
+            SCOPED_TRACE(std::string(m.entry) + ": " + row.what);
+            standin::reset();
+            Guarded mem(kName);
+            mem.as<qx3ContainerName>()->nameLen = n;
+            char* p = row.ptr == Ptr::Null ? nullptr : mem.chars() + 16;
+            Guarded parm(sizeof(qx3gDbDirOpenScanRec));
+            parm.as<qx3gDbDirOpenScanRec>()->iStringLen = n;
+            parm.as<qx3gDbDirOpenScanRec>()->piString = p;
+            const Bytes before = mem.bytes(), parm_before = parm.bytes();
+            StatusRec st;
+            standin::checks_active(true);
+            if (row.ptr == Ptr::Refused) standin::fail_checks(p, n + 1, row.fail_modes);
+            standin::set_result(m.native, 61);
+
+            int32_t rc = 0;
+            if (entry == "sqlgdosd") rc = call("sqlgdosd", 0xFFFF0000u | n, st.ca(), 3u, 4u, p);
+            else if (entry == "sqlgstsc") rc = call("sqlgstsc", st.ca(), 2u, 3u, 1u, mem.data());
+            else rc = call("qx3gDbDirOpenScan", 1u, parm.data(), st.ca());
+
+            EXPECT_EQ(rc, 61);
+            auto seen = calls(m.native);
+            ASSERT_EQ(seen.size(), 1u);
+            const standin::Seen& s = seen[0].strings[m.string_word];
+            EXPECT_EQ(seen[0].words[m.string_word], w(p)) << "the pointer goes on unchanged";
+            if (row.ptr == Ptr::Null) {
+                EXPECT_TRUE(s.null);
+                EXPECT_TRUE(standin::checks().empty()) << "a null string is not checked";
+            } else if (row.terminated) {
+                EXPECT_EQ(standin::show(s), std::string(p, n));
+            } else {
+                EXPECT_FALSE(s.terminated) << "sent on unterminated";
+            }
+            EXPECT_TRUE(SameBytes(before, mem));
+            EXPECT_TRUE(SameBytes(parm_before, parm));
+        }
+    }
+}
+
+QX3_BACKENDS(Strings);
+
+// ---- sqlgdosd ------------------------------------------------------------------------------------
+
+class LegacyOpen : public ScanTest {};
+
+TEST_P(LegacyOpen, PassesItsWordsInReverseWithTheSixteenBitLength) {
+    Guarded path(5);
+    path.set(0, "D:\\db");
+    StatusRec st;
+    standin::set_result("sqledosd_api", -1057);
+    EXPECT_EQ(call("sqlgdosd", 0xABCD0004u, st.ca(), 0x33333333u, 0x44444444u, path.chars()), -1057);
+    auto seen = calls("sqledosd_api");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].words, (std::vector<uint32_t>{w(path.chars()), 0x44444444u, 0x33333333u, w(st.ca())}));
+    EXPECT_EQ(standin::show(seen[0].strings[0]), "D:\\d");
+    EXPECT_EQ(memcmp(path.data(), "D:\\db", 5), 0);
+    EXPECT_EQ(st.ca()->sqlcode, -1057);
+}
+
+QX3_BACKENDS(LegacyOpen);
+
+// ---- Tablespace fetches that pad -----------------------------------------------------------------
+
+class Padding : public ScanTest {
+protected:
+    // Calls one of the three padding fetches on `count` records at `recs`, the native call
+    // returning `rc`; the native call writes the count (and, for sqlgtsq, the records' address).
+    int32_t fetch(const std::string& entry, Guarded& recs, uint32_t count, int32_t rc) {
+        Guarded words(8);  // a count word and an address word, as the caller owns them
+        auto* count_word = words.as<uint32_t>();
+        auto* address_word = words.as<qx3TablespaceRecord*>() + 1;
+        const std::string native = entry == "sqlgftsq" ? "sqlbftsq" : entry == "sqlgstsq" ? "sqlbstsq" : "sqlbtsq";
+        standin::set_result(native, rc);
+        standin::during_call([&](const standin::Call&) {
+            *count_word = count;
+            *address_word = recs.as<qx3TablespaceRecord>();
+        });
+        int32_t result = 0;
+        std::vector<uint32_t> expect;
+        if (entry == "sqlgftsq") {
+            result = call("sqlgftsq", 0xF1F1F1F1u, 0xF2F2F2F2u, recs.data(), count_word);
+            expect = {0xF1F1F1F1u, 0xF2F2F2F2u, w(recs.data()), w(count_word)};
+        } else if (entry == "sqlgstsq") {
+            result = call("sqlgstsq", 0xF1F1F1F1u, 0xF2F2F2F2u, recs.data());
+            expect = {0xF1F1F1F1u, 0xF2F2F2F2u, w(recs.data())};
+        } else {
+            result = call("sqlgtsq", 0xF1F1F1F1u, count_word, address_word);
+            expect = {0xF1F1F1F1u, w(count_word), w(address_word)};
+        }
+        auto seen = calls(native);
+        EXPECT_EQ(seen.size(), 1u);
+        if (!seen.empty()) {
+            EXPECT_EQ(seen[0].words, expect);
+        }
+        standin::during_call(nullptr);
+        return result;
+    }
+};
+
+TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
+    // Five records' texts; what each becomes when padded.
+    const std::string texts[5] = {std::string("AB\0xyz", 6), "ABCDEF", std::string("\0QRSTU", 6),
+                                  std::string("ABCDE\0", 6), std::string("A\0B\0C\0", 6)};
+    const std::string padded[5] = {"AB    ", "ABCDEF", "      ", "ABCDE ", "A     "};
+    struct Row {
+        const char* what;
+        const char* entry;
+        uint32_t count;  // records the native call says it fetched (sqlgstsq: always one)
+        int32_t rc;
+        bool checks;
+        int refused;           // record whose text fails its write check, -1 none
+        unsigned refused_modes;
+        unsigned padded_records;
+    } rows[] = {
+        {"sqlgftsq pads the fetched records", "sqlgftsq", 5, 0, false, -1, 0, 5},
+        {"sqlgftsq pads no more than fetched", "sqlgftsq", 2, 0, false, -1, 0, 2},
+        {"sqlgftsq with none fetched", "sqlgftsq", 0, 0, false, -1, 0, 0},
+        {"sqlgftsq after a failure", "sqlgftsq", 5, 20, false, -1, 0, 0},
+        {"sqlgftsq skips a refused text", "sqlgftsq", 5, 0, true, 2, standin::mode_bit(2), 5},
+        {"sqlgftsq: only the write check counts", "sqlgftsq", 5, 0, true, 2,
+         standin::mode_bit(1) | standin::mode_bit(3), 5},
+        {"sqlgtsq pads the records it points at", "sqlgtsq", 5, 0, false, -1, 0, 5},
+        {"sqlgtsq pads no more than counted", "sqlgtsq", 3, 0, true, -1, 0, 3},
+        {"sqlgtsq after a failure", "sqlgtsq", 5, -2, false, -1, 0, 0},
+        {"sqlgtsq skips a refused text", "sqlgtsq", 5, 0, true, 0, standin::mode_bit(2), 5},
+        {"sqlgstsq pads its one record", "sqlgstsq", 5, 0, true, -1, 0, 1},
+        {"sqlgstsq after a failure", "sqlgstsq", 5, 1, false, -1, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        Guarded recs(5 * kRecord);
+        for (size_t i = 0; i < 5; ++i) recs.set(i * kRecord + kText, texts[i]);
+        Bytes expect = recs.bytes();
+        for (size_t i = 0; i < row.padded_records; ++i)
+            if (static_cast<int>(i) != row.refused || row.refused_modes != standin::mode_bit(2))
+                memcpy(expect.data() + i * kRecord + kText, padded[i].data(), 6);
+        standin::checks_active(row.checks);
+        if (row.refused >= 0) standin::fail_checks(recs.data() + row.refused * kRecord + kText, 6, row.refused_modes);
+
+        EXPECT_EQ(fetch(row.entry, recs, row.count, row.rc), row.rc);
+        EXPECT_TRUE(SameBytes(expect, recs));
+        // One write check per record looked at, over its text alone.
+        const auto& checks = standin::checks();
+        ASSERT_EQ(checks.size(), row.checks ? row.padded_records : 0u);
+        for (size_t i = 0; i < checks.size(); ++i) {
+            EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(recs.data() + i * kRecord + kText));
+            EXPECT_EQ(checks[i].length, 6u);
+            EXPECT_EQ(checks[i].mode, 2u);
+        }
+        EXPECT_EQ(standin::allocations(), 0u);
+        EXPECT_TRUE(calls("sqlo_create_init_app_data").empty()) << "not framed";
+    }
+}
+
+QX3_BACKENDS(Padding);
+
+// ---- sqlgstsc --------------------------------------------------------------------------------------
+
+class Containers : public ScanTest {
+protected:
+    // Three container names; the last one fills its record to the guard page.
+    static constexpr uint32_t kLens[3] = {5, 0, 275};
+    Guarded names{3 * kName};
+    qx3ContainerName* rec(size_t i) { return names.as<qx3ContainerName>() + i; }
+    void SetUp() override {
+        ScanTest::SetUp();
+        for (size_t i = 0; i < 3; ++i) rec(i)->nameLen = kLens[i];
+    }
+};
+
+TEST_P(Containers, EveryNameIsTerminatedForTheCallAndGivenBack) {
+    const Bytes before = names.bytes();
+    StatusRec st;
+    standin::checks_active(true);
+    standin::fail_checks(rec(1)->name, 1, standin::mode_bit(3));  // the empty name is refused
+    Bytes during, blocks_during;
+    size_t live_during = 0;
+    standin::during_call([&](const standin::Call&) {
+        during = names.bytes();
+        live_during = standin::live_blocks().size();
+        rec(0)->nameLen = 1;  // the native side may change a length: the restore must not follow it
+    });
+    standin::set_result("sqlbstsc", -294);
+    EXPECT_EQ(call("sqlgstsc", st.ca(), 0xABCD0002u, 0xABCD0003u, 3u, names.data()), -294);
+
+    auto seen = calls("sqlbstsc");
+    ASSERT_EQ(seen.size(), 1u);
+    ASSERT_EQ(seen[0].words.size(), 8u);
+    EXPECT_EQ(std::vector<uint32_t>(seen[0].words.begin(), seen[0].words.begin() + 5),
+              (std::vector<uint32_t>{w(st.ca()), 0xABCD0002u, 0xABCD0003u, 3u, w(names.data())}));
+    EXPECT_EQ(standin::show(seen[0].strings[5]), std::string(rec(0)->name, 5));
+    EXPECT_NE(standin::show(seen[0].strings[6]), "") << "the refused empty name got no terminator";
+    EXPECT_EQ(standin::show(seen[0].strings[7]), std::string(rec(2)->name, 275));
+    Bytes expect_during = before;
+    expect_during[0 * kName + 16 + 5] = 0;
+    expect_during[2 * kName + 16 + 275] = 0;
+    EXPECT_TRUE(SameBytes(expect_during, during.data(), during.size()));
+    EXPECT_EQ(live_during, 1u);
+
+    Bytes expect_after = before;
+    const uint32_t one = 1;
+    memcpy(expect_after.data() + 12, &one, 4);  // what the native side wrote stays
+    EXPECT_TRUE(SameBytes(expect_after, names));
+
+    // Checks: each name over its length and its borrowed byte, read and write.
+    const auto& checks = standin::checks();
+    ASSERT_EQ(checks.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(rec(i)->name));
+        EXPECT_EQ(checks[i].length, kLens[i] + 1);
+        EXPECT_EQ(checks[i].mode, 3u);
+    }
+    // One slot array of three slots, tagged, given back.
+    auto gets = calls("sqloGetMemoryBlockExtended");
+    ASSERT_EQ(gets.size(), 1u);
+    EXPECT_EQ(gets[0].words[1], 3u * 8u);
+    EXPECT_EQ(standin::show(gets[0].strings[5]), "sqlgts");
+    EXPECT_EQ(calls("sqlofmblkEx").size(), 1u);
+}
+
+TEST_P(Containers, NoNamesMeansNoCall) {
+    StatusRec st;
+    const Bytes before = names.bytes();
+    EXPECT_EQ(call("sqlgstsc", st.ca(), 2u, 3u, 0u, names.data()), 0);
+    EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlo_create_init_app_data"});
+    EXPECT_TRUE(SameBytes(st.before, st.mem));
+    EXPECT_TRUE(SameBytes(before, names));
+}
+
+TEST_P(Containers, WithoutMemoryTheServiceCodeIsTheResult) {
+    const Bytes before = names.bytes();
+    for (unsigned k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        standin::reset();
+        StatusRec st;
+        standin::fail_allocation(k, 0x0BAD0042);
+        const int32_t rc = call("sqlgstsc", st.ca(), 2u, 3u, 3u, names.data());
+        if (standin::allocations() < k) {  // the call asked for fewer blocks: it went through
+            EXPECT_EQ(rc, 0);
+            EXPECT_GE(k, 2u) << "the slot array is a block";
+            break;
+        }
+        EXPECT_EQ(rc, 0x0BAD0042);
+        EXPECT_TRUE(SameBytes(st.before, st.mem)) << "sqlca untouched, not even asked about";
+        EXPECT_TRUE(calls("sqloincaChkptr").empty());
+        EXPECT_TRUE(calls("sqlbstsc").empty());
+        EXPECT_TRUE(SameBytes(before, names));
+        EXPECT_TRUE(standin::live_blocks().empty());
+    }
+}
+
+QX3_BACKENDS(Containers);
