@@ -3,10 +3,11 @@
 // tablespace fetches blank-pad a returned text, and setting containers lends a terminator to each
 // name of a caller's array.
 #include "commands/scan_natives.h"
-#include "frame/forward_words.h"
+#include "frame/forward.h"
 #include "frame/frame.h"
 
 using namespace qx3;
+using qx3::fwd::forward;
 
 namespace {
 
@@ -24,20 +25,13 @@ constexpr int32_t kNoRecord = -1078;
 constexpr uint32_t kRecordSize = sizeof(qx3TablespaceRecord);
 constexpr uint32_t kTextSize = sizeof(qx3TablespaceRecord::text6);
 
-// An exit the scan raises itself: code and name into the status record, then sqlofica on it.
-int32_t scan_exit(sqlca* ca, int32_t code, const DiagName& name) {
-    set_status(ca, code, name);
-    sqlofica(ca);
-    return code;
-}
-
 // Before converting anything the versioned database-directory scans need a status record, a
 // parameter record and the thread's application data, tested in that order. 0 lets the call go on;
 // otherwise the call's result.
 int32_t scan_frame(sqlca* ca, const void* parm, const DiagName& name) {
     if (ca == nullptr) return kNoSqlca;
-    if (parm == nullptr) return scan_exit(ca, kNoRecord, name);
-    if (!app_data_ready()) return scan_exit(ca, kNoAppData, name);
+    if (parm == nullptr) return status_exit(ca, kNoRecord, name);
+    if (!app_data_ready()) return app_data_failed_named(ca, name);
     return 0;
 }
 
@@ -56,42 +50,41 @@ void pad_records(Count&& count, First&& first) {
 
 // ---- Members that only forward ----
 //
-// entry, NAME, native call, generic words, then per native argument: which generic word, and
-// whether whole or only its low 16 bits. None runs the application-data step.
-#define QX3_SCAN_FORWARDERS(X)                                                  \
-    X(sqlgdgne, SQLGDGNE, sqledgne_api, 3, low16(1), whole(2), whole(3))        \
-    X(sqlgnops, SQLGNOPS, sqlenops_api, 3, whole(1), whole(2), whole(3))        \
-    X(sqlgngne, SQLGNGNE, sqlengne_api, 3, low16(1), whole(2), whole(3))        \
-    X(sqlgncls, SQLGNCLS, sqlencls_api, 2, low16(1), whole(2))                  \
-    X(sqlggdsc, SQLGGDSC, sqlegdsc_api, 2, whole(2), whole(1))                  \
-    X(sqlggdcl, SQLGGDCL, sqlegdcl_api, 1, whole(1))                            \
-    X(sqlgotsq, SQLGOTSQ, sqlbotsq, 3, whole(1), whole(2), whole(3))            \
-    X(sqlgftpq, SQLGFTPQ, sqlbftpq, 4, whole(1), whole(2), whole(3), whole(4))  \
-    X(sqlgctsq, SQLGCTSQ, sqlbctsq, 1, whole(1))                                \
-    X(sqlgstpq, SQLGSTPQ, sqlbstpq, 4, whole(1), whole(2), whole(3), whole(4))  \
-    X(sqlgmtsq, SQLGMTSQ, sqlbmtsq, 5, whole(1), whole(2), whole(3), whole(4), whole(5)) \
-    X(sqlgotcq, SQLGOTCQ, sqlbotcq, 3, whole(1), whole(2), whole(3))            \
-    X(sqlgftcq, SQLGFTCQ, sqlbftcq, 4, whole(1), whole(2), whole(3), whole(4))  \
-    X(sqlgctcq, SQLGCTCQ, sqlbctcq, 1, whole(1))                                \
-    X(sqlgtcq, SQLGTCQ, sqlbtcq, 4, whole(1), whole(2), whole(3), whole(4))     \
-    X(sqlggtss, SQLGGTSS, sqlbgtss, 3, whole(1), whole(2), whole(3))
+// Routes: the native each calls and, in the native's order, the words it passes, whole or only
+// their low 16 bits. None runs the application-data step.
+QX3_ROUTE(sqlgdgne, sqledgne_api, unframed(pass(zx(A1), A2, A3)))
+QX3_ROUTE(sqlgnops, sqlenops_api, unframed(pass(A1, A2, A3)))
+QX3_ROUTE(sqlgngne, sqlengne_api, unframed(pass(zx(A1), A2, A3)))
+QX3_ROUTE(sqlgncls, sqlencls_api, unframed(pass(zx(A1), A2)))
+QX3_ROUTE(sqlggdsc, sqlegdsc_api, unframed(pass(A2, A1)))
+QX3_ROUTE(sqlggdcl, sqlegdcl_api, unframed(pass(A1)))
+QX3_ROUTE(sqlgotsq, sqlbotsq, unframed(pass(A1, A2, A3)))
+QX3_ROUTE(sqlgftpq, sqlbftpq, unframed(pass(A1, A2, A3, A4)))
+QX3_ROUTE(sqlgctsq, sqlbctsq, unframed(pass(A1)))
+QX3_ROUTE(sqlgstpq, sqlbstpq, unframed(pass(A1, A2, A3, A4)))
+QX3_ROUTE(sqlgmtsq, sqlbmtsq, unframed(pass(A1, A2, A3, A4, A5)))
+QX3_ROUTE(sqlgotcq, sqlbotcq, unframed(pass(A1, A2, A3)))
+QX3_ROUTE(sqlgftcq, sqlbftcq, unframed(pass(A1, A2, A3, A4)))
+QX3_ROUTE(sqlgctcq, sqlbctcq, unframed(pass(A1)))
+QX3_ROUTE(sqlgtcq, sqlbtcq, unframed(pass(A1, A2, A3, A4)))
+QX3_ROUTE(sqlggtss, sqlbgtss, unframed(pass(A1, A2, A3)))
 
-#define QX3_SCAN_WORDS_1 (uint32_t w1)
-#define QX3_SCAN_WORDS_2 (uint32_t w1, uint32_t w2)
-#define QX3_SCAN_WORDS_3 (uint32_t w1, uint32_t w2, uint32_t w3)
-#define QX3_SCAN_WORDS_4 (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4)
-#define QX3_SCAN_WORDS_5 (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4, uint32_t w5)
-#define QX3_SCAN_NAMES_1 w1
-#define QX3_SCAN_NAMES_2 w1, w2
-#define QX3_SCAN_NAMES_3 w1, w2, w3
-#define QX3_SCAN_NAMES_4 w1, w2, w3, w4
-#define QX3_SCAN_NAMES_5 w1, w2, w3, w4, w5
-
-#define QX3_SCAN_FORWARDER(fn, up, native, words, ...)                   \
-    QX3_ENTRY(fn, up, QX3_SCAN_WORDS_##words) {                          \
-        return forward<&native, __VA_ARGS__>(QX3_SCAN_NAMES_##words);    \
-    }
-QX3_SCAN_FORWARDERS(QX3_SCAN_FORWARDER)
+QX3_WORD_FORWARDER(sqlgdgne, SQLGDGNE, 3)
+QX3_WORD_FORWARDER(sqlgnops, SQLGNOPS, 3)
+QX3_WORD_FORWARDER(sqlgngne, SQLGNGNE, 3)
+QX3_WORD_FORWARDER(sqlgncls, SQLGNCLS, 2)
+QX3_WORD_FORWARDER(sqlggdsc, SQLGGDSC, 2)
+QX3_WORD_FORWARDER(sqlggdcl, SQLGGDCL, 1)
+QX3_WORD_FORWARDER(sqlgotsq, SQLGOTSQ, 3)
+QX3_WORD_FORWARDER(sqlgftpq, SQLGFTPQ, 4)
+QX3_WORD_FORWARDER(sqlgctsq, SQLGCTSQ, 1)
+QX3_WORD_FORWARDER(sqlgstpq, SQLGSTPQ, 4)
+QX3_WORD_FORWARDER(sqlgmtsq, SQLGMTSQ, 5)
+QX3_WORD_FORWARDER(sqlgotcq, SQLGOTCQ, 3)
+QX3_WORD_FORWARDER(sqlgftcq, SQLGFTCQ, 4)
+QX3_WORD_FORWARDER(sqlgctcq, SQLGCTCQ, 1)
+QX3_WORD_FORWARDER(sqlgtcq, SQLGTCQ, 4)
+QX3_WORD_FORWARDER(sqlggtss, SQLGGTSS, 3)
 #undef QX3_SCAN_FORWARDER
 
 // ---- Database directory, versioned ----
@@ -142,7 +135,7 @@ QX3_ENTRY(sqlgdosd, SQLGDOSD, (qx3_u16w pathLen, sqlca* pSqlca, uint32_t word3, 
 // has no parameter record to miss: only the status record is tested.
 QX3_ENTRY(sqlgdcls, SQLGDCLS, (qx3_u16w handle, sqlca* pSqlca)) {
     if (pSqlca == nullptr) return kNoSqlca;
-    if (!app_data_ready()) return scan_exit(pSqlca, kNoAppData, diag("SQLGDCLS"));
+    if (!app_data_ready()) return app_data_failed_named(pSqlca, diag("SQLGDCLS"));
     qx3DbDirCloseScanRec native{static_cast<uint16_t>(zx(handle))};
     return qx3DbDirCloseScan(kLegacyCloseVersion, &native, pSqlca);
 }

@@ -186,4 +186,22 @@ inline int32_t forward(G... g) {
         static constexpr ::qx3::fwd::Route route = __VA_ARGS__;         \
     };
 
+// An entry point of n plain argument words (n = 0 to 6) whose body is its route alone.
+#define QX3_WORDS_0 ()
+#define QX3_WORDS_1 (uint32_t w1)
+#define QX3_WORDS_2 (uint32_t w1, uint32_t w2)
+#define QX3_WORDS_3 (uint32_t w1, uint32_t w2, uint32_t w3)
+#define QX3_WORDS_4 (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4)
+#define QX3_WORDS_5 (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4, uint32_t w5)
+#define QX3_WORDS_6 (uint32_t w1, uint32_t w2, uint32_t w3, uint32_t w4, uint32_t w5, uint32_t w6)
+#define QX3_WORD_NAMES_0
+#define QX3_WORD_NAMES_1 w1
+#define QX3_WORD_NAMES_2 w1, w2
+#define QX3_WORD_NAMES_3 w1, w2, w3
+#define QX3_WORD_NAMES_4 w1, w2, w3, w4
+#define QX3_WORD_NAMES_5 w1, w2, w3, w4, w5
+#define QX3_WORD_NAMES_6 w1, w2, w3, w4, w5, w6
+#define QX3_WORD_FORWARDER(fn, up, n) \
+    QX3_ENTRY(fn, up, QX3_WORDS_##n) { return ::qx3::fwd::forward<::qx3::Ep::fn>(QX3_WORD_NAMES_##n); }
+
 #endif

@@ -221,13 +221,14 @@ inline int32_t app_data_failed(sqlca* ca) {
     return 0;
 }
 
-// The variant of the directory scans and the alternate-server update: the diagnostic name goes
-// into sqlerrp too, sqlofica is told, and the code is the result as well.
-inline int32_t app_data_failed_named(sqlca* ca, const DiagName& name) {
-    set_status(ca, kNoAppData, name);
+// The exits of the directory scans and the alternate-server update: code and diagnostic name into
+// the record, sqlofica told, and the code is the result as well.
+inline int32_t status_exit(sqlca* ca, int32_t code, const DiagName& name) {
+    set_status(ca, code, name);
     sqlofica(ca);
-    return kNoAppData;
+    return code;
 }
+inline int32_t app_data_failed_named(sqlca* ca, const DiagName& name) { return status_exit(ca, kNoAppData, name); }
 
 // The memory failure exit: the record is written only when the platform says it may be; the
 // result is the code either way.
