@@ -37,17 +37,6 @@ const size_t kText = offsetof(qx3TablespaceRecord, text6);
 const size_t kName = sizeof(qx3ContainerName);
 sqlca* const kNoSqlca = nullptr;
 
-// A status record that keeps its bytes from before the call: an expectation built on them shows
-// every byte the call wrote, not only the ones it was expected to write.
-struct StatusRec : Status {
-    const Bytes before = mem.bytes();
-    Bytes with(int32_t code, const char* errp8 = nullptr) const {
-        Bytes b = before;
-        memcpy(b.data() + offsetof(sqlca, sqlcode), &code, 4);
-        if (errp8 != nullptr) memcpy(b.data() + offsetof(sqlca, sqlerrp), errp8, 8);
-        return b;
-    }
-};
 void* const kNoRecord = nullptr;
 
 // Everything the library did besides the native call, by name.
@@ -160,7 +149,7 @@ TEST_P(AppData, FramedMembersStopBeforeConvertingAnything) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.entry);
         standin::reset();
-        StatusRec st;
+        Status st;
         Guarded text(8);
         Guarded parm(kName);  // large enough for any of the records, and a container name
         parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 7;
@@ -218,7 +207,7 @@ TEST_P(VersionedScan, MissingStatusOrRecordEndsTheCallFirst) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.entry);
         standin::reset();
-        StatusRec st;
+        Status st;
         Guarded parm(12);
         const Bytes parm_before = parm.bytes();
         standin::fail_app_data(1);  // the checks come before the step: it is never asked
@@ -248,7 +237,7 @@ TEST_P(VersionedScan, OpenTerminatesAThirtyTwoBitLengthAndCopiesBothWordsBack) {
     auto* p = parm.as<qx3gDbDirOpenScanRec>();
     p->iStringLen = n;
     p->piString = path.chars();
-    StatusRec st;
+    Status st;
     const Bytes parm_before = parm.bytes();
     standin::checks_active(true);
     Bytes native_rec, path_during;
@@ -289,7 +278,7 @@ TEST_P(VersionedScan, FailedOpenLeavesBothWordsAsTheyWere) {
     parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 3;
     parm.as<qx3gDbDirOpenScanRec>()->piString = path.chars();
     const Bytes parm_before = parm.bytes();
-    StatusRec st;
+    Status st;
     standin::set_result("qx3DbDirOpenScan", -1031);
     standin::during_call([](const standin::Call& c) {  // the native call wrote its outputs, then failed
         auto* r = reinterpret_cast<qx3DbDirOpenScanRec*>(uintptr_t{c.words[1]});
@@ -307,7 +296,7 @@ TEST_P(VersionedScan, NextEntryHandsTheHandleOnAndTheEntryBack) {
     standin::reset();
     Guarded parm(sizeof(qx3DbDirNextEntryRec));
     parm.as<qx3DbDirNextEntryRec>()->iHandle = handle;
-    StatusRec st;
+    Status st;
     const Bytes before = parm.bytes();
     EXPECT_EQ(call("qx3gDbDirGetNextEntry", 0x00ABCDEFu, parm.data(), st.ca()), 0);
     auto seen = calls("qx3DbDirGetNextEntry");
@@ -351,7 +340,7 @@ TEST_P(VersionedScan, ClosesHandTheHandleOnAtTheirVersion) {
         standin::reset();
         const uint16_t handle = open_scan();
         standin::reset();
-        StatusRec st;
+        Status st;
         Guarded rec(sizeof(qx3DbDirCloseScanRec));
         rec.as<qx3DbDirCloseScanRec>()->iHandle = handle;
         const Bytes rec_before = rec.bytes();
@@ -417,7 +406,7 @@ TEST_P(Strings, NullAndRefusedStringsGoOnAsTheyStand) {
             parm.as<qx3gDbDirOpenScanRec>()->iStringLen = n;
             parm.as<qx3gDbDirOpenScanRec>()->piString = p;
             const Bytes before = mem.bytes(), parm_before = parm.bytes();
-            StatusRec st;
+            Status st;
             standin::checks_active(true);
             if (row.ptr == Ptr::Refused) standin::fail_checks(p, n + 1, row.fail_modes);
             standin::set_result(m.native, 61);
@@ -455,7 +444,7 @@ class LegacyOpen : public ScanTest {};
 TEST_P(LegacyOpen, PassesItsWordsInReverseWithTheSixteenBitLength) {
     Guarded path(5);
     path.set(0, "D:\\db");
-    StatusRec st;
+    Status st;
     standin::set_result("sqledosd_api", -1057);
     EXPECT_EQ(call("sqlgdosd", 0xABCD0004u, st.ca(), 0x33333333u, 0x44444444u, path.chars()), -1057);
     auto seen = calls("sqledosd_api");
@@ -580,7 +569,7 @@ protected:
 
 TEST_P(Containers, EveryNameIsTerminatedForTheCallAndGivenBack) {
     const Bytes before = names.bytes();
-    StatusRec st;
+    Status st;
     standin::checks_active(true);
     standin::fail_checks(rec(1)->name, 1, standin::mode_bit(3));  // the empty name is refused
     Bytes during, blocks_during;
@@ -629,7 +618,7 @@ TEST_P(Containers, EveryNameIsTerminatedForTheCallAndGivenBack) {
 }
 
 TEST_P(Containers, NoNamesMeansNoCall) {
-    StatusRec st;
+    Status st;
     const Bytes before = names.bytes();
     EXPECT_EQ(call("sqlgstsc", st.ca(), 2u, 3u, 0u, names.data()), 0);
     EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlo_create_init_app_data"});
@@ -642,7 +631,7 @@ TEST_P(Containers, WithoutMemoryTheServiceCodeIsTheResult) {
     for (unsigned k = 1;; ++k) {
         SCOPED_TRACE(k);
         standin::reset();
-        StatusRec st;
+        Status st;
         standin::fail_allocation(k, 0x0BAD0042);
         const int32_t rc = call("sqlgstsc", st.ca(), 2u, 3u, 3u, names.data());
         if (standin::allocations() < k) {  // the call asked for fewer blocks: it went through
