@@ -1,6 +1,7 @@
 // Example client: what a program with length-counted strings does to reset a database's
-// configuration. The alias "SAMPLE" sits in a larger buffer with no NUL after it; the library lends
-// it one for the duration of the call and gives the byte back.
+// configuration, then to read one of its string parameters. The alias "SAMPLE" sits in a larger
+// buffer with no NUL after it; the library lends it one for the duration of each call and gives the
+// byte back. The parameter comes back as a fixed-size field, blank-padded, with no NUL.
 #include <stdio.h>
 #include <string.h>
 
@@ -32,5 +33,24 @@ int main() {
     printf("\n");
     const bool intact = memcmp(buffer, "SAMPLEXYZ!", sizeof buffer) == 0;
     printf("buffer %s\n", intact ? "given back byte for byte" : "CHANGED");
-    return intact && rc == 0 ? 0 : 1;
+
+    // Read parameter 105, a string of a 13-byte field, through the token-array get.
+    standin::during_call(nullptr);
+    char field[13];
+    memset(field, '#', sizeof field);
+    qx3ConfigItem item;
+    memset(&item, 0, sizeof item);
+    item.token = 105;
+    item.value = field;
+    const int32_t get_rc = sqlgxdb(length, 1, &item, &ca, buffer);
+    for (const standin::Call& c : standin::calls_of("sqlfxdb"))
+        printf("sqlfxdb saw alias \"%s\" and %u item(s)\n", standin::show(c.strings[0]).c_str(), c.words[1]);
+    printf("sqlgxdb returned %d; parameter 105 as a %u-byte field: [", get_rc, static_cast<unsigned>(sizeof field));
+    for (char c : field) printf(c ? "%c" : "\\0", c);
+    printf("]\n");
+    const bool padded = memchr(field, '\0', sizeof field) == nullptr && field[sizeof field - 1] == ' ';
+    printf("field %s\n", padded ? "blank-padded, no NUL" : "NOT PADDED");
+    const bool intact_again = memcmp(buffer, "SAMPLEXYZ!", sizeof buffer) == 0;
+    printf("buffer %s\n", intact_again ? "given back byte for byte again" : "CHANGED");
+    return intact && intact_again && padded && rc == 0 && get_rc == 0 ? 0 : 1;
 }
