@@ -103,7 +103,7 @@ TEST_P(LegacyPadding, ReturnedFieldsFollowThePaddingRule) {
     for (const PadEntry& e : kPadEntries) {
         for (const PadRow& row : kPadRows) {
             SCOPED_TRACE(std::string(e.ep) + ": " + row.what);
-            standin::reset();
+            next_row();
             const uint32_t n = e.size;
             const int text = row.text == -2 ? static_cast<int>(n) - 1 : row.text;
             // Without a NUL in the field the native's NUL sits just past it, still in the buffer.
@@ -178,7 +178,7 @@ TEST_P(LegacyArguments, ReachTheNativeCallInItsOrder) {
     for (const ArgRow& row : kArgRows) {
         for (uint32_t count_word : {0xABCD0003u, 0xFFFF0002u}) {
             SCOPED_TRACE(std::string(row.ep) + " count word " + std::to_string(count_word));
-            standin::reset();
+            next_row();
             const uint32_t count = count_word & 0xFFFF;
             LegacyRequest r(count);
             for (uint32_t i = 0; i < count; ++i) r.own(i, 1, 4, 3);  // numeric: nothing to do on them
@@ -207,7 +207,7 @@ TEST_P(LegacyArguments, ReachTheNativeCallInItsOrder) {
 TEST_P(LegacyArguments, ResetsForwardTheAliasAndTheRecord) {
     for (const char* ep : {"sqlgrdb", "sqlgrdbc"}) {
         SCOPED_TRACE(ep);
-        standin::reset();
+        next_row();
         Guarded alias(4);
         alias.set(0, "DB1x");
         Status st;
@@ -227,7 +227,7 @@ TEST_P(LegacyArguments, ResetsForwardTheAliasAndTheRecord) {
 TEST_P(LegacyArguments, NullAliasGoesOnAsNull) {
     for (const char* ep : {"sqlgxdb", "sqlgudb", "sqlgeudb", "sqlgxdbc"}) {
         SCOPED_TRACE(ep);
-        standin::reset();
+        next_row();
         standin::checks_active(true);
         LegacyRequest r(0);
         Status st;
@@ -255,7 +255,7 @@ const AppRow kAppRows[] = {
 TEST_P(LegacyArguments, ApplicationDataFailureWritesOnlySqlcode) {
     for (const AppRow& row : kAppRows) {
         SCOPED_TRACE(row.ep);
-        standin::reset();
+        next_row();
         LegacyRequest r(2);
         r.own(0, 20, 6, 5);
         r.own(1, 7, 6, 5);
@@ -323,7 +323,7 @@ TEST_P(LegacyUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
     for (const UpdateEntry& e : kUpdates) {
         for (const Shape& s : shapes) {
             SCOPED_TRACE(std::string(e.ep) + ": " + s.what);
-            standin::reset();
+            next_row();
             Guarded buf(8);
             buf.set(0, "ABCDEFGH");
             LegacyRequest r(2);
@@ -335,8 +335,8 @@ TEST_P(LegacyUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
             std::string seen_a, seen_b;
             std::map<uint32_t, uint32_t> entries;
             standin::during_call([&](const standin::Call&) {
-                seen_a = buf.chars();
-                seen_b = buf.chars() + s.offset_b;
+                seen_a.assign(buf.chars(), strnlen(buf.chars(), 8));
+                seen_b.assign(buf.chars() + s.offset_b, strnlen(buf.chars() + s.offset_b, 8 - s.offset_b));
                 entries = entry_indexes();
             });
             Status st;
@@ -367,7 +367,7 @@ TEST_P(LegacyUpdate, MemoryFailureAtEveryAllocation) {
         for (unsigned k = 1; !finished && k < 10; ++k) {
             for (int32_t inca : {0, 7}) {
                 SCOPED_TRACE(std::string(e.ep) + " fails at request " + std::to_string(k) + (inca ? ", record refused" : ""));
-                standin::reset();
+                next_row();
                 LegacyRequest r(5);
                 r.own(0, e.string_a, 6, 5);
                 r.own(1, e.string_b, 4, 3);
@@ -436,7 +436,7 @@ TEST_P(LegacyUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
                      std::to_string(row.failing_mode));
         const UpdateEntry& e = *std::find_if(std::begin(kUpdates), std::end(kUpdates),
                                              [&](const UpdateEntry& u) { return std::string(u.ep) == row.ep; });
-        standin::reset();
+        next_row();
         LegacyRequest r(3);
         r.own(0, e.string_a, 5, 4);
         r.own(1, e.numeric, 5, 4);
@@ -485,7 +485,7 @@ TEST_P(LegacyUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
 TEST_P(LegacyUpdate, CountZeroTouchesNothingButTheAlias) {
     for (const UpdateEntry& e : kUpdates) {
         SCOPED_TRACE(e.ep);
-        standin::reset();
+        next_row();
         standin::checks_active(true);
         Guarded alias(7);
         alias.set(0, "SAMPLE!");
@@ -521,7 +521,7 @@ TEST_P(LegacyUpdate, RestoreReadsTheCallersArraysAgain) {
                      (row.shorten_length ? " length shortened" : ""));
         const UpdateEntry& e = *std::find_if(std::begin(kUpdates), std::end(kUpdates),
                                              [&](const UpdateEntry& u) { return std::string(u.ep) == row.ep; });
-        standin::reset();
+        next_row();
         Guarded a(5), b(5);
         a.set(0, "abcdX");
         b.set(0, "vwxyZ");
@@ -551,7 +551,7 @@ TEST_P(LegacyUpdate, CountOf65535) {
     for (const UpdateEntry& e : kUpdates) {
         if (std::string(e.ep) == "sqlgeudb") continue;
         SCOPED_TRACE(e.ep);
-        standin::reset();
+        next_row();
         const size_t n = 65535;
         LegacyRequest r(n);
         Guarded values(2 * n);
@@ -576,6 +576,36 @@ TEST_P(LegacyUpdate, CountOf65535) {
         EXPECT_TRUE(SameBytes(values_before, values));
         EXPECT_TRUE(r.Unchanged(before));
         EXPECT_EQ(standin::allocations(), strings.size());
+    }
+}
+
+// Gets at the largest count: the field of the very last item is padded too.
+TEST_P(LegacyUpdate, GetsAtCountOf65535) {
+    struct Row {
+        const char* ep;
+        uint16_t token, size;
+    } rows[] = {{"sqlgxdb", 602, 11}, {"sqlgxsys", 71, 5}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ep);
+        next_row();
+        const size_t n = 65535;
+        LegacyRequest r(n);
+        std::vector<size_t> strings;
+        for (size_t i = 0; i < n; ++i)
+            if (i % 1024 == 0 || i == n - 1) strings.push_back(i);
+        Guarded fields(row.size * strings.size());
+        for (size_t i = 0; i < n; ++i) r.point(i, 1, nullptr, 0);
+        for (size_t k = 0; k < strings.size(); ++k) r.point(strings[k], row.token, fields.chars() + row.size * k, 0);
+        standin::after_call([&](const standin::Call&) {
+            fields.fill(0x30);
+            for (size_t k = 0; k < strings.size(); ++k) fields.data()[row.size * k + 1] = 0;
+        });
+        Status st;
+        EXPECT_EQ(legacy(row.ep, 6, Guarded(7).chars(), 0xA5A5FFFF, nullptr, r.items(), st.ca()), 0);
+        Guarded expect(fields.size());
+        expect.fill(0x30);
+        for (size_t k = 0; k < strings.size(); ++k) memset(expect.data() + row.size * k + 1, ' ', row.size - 1u);
+        EXPECT_TRUE(SameBytes(expect.bytes(), fields));
     }
 }
 

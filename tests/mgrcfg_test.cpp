@@ -74,7 +74,7 @@ TEST_P(MgrUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        standin::reset();
+        next_row();
         LegacyRequest r(1);
         Guarded& v = r.own(0, row.token, 4, 3);
         if (row.value == Value::Null) r.items()[0].value = nullptr;
@@ -117,7 +117,7 @@ TEST_P(MgrUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
 TEST_P(MgrUpdate, ResetForwardsOnly) {
     for (int32_t native_rc : {0, -1022, 5}) {
         SCOPED_TRACE(native_rc);
-        standin::reset();
+        next_row();
         standin::fail_app_data(1);
         standin::set_result("sqlfrsys", native_rc);
         Status st;

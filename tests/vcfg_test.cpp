@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "support/harness.h"
+#include "support/config.h"
 
 using namespace qx3test;
 
@@ -63,7 +63,7 @@ TEST_P(VersionedConfig, BuildsTheNativeRequestAndTerminatesEveryValue) {
     for (const auto& entry : kEntries) {
         for (uint32_t version : {0u, 0x00090700u, 0xFFFFFFFFu}) {
             SCOPED_TRACE(std::string(entry[0]) + " version " + std::to_string(version));
-            standin::reset();
+            next_row();
             standin::checks_active(true);
             VRequest r(n);
             std::vector<std::unique_ptr<Guarded>> values;
@@ -133,7 +133,7 @@ TEST_P(VersionedConfig, BuildsTheNativeRequestAndTerminatesEveryValue) {
 TEST_P(VersionedConfig, AliasNullOrFailingItsCheck) {
     for (bool null_alias : {true, false}) {
         SCOPED_TRACE(null_alias ? "null alias" : "alias fails its check");
-        standin::reset();
+        next_row();
         standin::checks_active(true);
         VRequest r(0);
         Guarded alias(4);
@@ -208,7 +208,7 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
     } rows[] = {{"pointer moved", true, 2}, {"count lowered to 1", false, 1}, {"count raised", false, 7}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        standin::reset();
+        next_row();
         VRequest r(2);
         Guarded a(5), b(5), c(3);
         a.set(0, "abcdX");
@@ -238,7 +238,7 @@ TEST_P(VersionedConfig, RequestsOfAnySize) {
     for (const auto& entry : kEntries) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(entry[0]) + " with " + std::to_string(row.n) + " items");
-            standin::reset();
+            next_row();
             VRequest r(row.n);
             Guarded values(2 * row.n);
             for (uint32_t i = 0; i < row.n; ++i) r.item(i) = qx3gCfgItem{100000 + i, 1, values.chars() + 2 * i, i ^ 0x5A5A};
@@ -280,7 +280,7 @@ TEST_P(VersionedConfig, MemoryFailureForALargeRequest) {
     for (int e = 0; e < 2; ++e) {
         for (int32_t inca : {0, 1}) {
             SCOPED_TRACE(std::string(kEntries[e][0]) + (inca ? ", record refused" : ""));
-            standin::reset();
+            next_row();
             VRequest r(65);
             Guarded values(2 * 65);
             for (uint32_t i = 0; i < 65; ++i) r.item(i) = qx3gCfgItem{i, 1, values.chars() + 2 * i, 0};
@@ -305,7 +305,7 @@ TEST_P(VersionedConfig, MemoryFailureForALargeRequest) {
 TEST_P(VersionedConfig, ApplicationDataFailure) {
     for (const auto& entry : kEntries) {
         SCOPED_TRACE(entry[0]);
-        standin::reset();
+        next_row();
         VRequest r(1);
         Guarded value(3), alias(3);
         r.item(0) = qx3gCfgItem{1, 2, value.chars(), 0};

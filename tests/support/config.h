@@ -14,6 +14,15 @@
 
 namespace qx3test {
 
+// Starts the next row of a table-driven test: the row before must have left the ledger empty and
+// the native layer without complaint (the fixture checks only after the last row).
+inline void next_row() {
+    for (const standin::Block& b : standin::live_blocks())
+        ADD_FAILURE() << "the previous row left a block of " << b.size << " bytes, tag " << b.tag;
+    for (const std::string& f : standin::faults()) ADD_FAILURE() << "the previous row: native layer saw: " << f;
+    standin::reset();
+}
+
 // Words the entry points must accept and never read: neither pointers nor small lengths.
 constexpr uint32_t kIgnored1 = 0xDEADBEEF;
 constexpr uint32_t kIgnored2 = 0x0BADF00D;
@@ -139,7 +148,7 @@ protected:
     // over its size (a larger size fails the check against the guard page and leaves it unpadded).
     void ExpectGetPads(const std::string& ep, const std::vector<TokenExpect>& probe) {
         SCOPED_TRACE(ep);
-        standin::reset();
+        next_row();
         LegacyRequest r(probe.size());
         for (size_t i = 0; i < probe.size(); ++i) r.own(i, probe[i].token, probe[i].string ? probe[i].size : 1100, 0);
         Guarded alias(7);
@@ -187,7 +196,7 @@ protected:
     // at their length; afterwards the caller's memory is as before.
     void ExpectUpdateTerminates(const std::string& ep, const std::vector<TokenExpect>& probe) {
         SCOPED_TRACE(ep);
-        standin::reset();
+        next_row();
         LegacyRequest r(probe.size());
         for (size_t i = 0; i < probe.size(); ++i) {
             const uint16_t n = static_cast<uint16_t>(i % 7 + 1);
