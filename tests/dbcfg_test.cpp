@@ -11,6 +11,7 @@
 #include "support/config.h"
 
 using namespace qx3test;
+using namespace qx3test::config;
 
 namespace {
 
@@ -42,20 +43,20 @@ std::vector<TokenColumn> db_column(bool DbToken::*col) {
 
 }  // namespace
 
-class DbTokenSets : public TokenSetTest {};
+class DbCfgTokenSets : public TokenSetTest {};
 
-TEST_P(DbTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
+TEST_P(DbCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
     ExpectGetPads("sqlgxdb", probe_tokens(db_column(&DbToken::get)));
     ExpectGetPads("sqlgddb", probe_tokens(db_column(&DbToken::get)));
     ExpectGetPads("sqlgxdbc", probe_tokens(db_column(&DbToken::xdbc)));
 }
 
-TEST_P(DbTokenSets, UpdatesTerminateExactlyTheirOwnSet) {
+TEST_P(DbCfgTokenSets, UpdatesTerminateExactlyTheirOwnSet) {
     ExpectUpdateTerminates("sqlgudb", probe_tokens(db_column(&DbToken::udb)));
     ExpectUpdateTerminates("sqlgeudb", probe_tokens(db_column(&DbToken::eudb)));
 }
 
-QX3_BACKENDS(DbTokenSets);
+QX3_BACKENDS(DbCfgTokenSets);
 
 // ---- The padding rule on one field -------------------------------------------------------------
 
@@ -97,9 +98,9 @@ const PadEntry kPadEntries[] = {
 
 }  // namespace
 
-class LegacyPadding : public ConfigTest {};
+class CfgPadding : public ConfigTest {};
 
-TEST_P(LegacyPadding, ReturnedFieldsFollowThePaddingRule) {
+TEST_P(CfgPadding, ReturnedFieldsFollowThePaddingRule) {
     for (const PadEntry& e : kPadEntries) {
         for (const PadRow& row : kPadRows) {
             SCOPED_TRACE(std::string(e.ep) + ": " + row.what);
@@ -149,7 +150,7 @@ TEST_P(LegacyPadding, ReturnedFieldsFollowThePaddingRule) {
     }
 }
 
-QX3_BACKENDS(LegacyPadding);
+QX3_BACKENDS(CfgPadding);
 
 // ---- Argument words -----------------------------------------------------------------------------
 
@@ -171,10 +172,10 @@ const ArgRow kArgRows[] = {
 
 }  // namespace
 
-class LegacyArguments : public ConfigTest {};
+class CfgArguments : public ConfigTest {};
 
 // The 16-bit words arrive with garbage in their high halves; the count is widened with zeros.
-TEST_P(LegacyArguments, ReachTheNativeCallInItsOrder) {
+TEST_P(CfgArguments, ReachTheNativeCallInItsOrder) {
     for (const ArgRow& row : kArgRows) {
         for (uint32_t count_word : {0xABCD0003u, 0xFFFF0002u}) {
             SCOPED_TRACE(std::string(row.ep) + " count word " + std::to_string(count_word));
@@ -204,7 +205,7 @@ TEST_P(LegacyArguments, ReachTheNativeCallInItsOrder) {
     }
 }
 
-TEST_P(LegacyArguments, ResetsForwardTheAliasAndTheRecord) {
+TEST_P(CfgArguments, ResetsForwardTheAliasAndTheRecord) {
     for (const char* ep : {"sqlgrdb", "sqlgrdbc"}) {
         SCOPED_TRACE(ep);
         next_row();
@@ -224,7 +225,7 @@ TEST_P(LegacyArguments, ResetsForwardTheAliasAndTheRecord) {
     }
 }
 
-TEST_P(LegacyArguments, NullAliasGoesOnAsNull) {
+TEST_P(CfgArguments, NullAliasGoesOnAsNull) {
     for (const char* ep : {"sqlgxdb", "sqlgudb", "sqlgeudb", "sqlgxdbc"}) {
         SCOPED_TRACE(ep);
         next_row();
@@ -252,7 +253,7 @@ const AppRow kAppRows[] = {
 
 }  // namespace
 
-TEST_P(LegacyArguments, ApplicationDataFailureWritesOnlySqlcode) {
+TEST_P(CfgArguments, ApplicationDataFailureWritesOnlySqlcode) {
     for (const AppRow& row : kAppRows) {
         SCOPED_TRACE(row.ep);
         next_row();
@@ -275,7 +276,7 @@ TEST_P(LegacyArguments, ApplicationDataFailureWritesOnlySqlcode) {
     }
 }
 
-QX3_BACKENDS(LegacyArguments);
+QX3_BACKENDS(CfgArguments);
 
 // ---- Updates: the restore lists ----------------------------------------------------------------
 
@@ -304,11 +305,11 @@ std::map<uint32_t, uint32_t> entry_indexes() {
 
 }  // namespace
 
-class LegacyUpdate : public ConfigTest {};
+class CfgUpdate : public ConfigTest {};
 
 // Two items lend their NUL to the same byte of one buffer: the list gives it back newest first,
 // so the caller's byte, not the first NUL, is what stays.
-TEST_P(LegacyUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
+TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
     struct Shape {
         const char* what;
         size_t offset_b;
@@ -360,7 +361,7 @@ TEST_P(LegacyUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
 // one with a null buffer and a last string-valued one. A memory failure at the k-th request, for
 // every k the call makes, must end the call before the native one with the record written (or
 // not, as sqloincaChkptr says), every byte back and every block released.
-TEST_P(LegacyUpdate, MemoryFailureAtEveryAllocation) {
+TEST_P(CfgUpdate, MemoryFailureAtEveryAllocation) {
     for (const UpdateEntry& e : kUpdates) {
         const bool manager = !takes_alias(e.ep);
         bool finished = false;
@@ -417,7 +418,7 @@ TEST_P(LegacyUpdate, MemoryFailureAtEveryAllocation) {
 // native call to run with nothing terminated and no entry taken. The database update checks its
 // value length array for reading and writing, the manager update for writing; both check the item
 // array for reading and writing.
-TEST_P(LegacyUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
+TEST_P(CfgUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
     enum Array { Lengths, Items };
     struct Row {
         const char* ep;
@@ -482,7 +483,7 @@ TEST_P(LegacyUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
 
 // A count of 0 forwards at once: no array is looked at (both may be null), only the alias is lent
 // its terminator.
-TEST_P(LegacyUpdate, CountZeroTouchesNothingButTheAlias) {
+TEST_P(CfgUpdate, CountZeroTouchesNothingButTheAlias) {
     for (const UpdateEntry& e : kUpdates) {
         SCOPED_TRACE(e.ep);
         next_row();
@@ -506,7 +507,7 @@ TEST_P(LegacyUpdate, CountZeroTouchesNothingButTheAlias) {
 // The restore pass finds each value again through the caller's arrays as they stand after the
 // native call: the database update through the item's pointer and its length, the manager update
 // through the item's pointer and the position it saved.
-TEST_P(LegacyUpdate, RestoreReadsTheCallersArraysAgain) {
+TEST_P(CfgUpdate, RestoreReadsTheCallersArraysAgain) {
     struct Row {
         const char* ep;
         bool move_pointer;
@@ -547,7 +548,7 @@ TEST_P(LegacyUpdate, RestoreReadsTheCallersArraysAgain) {
 // The largest count: every item is walked, the count is widened with zeros, and no fixed limit
 // stands in the way. Every 256th item and the very last are string-valued; each value is one
 // character with its borrowed byte, all in one buffer.
-TEST_P(LegacyUpdate, CountOf65535) {
+TEST_P(CfgUpdate, CountOf65535) {
     for (const UpdateEntry& e : kUpdates) {
         if (std::string(e.ep) == "sqlgeudb") continue;
         SCOPED_TRACE(e.ep);
@@ -580,7 +581,7 @@ TEST_P(LegacyUpdate, CountOf65535) {
 }
 
 // Gets at the largest count: the field of the very last item is padded too.
-TEST_P(LegacyUpdate, GetsAtCountOf65535) {
+TEST_P(CfgUpdate, GetsAtCountOf65535) {
     struct Row {
         const char* ep;
         uint16_t token, size;
@@ -609,4 +610,4 @@ TEST_P(LegacyUpdate, GetsAtCountOf65535) {
     }
 }
 
-QX3_BACKENDS(LegacyUpdate);
+QX3_BACKENDS(CfgUpdate);

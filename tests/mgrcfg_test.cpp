@@ -7,6 +7,7 @@
 #include "support/config.h"
 
 using namespace qx3test;
+using namespace qx3test::config;
 
 namespace {
 
@@ -41,23 +42,23 @@ std::vector<TokenColumn> mgr_column(bool MgrToken::*col) {
 
 }  // namespace
 
-class MgrTokenSets : public TokenSetTest {};
+class MgrCfgTokenSets : public TokenSetTest {};
 
-TEST_P(MgrTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
+TEST_P(MgrCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
     ExpectGetPads("sqlgdsys", probe_tokens(mgr_column(&MgrToken::dsys)));
     ExpectGetPads("sqlgxsys", probe_tokens(mgr_column(&MgrToken::xsys)));
 }
 
-TEST_P(MgrTokenSets, UpdateTerminatesExactlyItsOwnSet) {
+TEST_P(MgrCfgTokenSets, UpdateTerminatesExactlyItsOwnSet) {
     ExpectUpdateTerminates("sqlgusys", probe_tokens(mgr_column(&MgrToken::usys)));
 }
 
-QX3_BACKENDS(MgrTokenSets);
+QX3_BACKENDS(MgrCfgTokenSets);
 
-class MgrUpdate : public ConfigTest {};
+class MgrCfgUpdate : public ConfigTest {};
 
 // Every string-valued item gets an entry, terminated or not; only terminated ones are written back.
-TEST_P(MgrUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
+TEST_P(MgrCfgUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
     enum class Value { Good, Null, CheckFails };
     struct Row {
         const char* what;
@@ -114,7 +115,7 @@ TEST_P(MgrUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
 }
 
 // The reset runs no frame: no application data, no check, the record goes straight on.
-TEST_P(MgrUpdate, ResetForwardsOnly) {
+TEST_P(MgrCfgUpdate, ResetForwardsOnly) {
     for (int32_t native_rc : {0, -1022, 5}) {
         SCOPED_TRACE(native_rc);
         next_row();
@@ -130,4 +131,4 @@ TEST_P(MgrUpdate, ResetForwardsOnly) {
     }
 }
 
-QX3_BACKENDS(MgrUpdate);
+QX3_BACKENDS(MgrCfgUpdate);

@@ -7,6 +7,7 @@
 #include "support/config.h"
 
 using namespace qx3test;
+using namespace qx3test::config;
 
 namespace {
 

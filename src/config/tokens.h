@@ -1,6 +1,6 @@
 // The string-valued parameters of the legacy configuration calls, one set per entry point, and the
-// two conversions those calls share: the padding of returned strings to their field size after a
-// get or defaults call. (The update calls keep their terminators in restore lists of their own.)
+// padding of returned strings to their field size that every get and defaults call shares. (The
+// update calls keep their terminators in restore lists of their own shape, database and manager.)
 //
 // Every parameter not in an entry point's set is numeric for that entry point: its item passes
 // through untouched in both directions.

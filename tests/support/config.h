@@ -12,7 +12,7 @@
 
 #include "support/harness.h"
 
-namespace qx3test {
+namespace qx3test::config {
 
 // Starts the next row of a table-driven test: the row before must have left the ledger empty and
 // the native layer without complaint (the fixture checks only after the last row).
@@ -228,6 +228,6 @@ protected:
     }
 };
 
-}  // namespace qx3test
+}  // namespace qx3test::config
 
 #endif
