@@ -45,6 +45,33 @@ bool reset_configuration() {
     return intact && rc == 0;
 }
 
+// Reads parameter 105, a string in a 13-byte field, through the token-array get: it comes back
+// blank-padded, with no NUL.
+bool read_configuration() {
+    char buffer[] = {'S', 'A', 'M', 'P', 'L', 'E', 'X', 'Y', 'Z', '!'};
+    const qx3_u16w length = 6;
+    sqlca ca;
+    memset(&ca, 0, sizeof ca);
+    standin::reset();
+    char field[13];
+    memset(field, '#', sizeof field);
+    qx3ConfigItem item;
+    memset(&item, 0, sizeof item);
+    item.token = 105;
+    item.value = field;
+    const int32_t rc = sqlgxdb(length, 1, &item, &ca, buffer);
+    for (const standin::Call& c : standin::calls_of("sqlfxdb"))
+        printf("sqlfxdb saw alias \"%s\" and %u item(s)\n", standin::show(c.strings[0]).c_str(), c.words[1]);
+    printf("sqlgxdb returned %d; parameter 105 as a %u-byte field: [", rc, static_cast<unsigned>(sizeof field));
+    for (char c : field) printf(c ? "%c" : "\\0", c);
+    printf("]\n");
+    const bool padded = memchr(field, '\0', sizeof field) == nullptr && field[sizeof field - 1] == ' ';
+    printf("field %s\n", padded ? "blank-padded, no NUL" : "NOT PADDED");
+    const bool intact = memcmp(buffer, "SAMPLEXYZ!", sizeof buffer) == 0;
+    printf("alias buffer %s\n", intact ? "given back byte for byte" : "CHANGED");
+    return intact && padded && rc == 0;
+}
+
 bool attach() {
     static const char kText[] = "NODE7|OPERATOR|S3CRET.";
     char buffer[sizeof kText - 1];
@@ -131,7 +158,9 @@ bool list_database_directory() {
 int main() {
     const bool reset_ok = reset_configuration();
     printf("\n");
+    const bool read_ok = read_configuration();
+    printf("\n");
     const bool attach_ok = attach();
     const bool listed = list_database_directory();
-    return reset_ok && attach_ok && listed ? 0 : 1;
+    return reset_ok && read_ok && attach_ok && listed ? 0 : 1;
 }

@@ -72,5 +72,7 @@ static_assert(__builtin_offsetof(sqlca, sqlstate) == 131, "sqlca.sqlstate");
 #include "qx3agapi_esql.h"
 #include "qx3agapi_strcmd.h"
 #include "qx3agapi_scan.h"
+#include "qx3agapi_mgrcfg.h"
+#include "qx3agapi_vcfg.h"
 
 #endif

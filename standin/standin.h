@@ -62,6 +62,9 @@ STANDIN_API void refuse_sqlca(int32_t rc);              // sqloincaChkptr return
 STANDIN_API void set_result(const std::string& native, int32_t rc);  // result of that native
 // Runs inside every native call, after it is recorded and before it fills its outputs.
 STANDIN_API void during_call(std::function<void(const Call&)> fn);
+// Runs at the end of a native that fills outputs, after it filled them (natives that call
+// notify_after_call): a test that needs particular outputs writes them here.
+STANDIN_API void after_call(std::function<void(const Call&)> fn);
 
 // ---- Observation ----
 STANDIN_API const std::vector<Call>& calls();           // every recorded call, in order
@@ -77,6 +80,7 @@ STANDIN_API uint32_t* trace_flags();                     // the table g_sqltComp
 // Records a call; string_words has bit i set when word i is a string pointer.
 STANDIN_API void record(const char* name, std::vector<uint32_t> words, uint64_t string_words);
 STANDIN_API void notify_during_call();
+STANDIN_API void notify_after_call();
 STANDIN_API int32_t result_of(const char* native);
 // Fills a status record as a native call would, when it is accessible.
 STANDIN_API void fill_sqlca(void* ca, const char* native, int32_t rc);

@@ -30,6 +30,7 @@ struct State {
     int32_t inca_rc = 0;
     std::map<std::string, int32_t> results;
     std::function<void(const Call&)> during;
+    std::function<void(const Call&)> after;
     std::vector<Call> calls;
     std::vector<Check> checks;
     std::map<uintptr_t, Block> ledger;
@@ -84,6 +85,7 @@ void reset() {
     s.inca_rc = 0;
     s.results.clear();
     s.during = nullptr;
+    s.after = nullptr;
     s.calls.clear();
     s.checks.clear();
     s.faults.clear();
@@ -104,6 +106,7 @@ void fail_checks(const void* p, uint32_t length, unsigned modes, int32_t rc) {
 void refuse_sqlca(int32_t rc) { st().inca_rc = rc; }
 void set_result(const std::string& native, int32_t rc) { st().results[native] = rc; }
 void during_call(std::function<void(const Call&)> fn) { st().during = std::move(fn); }
+void after_call(std::function<void(const Call&)> fn) { st().after = std::move(fn); }
 
 const std::vector<Call>& calls() { return st().calls; }
 std::vector<Call> calls_of(const std::string& name) {
@@ -151,6 +154,10 @@ void record(const char* name, std::vector<uint32_t> words, uint64_t string_words
 
 void notify_during_call() {
     if (st().during) st().during(st().calls.back());
+}
+
+void notify_after_call() {
+    if (st().after) st().after(st().calls.back());
 }
 
 int32_t result_of(const char* native) {

@@ -1,15 +1,107 @@
-// Database configuration in the legacy token-array form.
+// Database configuration in the legacy token-array form: get, defaults, update and reset of one
+// database's configuration, named by a length-counted alias.
 #include "config/natives.h"
+#include "config/tokens.h"
 #include "frame/frame.h"
 
 using namespace qx3;
+
+namespace {
+
+using GetNative = int32_t(QX3_NATIVE*)(char*, uint32_t, qx3ConfigItem*, sqlca*);
+
+// Get and defaults: the alias is lent a terminator for the native call; the string-valued items
+// are padded afterwards, whatever the native result.
+int32_t get(GetNative native, const cfg::TokenSet& set, qx3_u16w aliasLen, qx3_u16w count,
+            qx3ConfigItem* items, sqlca* pSqlca, char* pAlias) {
+    if (!app_data_ready()) return app_data_failed(pSqlca);
+    Term alias;
+    alias.place(pAlias, zx(aliasLen));
+    const int32_t rc = native(pAlias, zx(count), items, pSqlca);
+    alias.restore();
+    cfg::pad_items(set, items, zx(count));
+    return rc;
+}
+
+// Update: every string-valued value of the set is terminated at its length for the native call,
+// each terminator remembered in a restore entry of its own. An entry that cannot be had ends the
+// call before the native one, with everything placed so far given back.
+int32_t update(const cfg::TokenSet& set, const char* tag, const DiagName& name, qx3_u16w aliasLen,
+               qx3_u16w countWord, uint16_t* lengths, qx3ConfigItem* items, sqlca* pSqlca, char* pAlias) {
+    if (!app_data_ready()) return app_data_failed(pSqlca);
+    Term alias;
+    alias.place(pAlias, zx(aliasLen));
+    const uint32_t count = zx(countWord);
+    RestoreList list(tag);
+    bool no_memory = false;
+    // Unreadable arrays are the native call's to report: it is made with nothing terminated.
+    if (count != 0 && accessible(lengths, 2 * count, kReadWrite) && accessible(items, 8 * count, kReadWrite)) {
+        for (uint32_t i = 0; i < count; ++i) {
+            if (set.find(items[i].token) == nullptr) continue;
+            char* value = items[i].value;
+            const uint32_t n = lengths[i];
+            if (value == nullptr || !accessible(value, n + 1, kReadWrite)) continue;
+            if (list.push(i, static_cast<uint8_t>(value[n])) != 0) {
+                no_memory = true;
+                break;
+            }
+            value[n] = '\0';
+        }
+    }
+    const int32_t rc = no_memory ? memory_failed(pSqlca, name) : sqlfudb(pAlias, count, items, pSqlca);
+    alias.restore();
+    // Each terminator is found again through the caller's item and length as they stand now.
+    list.unwind([&](uint32_t i, uint8_t saved) { items[i].value[lengths[i]] = static_cast<char>(saved); });
+    return rc;
+}
+
+}  // namespace
+
+QX3_ENTRY(sqlgxdb, SQLGXDB,
+          (qx3_u16w aliasLen, qx3_u16w count, qx3ConfigItem* items, sqlca* pSqlca, char* pAlias)) {
+    return get(sqlfxdb, cfg::kDatabaseGet, aliasLen, count, items, pSqlca, pAlias);
+}
+
+QX3_ENTRY(sqlgddb, SQLGDDB,
+          (qx3_u16w aliasLen, qx3_u16w count, qx3ConfigItem* items, sqlca* pSqlca, char* pAlias)) {
+    return get(sqlfddb, cfg::kDatabaseGet, aliasLen, count, items, pSqlca, pAlias);
+}
+
+QX3_ENTRY(sqlgxdbc, SQLGXDBC,
+          (uint32_t, qx3_u16w aliasLen, qx3_u16w count, qx3ConfigItem* items, sqlca* pSqlca, uint32_t,
+           char* pAlias)) {
+    return get(sqlfxdb, cfg::kDatabaseExtendedGet, aliasLen, count, items, pSqlca, pAlias);
+}
+
+QX3_ENTRY(sqlgudb, SQLGUDB,
+          (qx3_u16w aliasLen, qx3_u16w count, uint16_t* lengths, qx3ConfigItem* items, sqlca* pSqlca,
+           char* pAlias)) {
+    return update(cfg::kDatabaseUpdate, "sqlgcfg", diag("sqlgudb"), aliasLen, count, lengths, items, pSqlca,
+                  pAlias);
+}
+
+QX3_ENTRY(sqlgeudb, SQLGEUDB,
+          (uint32_t, qx3_u16w aliasLen, qx3_u16w count, uint16_t* lengths, qx3ConfigItem* items, sqlca* pSqlca,
+           uint32_t, char* pAlias)) {
+    return update(cfg::kDatabaseExtendedUpdate, "sqlgeudb", diag("sqlgeudb"), aliasLen, count, lengths, items,
+                  pSqlca, pAlias);
+}
 
 // Reset: the alias is the only string; it is lent a terminator for the duration of the call.
 QX3_ENTRY(sqlgrdb, SQLGRDB, (qx3_u16w aliasLen, sqlca* pSqlca, char* pAlias)) {
     if (!app_data_ready()) return app_data_failed(pSqlca);
     Term alias;
     alias.place(pAlias, zx(aliasLen));
-    int32_t rc = sqlfrdb(pAlias, pSqlca);
+    const int32_t rc = sqlfrdb(pAlias, pSqlca);
+    alias.restore();
+    return rc;
+}
+
+QX3_ENTRY(sqlgrdbc, SQLGRDBC, (uint32_t, qx3_u16w aliasLen, sqlca* pSqlca, uint32_t, char* pAlias)) {
+    if (!app_data_ready()) return app_data_failed(pSqlca);
+    Term alias;
+    alias.place(pAlias, zx(aliasLen));
+    const int32_t rc = sqlfrdb(pAlias, pSqlca);
     alias.restore();
     return rc;
 }

@@ -1,0 +1,134 @@
+// Database manager configuration: the manager's token sets, the update's entries for items that
+// get no terminator, and the reset that runs no frame.
+#include <string.h>
+
+#include <map>
+
+#include "support/config.h"
+
+using namespace qx3test;
+using namespace qx3test::config;
+
+namespace {
+
+constexpr bool Y = true, N = false;
+
+// The manager's string-valued tokens, written down independently of the library's tables. Size 0:
+// an update-only token, never padded.
+struct MgrToken {
+    uint16_t token;
+    uint16_t size;
+    bool dsys;
+    bool xsys;
+    bool usys;
+};
+const MgrToken kMgrTokens[] = {
+    {7, 9, Y, Y, Y},         {24, 15, Y, Y, Y},       {25, 65, Y, Y, Y},       {27, 216, Y, Y, Y},
+    {28, 26, Y, Y, Y},       {39, 0, N, N, Y},        {47, 49, Y, Y, Y},       {48, 49, Y, Y, Y},
+    {62, 0, N, N, Y},        {63, 0, N, N, Y},        {65, 216, Y, Y, Y},      {66, 20, Y, Y, Y},
+    {67, 9, Y, Y, Y},        {71, 5, Y, Y, Y},        {74, 256, Y, Y, Y},      {75, 256, Y, Y, Y},
+    {76, 256, Y, Y, Y},      {77, 32, Y, Y, Y},       {92, 9, Y, Y, Y},        {305, 36, Y, Y, Y},
+    {311, 256, Y, Y, Y},     {313, 227, Y, Y, Y},     {844, 129, Y, Y, N},     {845, 129, Y, Y, N},
+    {846, 129, Y, Y, N},     {941, 216, N, Y, Y},     {969, 216, N, Y, Y},     {10123, 216, N, Y, N},
+    {10124, 216, N, Y, N},   {10125, 216, N, Y, N},   {10145, 256, N, Y, Y},   {10181, 256, N, Y, Y},
+    {10187, 256, N, Y, Y},
+};
+
+std::vector<TokenColumn> mgr_column(bool MgrToken::*col) {
+    std::vector<TokenColumn> out;
+    for (const MgrToken& t : kMgrTokens) out.push_back({t.token, t.size, t.*col});
+    return out;
+}
+
+}  // namespace
+
+class MgrCfgTokenSets : public TokenSetTest {};
+
+TEST_P(MgrCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
+    ExpectGetPads("sqlgdsys", probe_tokens(mgr_column(&MgrToken::dsys)));
+    ExpectGetPads("sqlgxsys", probe_tokens(mgr_column(&MgrToken::xsys)));
+}
+
+TEST_P(MgrCfgTokenSets, UpdateTerminatesExactlyItsOwnSet) {
+    ExpectUpdateTerminates("sqlgusys", probe_tokens(mgr_column(&MgrToken::usys)));
+}
+
+QX3_BACKENDS(MgrCfgTokenSets);
+
+class MgrCfgUpdate : public ConfigTest {};
+
+// Every string-valued item gets an entry, terminated or not; only terminated ones are written back.
+TEST_P(MgrCfgUpdate, ItemsWithoutTerminatorStillTakeAnEntry) {
+    enum class Value { Good, Null, CheckFails };
+    struct Row {
+        const char* what;
+        uint16_t token;
+        Value value;
+        unsigned entries;
+        bool terminated;
+    } rows[] = {
+        {"string, good buffer", 39, Value::Good, 1, true},
+        {"string, null buffer", 39, Value::Null, 1, false},
+        {"string, buffer fails its check", 63, Value::CheckFails, 1, false},
+        {"numeric for the update, padded by the gets", 844, Value::Good, 0, false},
+        {"numeric everywhere", 40, Value::Good, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        next_row();
+        LegacyRequest r(1);
+        Guarded& v = r.own(0, row.token, 4, 3);
+        if (row.value == Value::Null) r.items()[0].value = nullptr;
+        standin::checks_active(true);
+        if (row.value == Value::CheckFails) standin::fail_checks(v.data(), 4, standin::mode_bit(3));
+        const Bytes value_before = v.bytes();
+        const auto before = r.snapshot();
+        Bytes during;
+        std::map<uint32_t, Bytes> entries;  // the live entries' bytes during the call
+        standin::during_call([&](const standin::Call&) {
+            during = v.bytes();
+            for (const standin::Block& b : standin::live_blocks())
+                entries[static_cast<uint32_t>(b.p)] = Bytes(reinterpret_cast<uint8_t*>(b.p), reinterpret_cast<uint8_t*>(b.p) + b.size);
+        });
+        Status st;
+        EXPECT_EQ(call("sqlgusys", 1u, r.lengths(), r.items(), st.ca()), 0);
+        ASSERT_EQ(calls("sqlfusys").size(), 1u);
+        Bytes expect = value_before;
+        if (row.terminated) expect[3] = 0;
+        EXPECT_TRUE(SameBytes(expect, during.data(), during.size()));
+        EXPECT_TRUE(r.Unchanged(before));
+        EXPECT_EQ(standin::allocations(), row.entries);
+        ASSERT_EQ(entries.size(), row.entries);
+        // The entry as the manager's list holds it: index, position (-1 for none), displaced byte.
+        for (const auto& [p, bytes] : entries) {
+            ASSERT_GE(bytes.size(), 9u);
+            int32_t index, pos;
+            memcpy(&index, bytes.data(), 4);
+            memcpy(&pos, bytes.data() + 4, 4);
+            EXPECT_EQ(index, 0);
+            EXPECT_EQ(pos, row.terminated ? 3 : -1);
+            if (row.terminated) {
+                EXPECT_EQ(bytes[8], value_before[3]);
+            }
+        }
+    }
+}
+
+// The reset runs no frame: no application data, no check, the record goes straight on.
+TEST_P(MgrCfgUpdate, ResetForwardsOnly) {
+    for (int32_t native_rc : {0, -1022, 5}) {
+        SCOPED_TRACE(native_rc);
+        next_row();
+        standin::fail_app_data(1);
+        standin::set_result("sqlfrsys", native_rc);
+        Status st;
+        EXPECT_EQ(call("sqlgrsys", st.ca()), native_rc);
+        auto natives = calls("sqlfrsys");
+        ASSERT_EQ(natives.size(), 1u);
+        EXPECT_EQ(natives[0].words, std::vector<uint32_t>{w(st.ca())});
+        EXPECT_TRUE(calls("sqlo_create_init_app_data").empty());
+        EXPECT_EQ(standin::calls().size(), 1u) << standin::trace();
+    }
+}
+
+QX3_BACKENDS(MgrCfgUpdate);
