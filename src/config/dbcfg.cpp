@@ -2,6 +2,7 @@
 // database's configuration, named by a length-counted alias.
 #include "config/natives.h"
 #include "config/tokens.h"
+#include "frame/forward.h"
 #include "frame/frame.h"
 
 using namespace qx3;
@@ -88,20 +89,14 @@ QX3_ENTRY(sqlgeudb, SQLGEUDB,
 }
 
 // Reset: the alias is the only string; it is lent a terminator for the duration of the call.
+QX3_ROUTE(sqlgrdb, sqlfrdb, framed(pass(A3, A2), A3.with(A1)))
+QX3_ROUTE(sqlgrdbc, sqlfrdb, framed(pass(A5, A3), A5.with(A2)))
+
 QX3_ENTRY(sqlgrdb, SQLGRDB, (qx3_u16w aliasLen, sqlca* pSqlca, char* pAlias)) {
-    if (!app_data_ready()) return app_data_failed(pSqlca);
-    Term alias;
-    alias.place(pAlias, zx(aliasLen));
-    const int32_t rc = sqlfrdb(pAlias, pSqlca);
-    alias.restore();
-    return rc;
+    return fwd::forward<Ep::sqlgrdb>(aliasLen, pSqlca, pAlias);
 }
 
-QX3_ENTRY(sqlgrdbc, SQLGRDBC, (uint32_t, qx3_u16w aliasLen, sqlca* pSqlca, uint32_t, char* pAlias)) {
-    if (!app_data_ready()) return app_data_failed(pSqlca);
-    Term alias;
-    alias.place(pAlias, zx(aliasLen));
-    const int32_t rc = sqlfrdb(pAlias, pSqlca);
-    alias.restore();
-    return rc;
+// The two ignored words are accepted and never read.
+QX3_ENTRY(sqlgrdbc, SQLGRDBC, (uint32_t ignored1, qx3_u16w aliasLen, sqlca* pSqlca, uint32_t ignored4, char* pAlias)) {
+    return fwd::forward<Ep::sqlgrdbc>(ignored1, aliasLen, pSqlca, ignored4, pAlias);
 }
