@@ -69,5 +69,7 @@ static_assert(__builtin_offsetof(sqlca, sqlstate) == 131, "sqlca.sqlstate");
 #define QX3_RC_NO_MEMORY (-83)     // a memory block cannot be had, or a required record is missing
 
 #include "qx3agapi_dbcfg.h"
+#include "qx3agapi_backup.h"
+#include "qx3agapi_restore.h"
 
 #endif

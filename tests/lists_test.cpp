@@ -512,6 +512,7 @@ TEST_F(Lists, CopiedListEntriesThatFailTheirChecks) {
         int32_t rc;
         std::vector<std::string> native;  // what the native list holds
         size_t copies;
+        bool skip_last = false;   // entry 2's check over L fails
     } rows[] = {
         {"skipped: null in the native list, call goes on", qx3::BadEntry::Skip, true, false, 0,
          {"a1", "<null>", "c333"}, 2},
@@ -519,6 +520,7 @@ TEST_F(Lists, CopiedListEntriesThatFailTheirChecks) {
         {"text passes over L, fails over L + 1: copied, unterminated", qx3::BadEntry::Skip, false, false, 0,
          {"a1", "b22", "c333"}, 3},
         {"the last entry fails over L + 1: its outcome", qx3::BadEntry::Skip, false, true, 8, {}, 3},
+        {"a skipped last entry leaves the status as it was", qx3::BadEntry::Skip, false, false, 6, {}, 2, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -529,6 +531,7 @@ TEST_F(Lists, CopiedListEntriesThatFailTheirChecks) {
         if (r.length_check_fails) standin::fail_checks(g.texts[1], 3, standin::mode_bit(3), 6);
         else standin::fail_checks(g.texts[1] + 3, 1, standin::mode_bit(3), 6);
         if (r.last_fails) standin::fail_checks(g.texts[2] + 4, 1, standin::mode_bit(3), 8);
+        if (r.skip_last) standin::fail_checks(g.texts[2], 1, standin::mode_bit(3), 9);
         Status st;
         const auto before = mem.snapshot();
         qx3::CopiedTablespaceList ts;
@@ -541,7 +544,8 @@ TEST_F(Lists, CopiedListEntriesThatFailTheirChecks) {
             EXPECT_EQ(seen, r.native);
         }
         std::vector<const char*> lent = {g.texts[0] + 2};
-        if (!r.length_check_fails && r.bad == qx3::BadEntry::Skip && !r.last_fails) lent.push_back(g.texts[2] + 4);
+        if (!r.length_check_fails && r.bad == qx3::BadEntry::Skip && !r.last_fails && !r.skip_last)
+            lent.push_back(g.texts[2] + 4);
         if (r.bad == qx3::BadEntry::Skip && r.length_check_fails) lent.push_back(g.texts[2] + 4);
         EXPECT_TRUE(mem.Is(mem.with_nuls(before, lent)));
         EXPECT_EQ(blocks().size(), 2 + r.copies);

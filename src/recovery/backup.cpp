@@ -1,0 +1,92 @@
+// Backup: the versioned qx3gBackup and the legacy sqlgbkp and sqlgbkup.
+#include <string.h>
+
+#include "frame/frame.h"
+#include "frame/lists.h"
+#include "recovery/backup_natives.h"
+
+using namespace qx3;
+
+namespace {
+
+// ---- qx3gBackup -------------------------------------------------------------------------------
+
+constexpr const char kBackupTag[] = "sqlgbkp";
+constexpr DiagName kBackupName = diag("qx3gBack");
+
+// Which later fields of the generic record a caller's version number reaches.
+constexpr bool reaches_v1(uint32_t v) { return v >= QX3_BACKUP_V1; }
+constexpr bool reaches_v2(uint32_t v) { return v >= QX3_BACKUP_V2; }
+constexpr bool reaches_v3(uint32_t v) { return v >= QX3_BACKUP_V3; }
+constexpr bool reaches_v4(uint32_t v) {
+    return v >= QX3_BACKUP_V4 || (v >= QX3_BACKUP_V4_EARLY_FIRST && v <= QX3_BACKUP_V4_EARLY_LAST);
+}
+
+}  // namespace
+
+// A returned text comes from a fixed field of the native record into the caller's buffer of the
+// caller's length; never more than the field is read. It is then blank-padded over the caller's
+// whole length.
+static void copy_out(char* to, uint32_t length, const char* field, uint32_t width) {
+    if (to != nullptr) memcpy(to, field, length < width ? length : width);
+}
+
+QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sqlca* pSqlca)) {
+    if (!app_data_ready()) return app_data_failed(pSqlca);
+    if (pParm == nullptr || !accessible(pParm, sizeof *pParm, kReadWrite)) return memory_failed(pSqlca, kBackupName);
+
+    const ListOwner owner{kBackupTag, pSqlca, kBackupName};
+    CopiedTablespaceList tablespaces;
+    CopiedMediaList media;
+    Term string1, string2, string3, string4, string5;
+    qx3BackupStruct native;
+    memset(&native, 0, sizeof native);
+
+    int32_t rc = tablespaces.convert(pParm->piTablespaceList, owner);
+    if (rc == 0) rc = media.convert(pParm->piMediaList, owner);
+    if (rc == 0) {
+        string1.place(pParm->piString1, pParm->iString1Len);
+        string2.place(pParm->piString2, pParm->iString2Len);
+        string3.place(pParm->piString3, pParm->iString3Len);
+        native.piString1 = string1.p;
+        native.piTablespaceList = tablespaces.field();
+        native.piMediaList = media.field();
+        native.piString2 = string2.p;
+        native.piString3 = string3.p;
+        for (uint32_t i = 0; i < 8; ++i) native.iWord1to8[i] = pParm->iWord1to8[i];
+        if (reaches_v1(version)) native.iWord9 = pParm->iWord9;
+        if (reaches_v2(version)) {
+            string4.place(pParm->piString4, pParm->iString4Len);
+            native.piString4 = string4.p;
+            native.iWord10 = pParm->iWord10;
+            native.iWord11 = pParm->iWord11;
+        }
+        if (reaches_v3(version))
+            for (uint32_t i = 0; i < 5; ++i) native.iWord12to16[i] = pParm->iWord12to16[i];
+        if (reaches_v4(version)) {
+            string5.place(pParm->piString5, pParm->iString5Len);
+            native.piString5 = string5.p;
+            native.iWord17 = pParm->iWord17;
+            native.iWord18 = pParm->iWord18;
+        }
+
+        rc = qx3Backup(version, &native, pSqlca);
+
+        // Whatever the outcome: both texts back, then both padded, the second first.
+        copy_out(pParm->poOutput1, pParm->iOutput1Len, native.oOutput1, sizeof native.oOutput1);
+        copy_out(pParm->poOutput2, pParm->iOutput2Len, native.oOutput2, sizeof native.oOutput2);
+        pad_field(pParm->poOutput2, pParm->iOutput2Len);
+        pad_field(pParm->poOutput1, pParm->iOutput1Len);
+    }
+
+    string4.restore();
+    string3.restore();
+    string2.restore();
+    string1.restore();
+    string5.restore();
+    media.restore();
+    tablespaces.restore();
+    tablespaces.release();
+    media.release();
+    return rc;
+}
