@@ -290,15 +290,20 @@ TEST_P(Backup, StringsUnterminatedWhenNullOrUnreadable) {
     EXPECT_TRUE(b.mem.Is(before));
 }
 
-TEST_P(Backup, OneBufferAsThreeStringsComesBack) {
-    // Strings 1, 2 and 3 all end at the same byte: restoring 3, 2, 1 gives the caller's byte back.
-    BackupCall b({.lists = false, .null_out1 = true, .null_out2 = true});
-    b.rec->piString2 = b.s[0], b.rec->iString2Len = b.len[0];
-    b.rec->piString3 = b.s[0], b.rec->iString3Len = b.len[0];
-    const auto before = b.mem.snapshot();
-    Status st;
-    ASSERT_EQ(call("qx3gBackup", 8010400u, b.rec, st.ca()), 0);
-    EXPECT_TRUE(b.mem.Is(before));
+TEST_P(Backup, OneBufferAsEveryStringComesBack) {
+    // All five strings end at the same byte: only the newest-first restore gives the caller's byte
+    // back, whichever strings the version reaches.
+    for (uint32_t version : {8010400u, 10050300u}) {
+        SCOPED_TRACE(version);
+        standin::reset();
+        BackupCall b({.lists = false, .null_out1 = true, .null_out2 = true});
+        b.rec->piString2 = b.rec->piString3 = b.rec->piString4 = b.rec->piString5 = b.s[0];
+        b.rec->iString2Len = b.rec->iString3Len = b.rec->iString4Len = b.rec->iString5Len = b.len[0];
+        const auto before = b.mem.snapshot();
+        Status st;
+        ASSERT_EQ(call("qx3gBackup", version, b.rec, st.ca()), 0);
+        EXPECT_TRUE(b.mem.Is(before));
+    }
 }
 
 struct PadRow {

@@ -3,6 +3,7 @@
 
 #include "frame/frame.h"
 #include "frame/lists.h"
+#include "frame/texts.h"
 #include "recovery/backup_natives.h"
 
 using namespace qx3;
@@ -24,12 +25,6 @@ constexpr bool reaches_v4(uint32_t v) {
 
 }  // namespace
 
-// A returned text comes from a fixed field of the native record into the caller's buffer of the
-// caller's length; never more than the field is read. It is then blank-padded over the caller's
-// whole length.
-static void copy_out(char* to, uint32_t length, const char* field, uint32_t width) {
-    if (to != nullptr) memcpy(to, field, length < width ? length : width);
-}
 
 QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sqlca* pSqlca)) {
     if (!app_data_ready()) return app_data_failed(pSqlca);
@@ -73,17 +68,19 @@ QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sq
         rc = qx3Backup(version, &native, pSqlca);
 
         // Whatever the outcome: both texts back, then both padded, the second first.
-        copy_out(pParm->poOutput1, pParm->iOutput1Len, native.oOutput1, sizeof native.oOutput1);
-        copy_out(pParm->poOutput2, pParm->iOutput2Len, native.oOutput2, sizeof native.oOutput2);
+        copy_returned(pParm->poOutput1, pParm->iOutput1Len, native.oOutput1, sizeof native.oOutput1);
+        copy_returned(pParm->poOutput2, pParm->iOutput2Len, native.oOutput2, sizeof native.oOutput2);
         pad_field(pParm->poOutput2, pParm->iOutput2Len);
         pad_field(pParm->poOutput1, pParm->iOutput1Len);
     }
 
+    // Newest first: for separate strings the order leaves no trace, and for strings a caller lets
+    // share their terminating byte it is the order that gives the caller's byte back.
+    string5.restore();
     string4.restore();
     string3.restore();
     string2.restore();
     string1.restore();
-    string5.restore();
     media.restore();
     tablespaces.restore();
     tablespaces.release();
