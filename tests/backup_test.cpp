@@ -518,3 +518,343 @@ TEST_P(Backup, NativeOutcomePassesThrough) {
 QX3_BACKENDS(Backup);
 
 }  // namespace
+
+namespace {
+
+// ---- Legacy backup ----------------------------------------------------------------------------
+
+struct LegacyBackupKind {
+    const char* name;
+    const char* native;
+    size_t words;
+    const char* tag;
+    const char* diag8;
+};
+const LegacyBackupKind kLegacyBackups[] = {
+    {"sqlgbkp", "sqlubkp", 24, "sqlgbkp", "sqlgbkp\0"},
+    {"sqlgbkup", "sqlubkup", 21, "sqlgbkup", "sqlgbkup"},
+};
+
+// One legacy backup call: argument words by position (from 1), every passed-through word distinct.
+struct LegacyBackupCall {
+    CallerMemory mem;
+    char* s[3] = {};
+    uint32_t len[3] = {4, 9, 5};
+    char *out33, *out15;
+    InPlace<sqluTablespaceList> ts;
+    InPlace<sqluMediaList> media;
+    Status st;
+    std::vector<uint32_t> a;  // a[0] is argument 1
+
+    LegacyBackupCall(size_t words, uint8_t media_type = 'L') : a(words) {
+        const char* texts[3] = {"SAMP", "/dev/tape", "admin"};
+        for (int i = 0; i < 3; ++i) s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
+        out33 = mem.add("output 33", 33).chars();
+        out15 = mem.add("output 15", 15).chars();
+        ts = inplace_tablespaces(mem, "tablespaces", {"USERSPACE1", "TEMP"});
+        media = inplace_media(mem, "media", media_type, {std::string("/backups/one"), std::string("/backups/two")});
+        for (size_t i = 0; i < words; ++i) a[i] = 0xD0000000u + static_cast<uint32_t>(i + 1);
+        a[0] = 0xABCD0000u | len[0];  // the high halves of the length words are not read
+        a[1] = 0x12340000u | len[1];
+        a[2] = 0xFFFF0000u | len[2];
+        a[3] = 0xDEADBEEF;
+        a[4] = w(s[0]);
+        a[9] = w(out33);
+        a[10] = w(out15);
+        a[12] = w(ts.list);
+        a[13] = w(media.list);
+        a[14] = w(s[1]);
+        a[15] = w(s[2]);
+        a[words - 1] = w(st.ca());
+    }
+    std::vector<const char*> lent_strings() const { return {s[0] + len[0], s[1] + len[1], s[2] + len[2]}; }
+};
+
+class LegacyBackup : public WordsTest {};
+
+TEST_P(LegacyBackup, ForwardsEveryArgumentFromTheFifthOn) {
+    for (const LegacyBackupKind& k : kLegacyBackups) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyBackupCall b(k.words);
+        const auto before = b.mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
+        standin::set_result(k.native, 0x3039);
+        EXPECT_EQ(call_words(k.name, b.a), 0x3039);
+        auto natives = calls(k.native);
+        ASSERT_EQ(natives.size(), 1u);
+        EXPECT_EQ(natives[0].words, std::vector<uint32_t>(b.a.begin() + 4, b.a.end()));
+        EXPECT_EQ(standin::show(natives[0].strings[0]), "SAMP");
+        EXPECT_EQ(standin::show(natives[0].strings[10]), "/dev/tape");
+        EXPECT_EQ(standin::show(natives[0].strings[11]), "admin");
+        ASSERT_EQ(natives[0].lists.size(), 2u);
+        EXPECT_EQ(shown(natives[0].lists[0]), (std::vector<std::string>{"USERSPACE1", "TEMP"}));
+        EXPECT_EQ(shown(natives[0].lists[1]), (std::vector<std::string>{"/backups/one", "/backups/two"}));
+        std::vector<const char*> lent = b.lent_strings();
+        for (const char* p : b.ts.borrowed()) lent.push_back(p);
+        for (const char* p : b.media.borrowed()) lent.push_back(p);
+        // The outputs are the native's business during the call; everything else is compared.
+        for (size_t i = 0; i < before.size(); ++i) {
+            if (b.mem.names()[i].rfind("output", 0) == 0) continue;
+            EXPECT_TRUE(SameBytes(b.mem.with_nuls(before, lent)[i], during[i].data(), during[i].size()))
+                << b.mem.names()[i] << " during the call";
+        }
+        // Afterwards: all given back; the outputs hold the native's texts, blank-padded.
+        auto after = before;
+        const std::string image = "images/SAMPLE/0001" + std::string(15, ' ');
+        const std::string stamp = "20240517093011 ";
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (b.mem.names()[i] == "output 33") after[i].assign(image.begin(), image.end());
+            if (b.mem.names()[i] == "output 15") after[i].assign(stamp.begin(), stamp.end());
+        }
+        EXPECT_TRUE(b.mem.Is(after));
+        for (const standin::Call& c : calls("sqloGetMemoryBlockExtended"))
+            EXPECT_EQ(standin::show(c.strings[5]), k.tag);
+    }
+}
+
+TEST_P(LegacyBackup, MediaTypesAndListChecks) {
+    struct Row {
+        const char* what;
+        uint8_t type;
+        bool fail_media_list;
+        bool fail_ts_entries;
+        size_t media_terminated;
+        bool ts_terminated;
+    } rows[] = {
+        {"type L: every entry", 'L', false, false, 2, true},
+        {"type O: the first entry", 'O', false, false, 1, true},
+        {"type S passes through untouched", 'S', false, false, 0, true},
+        {"type Q passes through untouched", 'Q', false, false, 0, true},
+        {"media list fails its check", 'L', true, false, 0, true},
+        {"tablespace entries fail their check", 'L', false, true, 2, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        standin::reset();
+        LegacyBackupCall b(24, r.type);
+        standin::checks_active(true);
+        if (r.fail_media_list) standin::fail_checks(b.media.list, 12, standin::mode_bit(3));
+        if (r.fail_ts_entries) standin::fail_checks(b.ts.entries->data(), 1, standin::mode_bit(3));
+        const auto before = b.mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
+        ASSERT_EQ(call_words("sqlgbkp", b.a), 0);
+        std::vector<const char*> lent = b.media.borrowed(r.media_terminated);
+        if (r.ts_terminated) {
+            for (const char* p : b.ts.borrowed()) lent.push_back(p);
+        }
+        const auto expected = b.mem.with_nuls(before, lent);
+        for (size_t i = 0; i < before.size(); ++i) {
+            const std::string& n = b.mem.names()[i];
+            if (n.rfind("media", 0) != 0 && n.rfind("tablespaces", 0) != 0) continue;
+            EXPECT_TRUE(SameBytes(expected[i], during[i].data(), during[i].size())) << n << " during the call";
+            EXPECT_TRUE(SameBytes(before[i], b.mem.snapshot()[i].data(), before[i].size())) << n << " afterwards";
+        }
+    }
+}
+
+TEST_P(LegacyBackup, OutputBuffersArePadded) {
+    struct Row {
+        const char* what;
+        std::string native33, native15;  // what the native call leaves
+        std::string out33, out15;
+        bool null33, null15;
+        bool fail_write15;
+        int32_t result;
+    } rows[] = {
+        {"three characters, a NUL and eleven more", std::string("ab\0cdefghijklmnopqrstuvwxyz0123456", 33),
+         std::string("XYZ\0abcdefghijk", 15), "ab" + std::string(31, ' '), "XYZ" + std::string(12, ' '), false,
+         false, false, 0},
+        {"no NUL within the width: unchanged", std::string(33, 'M'), std::string(15, 'N'), std::string(33, 'M'),
+         std::string(15, 'N'), false, false, false, 0},
+        {"empty texts", std::string(33, '\0'), std::string(15, '\0'), std::string(33, ' '), std::string(15, ' '),
+         false, false, false, 0},
+        {"whatever the result", std::string("err\0", 4) + std::string(29, 'q'), std::string("\0", 1) + std::string(14, 'q'),
+         "err" + std::string(30, ' '), std::string(15, ' '), false, false, false, -2033},
+        {"null buffers", "", "", "", "", true, true, false, 0},
+        {"a failed write check leaves the buffer", std::string("ab\0", 3) + std::string(30, 'z'),
+         std::string("cd\0", 3) + std::string(12, 'z'), "ab" + std::string(31, ' '), std::string("cd\0", 3) + std::string(12, 'z'),
+         false, false, true, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        standin::reset();
+        LegacyBackupCall b(21);
+        if (r.null33) b.a[9] = 0;
+        if (r.null15) b.a[10] = 0;
+        standin::during_call([&](const standin::Call&) {
+            if (!r.null33) memcpy(b.out33, r.native33.data(), 33);
+            if (!r.null15) memcpy(b.out15, r.native15.data(), 15);
+        });
+        if (r.fail_write15) {
+            standin::checks_active(true);
+            standin::fail_checks(b.out15, 15, standin::mode_bit(2));
+        }
+        standin::set_result("sqlubkup", r.result);
+        EXPECT_EQ(call_words("sqlgbkup", b.a), r.result);
+        if (!r.null33) {
+            EXPECT_EQ(std::string(b.out33, 33), r.out33);
+        }
+        if (!r.null15) {
+            EXPECT_EQ(std::string(b.out15, 15), r.out15);
+        }
+    }
+}
+
+TEST_P(LegacyBackup, StringsPlacedInOrderAndUnterminatedWhenUnreadable) {
+    LegacyBackupCall b(24);
+    b.a[14] = 0;  // string 2 null
+    standin::checks_active(true);
+    standin::fail_checks(b.s[2] + b.len[2], 1, standin::mode_bit(3));
+    ASSERT_EQ(call_words("sqlgbkp", b.a), 0);
+    auto natives = calls("sqlubkp");
+    ASSERT_EQ(natives.size(), 1u);
+    EXPECT_EQ(standin::show(natives[0].strings[0]), "SAMP");
+    EXPECT_TRUE(natives[0].strings[10].null);
+    EXPECT_FALSE(natives[0].strings[11].terminated);
+    // Checks: the tablespace list, the media list, strings 1 and 3 (string 2 is null), then the
+    // outputs 15 and 33.
+    struct Want {
+        const void* p;
+        uint32_t length;
+        unsigned mode;
+    } want[] = {{b.ts.list, 8, 3},
+                {b.ts.entries->data(), 48, 3},
+                {b.ts.texts[0], 11, 3},
+                {b.ts.texts[1], 5, 3},
+                {b.media.list, 12, 3},
+                {b.media.entries->data(), 440, 3},
+                {b.media.texts[0], 13, 3},
+                {b.media.texts[1], 13, 3},
+                {b.s[0], 5, 3},
+                {b.s[2], 6, 3},
+                {b.out15, 15, 2},
+                {b.out33, 33, 2}};
+    const auto& checks = standin::checks();
+    ASSERT_EQ(checks.size(), std::size(want));
+    for (size_t i = 0; i < checks.size(); ++i) {
+        EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(want[i].p)) << "check " << i;
+        EXPECT_EQ(checks[i].length, want[i].length) << "check " << i;
+        EXPECT_EQ(checks[i].mode, want[i].mode) << "check " << i;
+    }
+}
+
+TEST_P(LegacyBackup, LastEntryCheckThatFailsEndsTheCall) {
+    struct Row {
+        const char* what;
+        bool media;
+        size_t entry;
+        int32_t rc;
+    } rows[] = {
+        {"last tablespace fails", false, 1, 0x77},
+        {"first tablespace fails, second passes", false, 0, 0},
+        {"last media entry fails", true, 1, 0x77},
+        {"first media entry fails, second passes", true, 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        standin::reset();
+        LegacyBackupCall b(24);
+        const auto& l = r.media ? b.media.texts : b.ts.texts;
+        const auto& lens = r.media ? b.media.lengths : b.ts.lengths;
+        standin::checks_active(true);
+        standin::fail_check_exact(l[r.entry], lens[r.entry] + 1, standin::mode_bit(3), 0x77);
+        const auto before = b.mem.snapshot();
+        const char* failing = l[r.entry] + lens[r.entry];
+        const char* other = l[1 - r.entry] + lens[1 - r.entry];
+        char failing_during = 1, other_during = 1;
+        standin::during_call([&](const standin::Call&) {
+            failing_during = *failing;
+            other_during = *other;
+        });
+        EXPECT_EQ(call_words("sqlgbkp", b.a), r.rc);
+        EXPECT_EQ(calls("sqlubkp").size(), r.rc == 0 ? 1u : 0u);
+        if (r.rc != 0) {
+            EXPECT_TRUE(SameBytes(Status().mem.bytes(), b.st.mem));
+        } else {
+            EXPECT_NE(failing_during, 0) << "the failing entry goes on unterminated";
+            EXPECT_EQ(other_during, 0);
+        }
+        if (r.rc != 0) {
+            EXPECT_TRUE(b.mem.Is(before));
+        }
+        EXPECT_TRUE(standin::live_blocks().empty());
+    }
+}
+
+TEST_P(LegacyBackup, MemoryFailureAtEveryRequest) {
+    for (const LegacyBackupKind& k : kLegacyBackups) {
+        for (uint8_t type : {'L', 'O'}) {
+            unsigned n = 1;
+            for (;; ++n) {
+                bool completed = false;
+                for (bool refuse : {false, true}) {
+                    SCOPED_TRACE(std::string(k.name) + " type " + char(type) + " request " + std::to_string(n) +
+                                 (refuse ? ", sqlca refused" : ""));
+                    standin::reset();
+                    LegacyBackupCall b(k.words, type);
+                    const auto before = b.mem.snapshot();
+                    standin::refuse_sqlca(refuse ? 1 : 0);
+                    standin::fail_allocation(n);
+                    const int32_t rc = call_words(k.name, b.a);
+                    if (standin::allocations() < n) {
+                        completed = true;
+                        EXPECT_EQ(rc, 0);
+                        break;
+                    }
+                    EXPECT_EQ(rc, -83);
+                    EXPECT_TRUE(SameBytes(refuse ? Status().mem.bytes() : b.st.with(-83, k.diag8), b.st.mem));
+                    EXPECT_TRUE(b.mem.Is(before));
+                    EXPECT_TRUE(calls(k.native).empty());
+                    EXPECT_TRUE(standin::live_blocks().empty());
+                }
+                if (completed) break;
+                ASSERT_LT(n, 10u);
+            }
+            EXPECT_EQ(n, 3u) << "one slot array per list";
+        }
+    }
+}
+
+TEST_P(LegacyBackup, ApplicationDataFailure) {
+    for (const LegacyBackupKind& k : kLegacyBackups) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyBackupCall b(k.words);
+        const auto before = b.mem.snapshot();
+        standin::fail_app_data(3);
+        EXPECT_EQ(call_words(k.name, b.a), 0);
+        EXPECT_TRUE(SameBytes(b.st.with(-1022), b.st.mem));
+        EXPECT_TRUE(b.mem.Is(before));
+        EXPECT_EQ(standin::allocations(), 0u);
+        EXPECT_TRUE(calls(k.native).empty());
+    }
+}
+
+TEST_P(LegacyBackup, MediaListOfHundredThousandEntries) {
+    const size_t n = 100000;
+    LegacyBackupCall b(24);
+    Guarded entries(n * 220);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t len = static_cast<uint32_t>(i % 215);
+        memcpy(entries.data() + i * 220, &len, 4);
+    }
+    b.media.list->iNumEntries = static_cast<int32_t>(n);
+    b.media.list->piEntries = entries.data();
+    const Bytes before = entries.bytes();
+    size_t unterminated = n;
+    standin::during_call([&](const standin::Call&) {
+        unterminated = 0;
+        for (size_t i = 0; i < n; ++i) unterminated += entries.data()[i * 220 + 4 + i % 215] != 0;
+    });
+    ASSERT_EQ(call_words("sqlgbkp", b.a), 0);
+    EXPECT_EQ(unterminated, 0u);
+    EXPECT_EQ(calls("sqlubkp")[0].lists[1].count, n);
+    EXPECT_TRUE(SameBytes(before, entries));
+}
+
+QX3_BACKENDS(LegacyBackup);
+
+}  // namespace

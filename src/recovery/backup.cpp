@@ -87,3 +87,68 @@ QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sq
     media.release();
     return rc;
 }
+
+// ---- Legacy backup ----------------------------------------------------------------------------
+
+namespace {
+
+// What sqlgbkp and sqlgbkup share: three strings, two output buffers, two in-place lists. The native
+// call takes every argument from the fifth on unchanged, so each entry point hands its own call in.
+struct LegacyBackup {
+    const char* tag;
+    DiagName name;
+    qx3_u16w len1, len2, len3;
+    char *string1, *string2, *string3;
+    char *output33, *output15;
+    sqluTablespaceList* tablespaces;
+    sqluMediaList* media;
+    sqlca* ca;
+};
+
+template <class Forward>
+int32_t legacy_backup(const LegacyBackup& a, Forward&& forward) {
+    if (!app_data_ready()) return app_data_failed(a.ca);
+
+    const ListOwner owner{a.tag, a.ca, a.name};
+    InPlaceTablespaceList tablespaces;
+    InPlaceMediaList media;
+    Term string1, string2, string3;
+
+    int32_t rc = tablespaces.convert(a.tablespaces, owner);
+    if (rc == 0) rc = media.convert(a.media, owner);
+    if (rc == 0) {
+        string1.place(a.string1, zx(a.len1));
+        string2.place(a.string2, zx(a.len2));
+        string3.place(a.string3, zx(a.len3));
+        rc = forward();
+        pad_field(a.output15, 15);  // whatever the outcome
+        pad_field(a.output33, 33);
+    }
+    string3.restore();
+    string2.restore();
+    string1.restore();
+    media.restore();
+    tablespaces.restore();
+    return rc;
+}
+
+}  // namespace
+
+QX3_ENTRY(sqlgbkp, SQLGBKP,
+          (qx3_u16w len1, qx3_u16w len2, qx3_u16w len3, uint32_t /*ignored*/, char* s1, uint32_t w6, uint32_t w7,
+           uint32_t w8, uint32_t w9, char* out33, char* out15, uint32_t w12, sqluTablespaceList* ts,
+           sqluMediaList* media, char* s2, char* s3, uint32_t w17, uint32_t w18, uint32_t w19, uint32_t w20,
+           uint32_t w21, uint32_t w22, uint32_t w23, sqlca* ca)) {
+    return legacy_backup({"sqlgbkp", diag("sqlgbkp"), len1, len2, len3, s1, s2, s3, out33, out15, ts, media, ca}, [&] {
+        return sqlubkp(s1, w6, w7, w8, w9, out33, out15, w12, ts, media, s2, s3, w17, w18, w19, w20, w21, w22, w23, ca);
+    });
+}
+
+QX3_ENTRY(sqlgbkup, SQLGBKUP,
+          (qx3_u16w len1, qx3_u16w len2, qx3_u16w len3, uint32_t /*ignored*/, char* s1, uint32_t w6, uint32_t w7,
+           uint32_t w8, uint32_t w9, char* out33, char* out15, uint32_t w12, sqluTablespaceList* ts,
+           sqluMediaList* media, char* s2, char* s3, uint32_t w17, uint32_t w18, uint32_t w19, uint32_t w20,
+           sqlca* ca)) {
+    return legacy_backup({"sqlgbkup", diag("sqlgbkup"), len1, len2, len3, s1, s2, s3, out33, out15, ts, media, ca},
+                         [&] { return sqlubkup(s1, w6, w7, w8, w9, out33, out15, w12, ts, media, s2, s3, w17, w18, w19, w20, ca); });
+}
