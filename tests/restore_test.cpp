@@ -431,3 +431,297 @@ TEST_P(Restore, NativeOutcomePassesThrough) {
 QX3_BACKENDS(Restore);
 
 }  // namespace
+
+namespace {
+
+// ---- Legacy restore ---------------------------------------------------------------------------
+
+// Where each role sits among an entry point's arguments (positions from 1; 0: none), and the order
+// in which its native receives them.
+struct LegacyRestoreKind {
+    const char* name;
+    const char* native;
+    size_t words;
+    const char* tag;
+    int len[6];        // lengths of strings 1 to 5 and 6
+    int text_len;
+    int string[6];     // strings 1 to 6
+    int text, out33, ts, media;
+    std::vector<int> ignored;
+    std::vector<int> native_order;
+};
+
+std::vector<int> range(int from, int to) {
+    std::vector<int> v;
+    for (int i = from; i <= to; ++i) v.push_back(i);
+    return v;
+}
+std::vector<int> join(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const LegacyRestoreKind kLegacyRestores[] = {
+    {"sqlgrestore", "sqlurestore", 35, "sqlgrestore", {1, 2, 4, 5, 6, 7}, 3, {9, 10, 19, 24, 25, 21}, 18, 17, 22, 23,
+     {8, 28, 30}, join(range(9, 26), {32, 33, 27, 29, 31, 34, 35})},
+    {"sqlgrsto", "sqlursto", 26, "sqlgrsto", {1, 2, 4, 5, 6, 0}, 3, {8, 9, 16, 20, 21, 0}, 15, 14, 18, 19, {7},
+     range(8, 26)},
+    {"sqlgrst", "sqlurst", 32, "sqlgrst", {1, 2, 4, 5, 6, 0}, 3, {8, 9, 17, 21, 22, 0}, 16, 15, 19, 20, {7, 25, 27},
+     join(range(8, 23), {29, 30, 24, 26, 28, 31, 32})},
+};
+
+struct LegacyRestoreCall {
+    CallerMemory mem;
+    const LegacyRestoreKind& k;
+    char* s[6] = {};
+    uint32_t len[6] = {};
+    char* text;
+    uint32_t text_len = 8;
+    char* out33;
+    InPlace<sqluTablespaceList> ts;
+    InPlace<sqluMediaList> media;
+    Status st;
+    std::vector<uint32_t> a;
+
+    LegacyRestoreCall(const LegacyRestoreKind& kind, uint8_t media_type = 'L') : k(kind), a(kind.words) {
+        for (size_t i = 0; i < a.size(); ++i) a[i] = 0xE0000000u + static_cast<uint32_t>(i + 1);
+        for (int i = 0; i < 6; ++i) {
+            if (k.string[i] == 0) continue;
+            const std::string t = "str" + std::to_string(i + 1) + std::string(static_cast<size_t>(i), '#');
+            s[i] = mem.text("string " + std::to_string(i + 1), t);
+            len[i] = static_cast<uint32_t>(t.size());
+            at(k.string[i]) = w(s[i]);
+            at(k.len[i]) = (0x5A5A0000u * static_cast<uint32_t>(i + 1)) | len[i];  // high halves not read
+        }
+        Guarded& t = mem.add("text 15", 15);
+        t.set(0, "PREVIOUS");
+        text = t.chars();
+        at(k.text) = w(text);
+        at(k.text_len) = 0xFFFF0000u | text_len;
+        out33 = mem.add("output 33", 33).chars();
+        at(k.out33) = w(out33);
+        ts = inplace_tablespaces(mem, "tablespaces", {"TSA", "TSBB"});
+        media = inplace_media(mem, "media", media_type, {std::string("/restore/a"), std::string("/restore/bb")});
+        at(k.ts) = w(ts.list);
+        at(k.media) = w(media.list);
+        a.back() = w(st.ca());
+    }
+    uint32_t& at(int position) { return a[static_cast<size_t>(position - 1)]; }
+};
+
+class LegacyRestore : public WordsTest {};
+
+TEST_P(LegacyRestore, NativeArgumentPermutation) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyRestoreCall r(k);
+        standin::set_result(k.native, 0x1001);
+        EXPECT_EQ(call_words(k.name, r.a), 0x1001);
+        auto natives = calls(k.native);
+        ASSERT_EQ(natives.size(), 1u);
+        std::vector<uint32_t> expected;
+        for (int p : k.native_order) expected.push_back(r.at(p));
+        EXPECT_EQ(natives[0].words, expected);
+        for (int p : k.ignored)
+            for (uint32_t word : natives[0].words) EXPECT_NE(word, r.at(p)) << "ignored argument " << p;
+    }
+}
+
+TEST_P(LegacyRestore, StringsListsAndTheInOutText) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyRestoreCall r(k);
+        const auto before = r.mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call&) {
+            during = r.mem.snapshot();
+            // The native writes nothing into the in/out text this time.
+            memcpy(r.text, "PREVIOUS", 8);
+            r.text[8] = '\0';
+        });
+        ASSERT_EQ(call_words(k.name, r.a), 0);
+        auto natives = calls(k.native);
+        ASSERT_EQ(natives.size(), 1u);
+        std::vector<const char*> lent;
+        for (int i = 0; i < 6; ++i)
+            if (r.s[i] != nullptr) lent.push_back(r.s[i] + r.len[i]);
+        for (const char* p : r.ts.borrowed()) lent.push_back(p);
+        for (const char* p : r.media.borrowed()) lent.push_back(p);
+        lent.push_back(r.text + r.text_len);
+        const auto expected = r.mem.with_nuls(before, lent);
+        for (size_t i = 0; i < before.size(); ++i) {
+            if (r.mem.names()[i] == "output 33" || r.mem.names()[i] == "text 15") continue;
+            EXPECT_TRUE(SameBytes(expected[i], during[i].data(), during[i].size())) << r.mem.names()[i];
+        }
+        EXPECT_EQ(shown(natives[0].lists[0]), (std::vector<std::string>{"TSA", "TSBB"}));
+        EXPECT_EQ(shown(natives[0].lists[1]), (std::vector<std::string>{"/restore/a", "/restore/bb"}));
+        // The in/out text as the native read it, and afterwards: its 8 characters and 7 blanks, the
+        // byte that stood at position 8 not given back.
+        size_t text_word = 0;
+        for (size_t i = 0; i < k.native_order.size(); ++i)
+            if (k.native_order[i] == k.text) text_word = i;
+        EXPECT_EQ(standin::show(natives[0].strings[text_word]), "PREVIOUS");
+        auto after = before;
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (r.mem.names()[i] == "text 15") {
+                const std::string t = "PREVIOUS       ";
+                after[i].assign(t.begin(), t.end());
+            }
+            if (r.mem.names()[i] == "output 33") {
+                const std::string o = "images/SAMPLE/0001" + std::string(15, ' ');
+                after[i].assign(o.begin(), o.end());
+            }
+        }
+        EXPECT_TRUE(r.mem.Is(after));
+        for (const standin::Call& c : calls("sqloGetMemoryBlockExtended"))
+            EXPECT_EQ(standin::show(c.strings[5]), k.tag);
+    }
+}
+
+TEST_P(LegacyRestore, ChecksInTheirOrder) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyRestoreCall r(k);
+        standin::checks_active(true);
+        ASSERT_EQ(call_words(k.name, r.a), 0);
+        std::vector<std::pair<const void*, uint32_t>> want = {
+            {r.ts.list, 8},           {r.ts.entries->data(), 48}, {r.ts.texts[0], 4},    {r.ts.texts[1], 5},
+            {r.media.list, 12},       {r.media.entries->data(), 440}, {r.media.texts[0], 11}, {r.media.texts[1], 12}};
+        for (int i : {0, 1, 3, 4, 5})
+            if (r.s[i] != nullptr) want.push_back({r.s[i], r.len[i] + 1});
+        want.push_back({r.text, r.text_len + 1});
+        want.push_back({r.s[2], r.len[2] + 1});
+        want.push_back({r.out33, 33});
+        want.push_back({r.text, 15});
+        const auto& checks = standin::checks();
+        ASSERT_EQ(checks.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(want[i].first)) << "check " << i;
+            EXPECT_EQ(checks[i].length, want[i].second) << "check " << i;
+            EXPECT_EQ(checks[i].mode, i + 2 >= want.size() ? 2u : 3u) << "check " << i;
+        }
+    }
+}
+
+TEST_P(LegacyRestore, BuffersArePaddedAndUnreadableTextsLeftAlone) {
+    struct Row {
+        const char* what;
+        std::string native33, native15;
+        std::string out33, out15;
+        bool fail_text;   // the in/out text fails its check over length + 1
+        int32_t result;
+    } rows[] = {
+        {"three characters, a NUL and more", std::string("abc\0", 4) + std::string(29, 'z'),
+         std::string("xyz\0", 4) + std::string(11, 'z'), "abc" + std::string(30, ' '), "xyz" + std::string(12, ' '),
+         false, 0},
+        {"no NUL: unchanged", std::string(33, 'A'), std::string(15, 'B'), std::string(33, 'A'), std::string(15, 'B'),
+         false, 0},
+        {"whatever the result", std::string(1, '\0') + std::string(32, 'z'), std::string(1, '\0') + std::string(14, 'z'),
+         std::string(33, ' '), std::string(15, ' '), false, -2539},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        LegacyRestoreCall r(kLegacyRestores[2]);
+        standin::during_call([&](const standin::Call&) {
+            memcpy(r.out33, row.native33.data(), 33);
+            memcpy(r.text, row.native15.data(), 15);
+        });
+        standin::set_result("sqlurst", row.result);
+        EXPECT_EQ(call_words("sqlgrst", r.a), row.result);
+        EXPECT_EQ(std::string(r.out33, 33), row.out33);
+        EXPECT_EQ(std::string(r.text, 15), row.out15);
+    }
+    // An unreadable in/out text goes on unterminated; null buffers are left alone.
+    standin::reset();
+    LegacyRestoreCall r(kLegacyRestores[0]);
+    standin::checks_active(true);
+    standin::fail_check_exact(r.text, r.text_len + 1, standin::mode_bit(3));
+    const std::string text_before(r.text, 15);
+    ASSERT_EQ(call_words("sqlgrestore", r.a), 0);
+    const standin::Seen& seen = calls("sqlurestore")[0].strings[9];  // the text, as the native read it
+    EXPECT_FALSE(seen.terminated);
+    EXPECT_EQ(seen.text, text_before);
+    standin::reset();
+    LegacyRestoreCall n(kLegacyRestores[1]);
+    n.at(n.k.text) = 0;
+    n.at(n.k.out33) = 0;
+    ASSERT_EQ(call_words("sqlgrsto", n.a), 0);
+    EXPECT_TRUE(calls("sqlursto")[0].strings[7].null);
+}
+
+TEST_P(LegacyRestore, LastEntryCheckThatFailsEndsTheCall) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        for (bool in_media : {false, true}) {
+            SCOPED_TRACE(std::string(k.name) + (in_media ? " media" : " tablespaces"));
+            standin::reset();
+            LegacyRestoreCall r(k);
+            const auto& texts = in_media ? r.media.texts : r.ts.texts;
+            const auto& lens = in_media ? r.media.lengths : r.ts.lengths;
+            standin::checks_active(true);
+            standin::fail_check_exact(texts[1], lens[1] + 1, standin::mode_bit(3), 0x3F);
+            const auto before = r.mem.snapshot();
+            EXPECT_EQ(call_words(k.name, r.a), 0x3F);
+            EXPECT_TRUE(calls(k.native).empty());
+            EXPECT_TRUE(r.mem.Is(before));
+            EXPECT_TRUE(SameBytes(Status().mem.bytes(), r.st.mem));
+            EXPECT_TRUE(standin::live_blocks().empty());
+        }
+    }
+}
+
+TEST_P(LegacyRestore, MemoryFailureAtEveryRequest) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        for (uint8_t type : {'L', 'O'}) {
+            unsigned n = 1;
+            for (;; ++n) {
+                bool completed = false;
+                for (bool refuse : {false, true}) {
+                    SCOPED_TRACE(std::string(k.name) + " type " + char(type) + " request " + std::to_string(n) +
+                                 (refuse ? ", sqlca refused" : ""));
+                    standin::reset();
+                    LegacyRestoreCall r(k, type);
+                    const auto before = r.mem.snapshot();
+                    standin::refuse_sqlca(refuse ? 1 : 0);
+                    standin::fail_allocation(n);
+                    const int32_t rc = call_words(k.name, r.a);
+                    if (standin::allocations() < n) {
+                        completed = true;
+                        EXPECT_EQ(rc, 0);
+                        break;
+                    }
+                    EXPECT_EQ(rc, -83);
+                    EXPECT_TRUE(SameBytes(refuse ? Status().mem.bytes() : r.st.with(-83, "sqlgbkup"), r.st.mem));
+                    EXPECT_TRUE(r.mem.Is(before));
+                    EXPECT_TRUE(calls(k.native).empty());
+                    EXPECT_TRUE(standin::live_blocks().empty());
+                }
+                if (completed) break;
+                ASSERT_LT(n, 10u);
+            }
+            EXPECT_EQ(n, 3u);
+        }
+    }
+}
+
+TEST_P(LegacyRestore, ApplicationDataFailure) {
+    for (const LegacyRestoreKind& k : kLegacyRestores) {
+        SCOPED_TRACE(k.name);
+        standin::reset();
+        LegacyRestoreCall r(k);
+        const auto before = r.mem.snapshot();
+        standin::fail_app_data(1);
+        EXPECT_EQ(call_words(k.name, r.a), 0);
+        EXPECT_TRUE(SameBytes(r.st.with(-1022), r.st.mem));
+        EXPECT_TRUE(r.mem.Is(before));
+        EXPECT_TRUE(standin::checks().empty());
+        EXPECT_TRUE(calls(k.native).empty());
+    }
+}
+
+QX3_BACKENDS(LegacyRestore);
+
+}  // namespace

@@ -121,3 +121,104 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
     list4.release();
     return rc;
 }
+
+// ---- Legacy restore ---------------------------------------------------------------------------
+
+namespace {
+
+// All three legacy restores report as the legacy backup does.
+constexpr DiagName kLegacyRestoreName = diag("sqlgbkup");
+
+// What sqlgrestore, sqlgrsto and sqlgrst share: five strings (sqlgrestore six), the in/out text,
+// the 33-byte output buffer, two in-place lists. Each hands in its own native call, which takes
+// its arguments in an order of its own.
+struct LegacyRestore {
+    const char* tag;
+    qx3_u16w len1, len2, text_len, len3, len4, len5, len6;
+    char *string1, *string2, *string3, *string4, *string5, *string6;  // string6 null but for sqlgrestore
+    char* text15;
+    char* output33;
+    sqluTablespaceList* tablespaces;
+    sqluMediaList* media;
+    sqlca* ca;
+};
+
+template <class Forward>
+int32_t legacy_restore(const LegacyRestore& a, Forward&& forward) {
+    if (!app_data_ready()) return app_data_failed(a.ca);
+
+    const ListOwner owner{a.tag, a.ca, kLegacyRestoreName};
+    InPlaceTablespaceList tablespaces;
+    InPlaceMediaList media;
+    Term string1, string2, string3, string4, string5, string6;
+
+    int32_t rc = tablespaces.convert(a.tablespaces, owner);
+    if (rc == 0) rc = media.convert(a.media, owner);
+    if (rc == 0) {
+        string1.place(a.string1, zx(a.len1));
+        string2.place(a.string2, zx(a.len2));
+        string4.place(a.string4, zx(a.len4));
+        string5.place(a.string5, zx(a.len5));
+        string6.place(a.string6, zx(a.len6));
+        // The in/out text keeps its NUL: the native call reads it and writes its own text there.
+        if (a.text15 != nullptr && accessible(a.text15, zx(a.text_len) + 1, kReadWrite)) a.text15[zx(a.text_len)] = '\0';
+        string3.place(a.string3, zx(a.len3));
+        rc = forward();
+        pad_field(a.output33, 33);  // whatever the outcome
+        pad_field(a.text15, 15);
+    }
+    // Newest first, as everywhere: strings that share a byte give the caller's byte back.
+    string3.restore();
+    string6.restore();
+    string5.restore();
+    string4.restore();
+    string2.restore();
+    string1.restore();
+    media.restore();
+    tablespaces.restore();
+    return rc;
+}
+
+}  // namespace
+
+QX3_ENTRY(sqlgrestore, SQLGRESTORE,
+          (qx3_u16w len1, qx3_u16w len2, qx3_u16w text_len, qx3_u16w len3, qx3_u16w len4, qx3_u16w len5,
+           qx3_u16w len6, uint32_t /*ignored*/, char* s1, char* s2, uint32_t w11, uint32_t w12, uint32_t w13,
+           uint32_t w14, uint32_t w15, uint32_t w16, char* out33, char* text15, char* s3, uint32_t w20, char* s6,
+           sqluTablespaceList* ts, sqluMediaList* media, char* s4, char* s5, uint32_t w26, uint32_t w27,
+           uint32_t /*ignored*/, uint32_t w29, uint32_t /*ignored*/, uint32_t w31, uint32_t w32, uint32_t w33,
+           uint32_t w34, sqlca* ca)) {
+    return legacy_restore({"sqlgrestore", len1, len2, text_len, len3, len4, len5, len6, s1, s2, s3, s4, s5, s6,
+                           text15, out33, ts, media, ca},
+                          [&] {
+                              return sqlurestore(s1, s2, w11, w12, w13, w14, w15, w16, out33, text15, s3, w20, s6,
+                                                 ts, media, s4, s5, w26, w32, w33, w27, w29, w31, w34, ca);
+                          });
+}
+
+QX3_ENTRY(sqlgrsto, SQLGRSTO,
+          (qx3_u16w len1, qx3_u16w len2, qx3_u16w text_len, qx3_u16w len3, qx3_u16w len4, qx3_u16w len5,
+           uint32_t /*ignored*/, char* s1, char* s2, uint32_t w10, uint32_t w11, uint32_t w12, uint32_t w13,
+           char* out33, char* text15, char* s3, uint32_t w17, sqluTablespaceList* ts, sqluMediaList* media, char* s4,
+           char* s5, uint32_t w22, uint32_t w23, uint32_t w24, uint32_t w25, sqlca* ca)) {
+    return legacy_restore({"sqlgrsto", len1, len2, text_len, len3, len4, len5, 0, s1, s2, s3, s4, s5, nullptr,
+                           text15, out33, ts, media, ca},
+                          [&] {
+                              return sqlursto(s1, s2, w10, w11, w12, w13, out33, text15, s3, w17, ts, media, s4, s5,
+                                              w22, w23, w24, w25, ca);
+                          });
+}
+
+QX3_ENTRY(sqlgrst, SQLGRST,
+          (qx3_u16w len1, qx3_u16w len2, qx3_u16w text_len, qx3_u16w len3, qx3_u16w len4, qx3_u16w len5,
+           uint32_t /*ignored*/, char* s1, char* s2, uint32_t w10, uint32_t w11, uint32_t w12, uint32_t w13,
+           uint32_t w14, char* out33, char* text15, char* s3, uint32_t w18, sqluTablespaceList* ts,
+           sqluMediaList* media, char* s4, char* s5, uint32_t w23, uint32_t w24, uint32_t /*ignored*/, uint32_t w26,
+           uint32_t /*ignored*/, uint32_t w28, uint32_t w29, uint32_t w30, uint32_t w31, sqlca* ca)) {
+    return legacy_restore({"sqlgrst", len1, len2, text_len, len3, len4, len5, 0, s1, s2, s3, s4, s5, nullptr, text15,
+                           out33, ts, media, ca},
+                          [&] {
+                              return sqlurst(s1, s2, w10, w11, w12, w13, w14, out33, text15, s3, w18, ts, media, s4,
+                                             s5, w23, w29, w30, w24, w26, w28, w31, ca);
+                          });
+}
