@@ -112,6 +112,7 @@ const TermRow kTermRows[] = {
     {"a type no conversion knows", 'X', 'X', 2, 1, Fail::None, false, 0, -1, 0},
     {"no entries, flag clear: nothing taken", 'S', 'S', 0, 0, Fail::None, false, 0, -1, 0},
     {"no entries, flag set: an empty slot array", 'S', 'S', 0, 1, Fail::None, false, 0, 0, 0},
+    {"type O, no entries, flag set: no slot, so no entry", 'O', 'O', 0, 1, Fail::None, false, 0, 0, 0},
     {"only the flag's low 8 bits count", 'S', 'S', 0, 0x100, Fail::None, false, 0, -1, 0},
     {"list fails its check: left alone", 'S', 'S', 2, 0, Fail::List, false, 0, -1, 0},
     {"sqlca fails its check: left alone", 'S', 'S', 2, 0, Fail::Sqlca, false, 0, -1, 0},

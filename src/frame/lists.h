@@ -212,7 +212,8 @@ inline int32_t media_list_terminate(sqluMediaList** list_field, SlotRecord** slo
     SlotRecord* slots = nullptr;
     if (take_entry_slots(kMediaListTag, n, &slots) != 0) return memory_failed(ca, kMediaListName);
     *slots_out = slots;
-    const uint32_t converted = type == QX3_MEDIA_O ? 1 : (count > 0 ? n : 0);
+    // Type 'O' converts its first entry alone; a list of no entries has no slot for it.
+    const uint32_t converted = count <= 0 ? 0 : (type == QX3_MEDIA_O ? 1 : n);
     int32_t status = 0;
     for (uint32_t i = 0; i < converted; ++i) entry_unit(slots[i], media_text(list, type, i), media_length(list, type, i), status);
     return status;
@@ -231,11 +232,7 @@ inline int32_t media_list_restore(sqluMediaList** list_field, SlotRecord* slots,
         const uint32_t type = list->iMediaType;
         const int32_t count = list->iNumEntries;
         uint32_t restored = 0;
-        if (type == QX3_MEDIA_O) {
-            restored = 1;
-        } else if (media_entry_size(type) != 0 && count > 0) {
-            restored = static_cast<uint32_t>(count);
-        }
+        if (media_entry_size(type) != 0 && count > 0) restored = type == QX3_MEDIA_O ? 1 : static_cast<uint32_t>(count);
         for (uint32_t i = 0; i < restored; ++i) entry_restore(slots[i], media_text(list, type, i));
     }
     block_free(kMediaListTag, slots);
