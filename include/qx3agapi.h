@@ -74,5 +74,7 @@ static_assert(__builtin_offsetof(sqlca, sqlstate) == 131, "sqlca.sqlstate");
 #include "qx3agapi_scan.h"
 #include "qx3agapi_mgrcfg.h"
 #include "qx3agapi_vcfg.h"
+#include "qx3agapi_backup.h"
+#include "qx3agapi_restore.h"
 
 #endif

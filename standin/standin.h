@@ -26,12 +26,23 @@ struct Seen {
 // "<null>", the text, or the text followed by "<no NUL>".
 STANDIN_API std::string show(const Seen& s);
 
+// A media or tablespace list as the native side saw it during the call.
+struct SeenList {
+    bool null = true;            // no list was passed
+    uint32_t count = 0;          // its entry count as the native read it
+    uint32_t type = 0;           // its media type code (0 for a tablespace list)
+    std::vector<Seen> entries;   // each entry's text, for at most kSeenEntries entries
+};
+constexpr uint32_t kSeenEntries = 256;
+
 // One call into the native layer (a native entry point or a service).
 struct Call {
     std::string name;
     std::vector<uint32_t> words;  // argument words as passed (a 64-bit value takes two)
     std::vector<Seen> strings;    // per word: what the string at that word held (null for non-strings)
     std::vector<std::string> items;  // diagnostic-log items rendered as text
+    std::vector<uint8_t> record;  // the native record a versioned native received, as it read it
+    std::vector<SeenList> lists;  // the lists a native received, in the order of its arguments
 };
 
 struct Check {
@@ -57,6 +68,9 @@ STANDIN_API void checks_active(bool on);
 // (bit 1 read, 2 write, 4 both: use mode_bit()) fails with rc. Real accessibility is checked too.
 STANDIN_API void fail_checks(const void* p, uint32_t length, unsigned modes, int32_t rc = 1);
 constexpr unsigned mode_bit(unsigned mode) { return 1u << (mode - 1); }
+// Like fail_checks, but only a check of exactly [p, p + length) fails: a text inside an array can
+// fail its own check while the array's passes.
+STANDIN_API void fail_check_exact(const void* p, uint32_t length, unsigned modes, int32_t rc = 1);
 constexpr unsigned kAllModes = 7;
 STANDIN_API void refuse_sqlca(int32_t rc);              // sqloincaChkptr returns rc (0 = may write)
 STANDIN_API void set_result(const std::string& native, int32_t rc);  // result of that native
@@ -81,6 +95,10 @@ STANDIN_API uint32_t* trace_flags();                     // the table g_sqltComp
 STANDIN_API void record(const char* name, std::vector<uint32_t> words, uint64_t string_words);
 STANDIN_API void notify_during_call();
 STANDIN_API void notify_after_call();
+// The call recorded last, for a native to add what it saw (its record, its lists).
+STANDIN_API Call& last_call();
+// A string as a native reads it: up to its NUL, or up to the first byte that is not readable.
+STANDIN_API Seen read_seen(const void* p);
 STANDIN_API int32_t result_of(const char* native);
 // Fills a status record as a native call would, when it is accessible.
 STANDIN_API void fill_sqlca(void* ca, const char* native, int32_t rc);

@@ -25,6 +25,7 @@ struct State {
         uint32_t len;
         unsigned modes;
         int32_t rc;
+        bool exact = false;
     };
     std::vector<Range> failing;
     int32_t inca_rc = 0;
@@ -103,6 +104,9 @@ void checks_active(bool on) { st().checks_on = on; }
 void fail_checks(const void* p, uint32_t length, unsigned modes, int32_t rc) {
     st().failing.push_back({reinterpret_cast<uintptr_t>(p), length, modes, rc});
 }
+void fail_check_exact(const void* p, uint32_t length, unsigned modes, int32_t rc) {
+    st().failing.push_back({reinterpret_cast<uintptr_t>(p), length, modes, rc, true});
+}
 void refuse_sqlca(int32_t rc) { st().inca_rc = rc; }
 void set_result(const std::string& native, int32_t rc) { st().results[native] = rc; }
 void during_call(std::function<void(const Call&)> fn) { st().during = std::move(fn); }
@@ -151,6 +155,10 @@ void record(const char* name, std::vector<uint32_t> words, uint64_t string_words
     c.words = std::move(words);
     st().calls.push_back(std::move(c));
 }
+
+Call& last_call() { return st().calls.back(); }
+
+Seen read_seen(const void* p) { return read_string(reinterpret_cast<uintptr_t>(p)); }
 
 void notify_during_call() {
     if (st().during) st().during(st().calls.back());
@@ -220,7 +228,8 @@ STANDIN_EXPORT int32_t standin_check(const void* p, uint32_t length, uint8_t mod
         rc = 1;
     }
     for (const State::Range& r : s.failing) {
-        const bool overlaps = a < r.p + r.len && r.p < a + (length ? length : 1);
+        const bool overlaps = r.exact ? (a == r.p && length == r.len)
+                                      : (a < r.p + r.len && r.p < a + (length ? length : 1));
         if (rc == 0 && overlaps && (r.modes & mode_bit(mode))) rc = r.rc;
     }
     if (rc == 0 && (p == nullptr || !memory_accessible(a, length, mode))) rc = 2;
@@ -255,6 +264,10 @@ STANDIN_EXPORT void* QX3_SERVICE sqloGetMemoryBlockExtended(uint32_t a1, uint32_
         return reinterpret_cast<void*>(uintptr_t{0x10});
     }
     void* p = malloc(size ? size : 1);
+    if (p == nullptr) {  // a request no allocator could grant fails like any other
+        *rc = 0x8B0F0000;
+        return reinterpret_cast<void*>(uintptr_t{0x10});
+    }
     memset(p, 0xA5, size ? size : 1);  // fresh blocks hold garbage, as a real allocator's would
     s.ledger[reinterpret_cast<uintptr_t>(p)] = Block{reinterpret_cast<uintptr_t>(p), size, file ? file : "", line};
     *rc = 0;
