@@ -60,7 +60,9 @@ struct Block {
 };
 
 // ---- Control ----
-STANDIN_API void reset();                              // back to the defaults; trace and faults cleared
+// Back to the defaults, trace cleared. Faults are kept, and a block still live becomes one.
+STANDIN_API void reset();
+STANDIN_API void clear_faults();
 STANDIN_API void fail_app_data(int32_t rc);            // sqlo_create_init_app_data returns rc (0 = ready)
 STANDIN_API void fail_allocation(unsigned k, int32_t rc = 0x8B0F0000);  // the k-th request from now fails
 STANDIN_API void checks_active(bool on);

@@ -89,11 +89,18 @@ void reset() {
     s.after = nullptr;
     s.calls.clear();
     s.checks.clear();
-    s.faults.clear();
     memset(s.flags, 0, sizeof s.flags);
-    for (auto& [p, b] : s.ledger) free(reinterpret_cast<void*>(p));
+    // A block still live is a leak of whatever ran before: it stays on record as a fault, so that
+    // a reset between two rows of a table cannot hide it.
+    for (auto& [p, b] : s.ledger) {
+        s.faults.push_back("block of " + std::to_string(b.size) + " bytes, tag " + b.tag + " line " +
+                           std::to_string(b.line) + " never released");
+        free(reinterpret_cast<void*>(p));
+    }
     s.ledger.clear();
 }
+
+void clear_faults() { st().faults.clear(); }
 
 void fail_app_data(int32_t rc) { st().app_data_rc = rc; }
 void fail_allocation(unsigned k, int32_t rc) {

@@ -14,13 +14,8 @@ namespace {
 
 class Lists : public ::testing::Test {
 protected:
-    void SetUp() override { standin::reset(); }
-    void TearDown() override {
-        for (const standin::Block& b : standin::live_blocks())
-            ADD_FAILURE() << "block of " << b.size << " bytes, tag " << b.tag << " never released";
-        for (const std::string& f : standin::faults()) ADD_FAILURE() << "native layer saw: " << f;
-        standin::reset();
-    }
+    void SetUp() override { fresh_native_layer(); }
+    void TearDown() override { expect_native_layer_clean(); }
 };
 
 std::vector<standin::Block> blocks() { return standin::live_blocks(); }

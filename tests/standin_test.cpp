@@ -67,7 +67,17 @@ TEST(StandinLedger, CatchesWrongTagAndUnknownRelease) {
     EXPECT_TRUE(standin::live_blocks().empty());
     sqlofmblkEx("sqlgcfg", 3, p);
     EXPECT_EQ(standin::faults().size(), 2u);
+    standin::clear_faults();
+
+    // A block still live at a reset is not forgotten: it stays on record as a fault.
+    void* kept = sqloGetMemoryBlockExtended(0, 4, 0, &rc, 0, "sqlgts", 4);
+    ASSERT_EQ(rc, 0);
+    (void)kept;
     standin::reset();
+    EXPECT_TRUE(standin::live_blocks().empty());
+    ASSERT_EQ(standin::faults().size(), 1u);
+    EXPECT_NE(standin::faults()[0].find("tag sqlgts"), std::string::npos) << standin::faults()[0];
+    standin::clear_faults();
 }
 
 }  // namespace

@@ -16,12 +16,7 @@ namespace qx3test::config {
 
 // Starts the next row of a table-driven test: the row before must have left the ledger empty and
 // the native layer without complaint (the fixture checks only after the last row).
-inline void next_row() {
-    for (const standin::Block& b : standin::live_blocks())
-        ADD_FAILURE() << "the previous row left a block of " << b.size << " bytes, tag " << b.tag;
-    for (const std::string& f : standin::faults()) ADD_FAILURE() << "the previous row: native layer saw: " << f;
-    standin::reset();
-}
+inline void next_row() { expect_native_layer_clean(); }
 
 // Words the entry points must accept and never read: neither pointers nor small lengths.
 constexpr uint32_t kIgnored1 = 0xDEADBEEF;

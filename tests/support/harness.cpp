@@ -220,14 +220,21 @@ std::string BackendName(const ::testing::TestParamInfo<Backend*>& info) { return
 
 std::vector<standin::Call> calls(const std::string& name) { return standin::calls_of(name); }
 
-void EntryTest::SetUp() { standin::reset(); }
-
-void EntryTest::TearDown() {
-    for (const standin::Block& b : standin::live_blocks())
-        ADD_FAILURE() << "block of " << b.size << " bytes, tag " << b.tag << " line " << b.line << " never released";
-    for (const std::string& f : standin::faults()) ADD_FAILURE() << "native layer saw: " << f;
-    if (HasFailure()) fprintf(stderr, "calls into the native layer:\n%s", standin::trace().c_str());
+void fresh_native_layer() {
     standin::reset();
+    standin::clear_faults();
 }
+
+void expect_native_layer_clean() {
+    const std::string trace = standin::trace();
+    standin::reset();  // turns any block still live into a fault
+    for (const std::string& f : standin::faults()) ADD_FAILURE() << "native layer saw: " << f;
+    if (::testing::Test::HasFailure()) fprintf(stderr, "calls into the native layer:\n%s", trace.c_str());
+    standin::clear_faults();
+}
+
+void EntryTest::SetUp() { fresh_native_layer(); }
+
+void EntryTest::TearDown() { expect_native_layer_clean(); }
 
 }  // namespace qx3test

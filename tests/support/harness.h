@@ -72,6 +72,12 @@ Backend& so_backend();
 Backend& dll_backend();
 std::vector<Backend*> all_backends();
 
+// Starts a test on a native layer in its default state, with no fault on record.
+void fresh_native_layer();
+// Ends a test: every block released and no misuse seen by the native layer since the start, across
+// any resets in between; then back to the defaults.
+void expect_native_layer_clean();
+
 // Every native and service call recorded since the last reset, under that name.
 std::vector<standin::Call> calls(const std::string& name);
 
