@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "frame/frame.h"
+#include "frame/lists.h"
 #include "support/harness.h"
 
 using namespace qx3test;
@@ -60,6 +61,25 @@ TEST_F(Mechanisms, SlotAgainstTheGuardPageAtMaximumLength) {
     EXPECT_EQ(standin::checks()[0].length, 65536u);
     slot.restore(s.chars());
     EXPECT_TRUE(SameBytes(before, s));
+}
+
+TEST_F(Mechanisms, ALengthWithNoByteBehindItGetsNoTerminator) {
+    // A 32-bit length of 0xFFFFFFFF would put the NUL at p[-1]: the byte before the string must stay.
+    Guarded buf(8);
+    const Bytes before = buf.bytes();
+    for (bool checks : {false, true}) {
+        SCOPED_TRACE(checks ? "checks on" : "checks off");
+        standin::checks_active(checks);
+        qx3::Slot slot;
+        slot.place(buf.chars() + 1, 0xFFFFFFFFu);
+        EXPECT_EQ(slot.pos, -1);
+        qx3::SlotRecord entry{};
+        int32_t status = 7;
+        qx3::entry_unit(entry, buf.chars() + 1, 0xFFFFFFFFu, status);
+        EXPECT_EQ(entry.pos, -1);
+        EXPECT_EQ(status, 7) << "no check made, status as it was";
+        EXPECT_TRUE(SameBytes(before, buf));
+    }
 }
 
 TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {

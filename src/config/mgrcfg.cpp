@@ -52,7 +52,7 @@ public:
         while (head_ != nullptr) {
             ManagerEntry* e = head_;
             head_ = e->next;
-            if (e->pos != -1) items[e->index].value[e->pos] = static_cast<char>(e->saved);
+            if (e->pos != -1) items[e->index].value[static_cast<uint32_t>(e->pos)] = static_cast<char>(e->saved);
             block_free(kTag, e);
         }
     }

@@ -59,7 +59,7 @@ int32_t configure(CfgNative native, const DiagName& name, uint32_t version, qx3g
     // Forward order; each byte goes back into the buffer the caller's item points at now. A value
     // the native call wrote up to its length loses that byte to the caller's.
     for (uint32_t i = 0; i < parm->iNumItems && i < converted; ++i) {
-        if (slots[i].pos != -1) parm->piItems[i].pioValue[slots[i].pos] = static_cast<char>(slots[i].saved);
+        if (slots[i].pos != -1) parm->piItems[i].pioValue[static_cast<uint32_t>(slots[i].pos)] = static_cast<char>(slots[i].saved);
     }
     if (room != nullptr) block_free(kTag, room);
     return rc;

@@ -42,14 +42,16 @@ struct Slot {
     void place(char* p, uint32_t n) {
         pos = -1;
         saved = 0;
-        if (p == nullptr || !accessible(p, n + 1, kReadWrite)) return;
+        // A length of 0xFFFFFFFF has no byte behind it inside the address space: n + 1 wraps to 0
+        // and p[n] is p[-1]. Such a string is passed on as it stands, like one that fails its check.
+        if (p == nullptr || n == 0xFFFFFFFFu || !accessible(p, n + 1, kReadWrite)) return;
         saved = static_cast<uint8_t>(p[n]);
         p[n] = '\0';
         pos = static_cast<int32_t>(n);
     }
     // Written back without a new check.
     void restore(char* p) const {
-        if (pos != -1) p[pos] = static_cast<char>(saved);
+        if (pos != -1) p[static_cast<uint32_t>(pos)] = static_cast<char>(saved);
     }
 };
 
@@ -123,7 +125,8 @@ public:
     void restore_and_release(StringOf&& string_of, uint32_t line = __builtin_LINE()) {
         if (slots_ == nullptr) return;
         for (uint32_t i = 0; i < count_; ++i) {
-            if (slots_[i].pos != -1) string_of(i)[slots_[i].pos] = static_cast<char>(slots_[i].saved);
+            if (slots_[i].pos != -1)
+                string_of(i)[static_cast<uint32_t>(slots_[i].pos)] = static_cast<char>(slots_[i].saved);
         }
         block_free(tag_, slots_, line);
         slots_ = nullptr;

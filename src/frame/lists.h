@@ -50,7 +50,8 @@ constexpr SlotRecord kNoSlot{-1, 0};
 // as it was.
 inline void entry_unit(SlotRecord& slot, char* text, uint32_t length, int32_t& status) {
     slot = kNoSlot;
-    if (text == nullptr) return;
+    // No byte lies behind a text of length 0xFFFFFFFF (T[L] would be T[-1]): it goes on as it stands.
+    if (text == nullptr || length == 0xFFFFFFFFu) return;
     status = check_status(text, length + 1, kReadWrite);
     if (status != 0) return;
     slot = SlotRecord{static_cast<int32_t>(length), static_cast<uint8_t>(text[length])};
@@ -59,7 +60,7 @@ inline void entry_unit(SlotRecord& slot, char* text, uint32_t length, int32_t& s
 
 // Written back without a new check.
 inline void entry_restore(const SlotRecord& slot, char* text) {
-    if (slot.pos != -1) text[slot.pos] = static_cast<char>(slot.saved);
+    if (slot.pos != -1) text[static_cast<uint32_t>(slot.pos)] = static_cast<char>(slot.saved);
 }
 
 // An entry slot array of `count` slots, each starting as none, so that a slot the conversion never
@@ -317,8 +318,9 @@ public:
                 continue;
             }
             entry_unit(slots_[i], text, length, status);
+            // A copy of 0xFFFFFFFF bytes and its NUL is a block no memory service can give.
             void* copy = nullptr;
-            if (block_get(tag_, length + 1, &copy) != 0) return owner.no_memory();
+            if (length == 0xFFFFFFFFu || block_get(tag_, length + 1, &copy) != 0) return owner.no_memory();
             copies_[i] = static_cast<char*>(copy);
             if (text != nullptr) memcpy(copy, text, length);
             copies_[i][text != nullptr ? length : 0] = '\0';
