@@ -141,7 +141,7 @@ TEST_F(Lists, MediaListTerminatorAndItsRestore) {
 
         EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.terminated))));
         if (r.fail == Fail::Alloc) {
-            EXPECT_TRUE(SameBytes(r.refuse_sqlca ? st.mem.bytes() : st.with(-83, "sqluMake"), st.mem));
+            EXPECT_TRUE(SameBytes(r.refuse_sqlca ? st.before : st.with(-83, "sqluMake"), st.mem));
         } else {
             EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem)) << "sqlca untouched";
         }
@@ -582,7 +582,7 @@ TEST_F(Lists, CopiedListBlockFailureAtEveryRequest) {
             qx3::CopiedMediaList media;
             EXPECT_EQ(media.convert(g.list, copier(st.ca())), -83);
             EXPECT_EQ(standin::allocations(), std::max(k, 2u));
-            EXPECT_TRUE(SameBytes(refuse ? st.mem.bytes() : st.with(-83, "qx3gRest"), st.mem));
+            EXPECT_TRUE(SameBytes(refuse ? st.before : st.with(-83, "qx3gRest"), st.mem));
             media.restore();
             media.release();
             EXPECT_TRUE(mem.Is(before));

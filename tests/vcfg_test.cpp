@@ -294,7 +294,7 @@ TEST_P(VersionedConfig, MemoryFailureForALargeRequest) {
             Status st;
             EXPECT_EQ(call(kEntries[e][0], 1u, r.p(), st.ca()), -83);
             EXPECT_TRUE(calls(kEntries[e][1]).empty());
-            EXPECT_TRUE(SameBytes(inca == 0 ? st.with(-83, names[e]) : st.mem.bytes(), st.mem));
+            EXPECT_TRUE(SameBytes(inca == 0 ? st.with(-83, names[e]) : st.before, st.mem));
             EXPECT_EQ(calls("sqloincaChkptr").size(), 1u);
             EXPECT_TRUE(SameBytes(values_before, values));
             EXPECT_TRUE(SameBytes(alias_before, alias));

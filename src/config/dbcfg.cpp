@@ -40,8 +40,10 @@ int32_t update(const cfg::TokenSet& set, const char* tag, const DiagName& name, 
         for (uint32_t i = 0; i < count; ++i) {
             if (set.find(items[i].token) == nullptr) continue;
             char* value = items[i].value;
+            // The length is read only for a value that is there: a null value is skipped unread.
+            if (value == nullptr) continue;
             const uint32_t n = lengths[i];
-            if (value == nullptr || !accessible(value, n + 1, kReadWrite)) continue;
+            if (!accessible(value, n + 1, kReadWrite)) continue;
             if (list.push(i, static_cast<uint8_t>(value[n])) != 0) {
                 no_memory = true;
                 break;

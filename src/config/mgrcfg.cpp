@@ -98,8 +98,10 @@ QX3_ENTRY(sqlgusys, SQLGUSYS, (qx3_u16w countWord, uint16_t* lengths, qx3ConfigI
                 break;
             }
             char* value = items[i].value;
+            // The length is read only for a value that is there: a null value is skipped unread.
+            if (value == nullptr) continue;
             const uint32_t n = lengths[i];
-            if (value != nullptr && accessible(value, n + 1, kReadWrite)) {
+            if (accessible(value, n + 1, kReadWrite)) {
                 e->saved = static_cast<uint8_t>(value[n]);
                 e->pos = static_cast<int32_t>(n);
                 value[n] = '\0';
