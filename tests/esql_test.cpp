@@ -179,4 +179,13 @@ TEST_P(HostMemory, SqlgmcpyOfNothingWritesNothing) {
     EXPECT_TRUE(SameBytes(before, target));
 }
 
+// With checks off the address word is read only by the copy: a count of 0 never looks at it, so a
+// null address word does no harm.
+TEST_P(HostMemory, DerefOfNothingNeverReadsTheAddressWord) {
+    Guarded target(4);
+    const Bytes before = target.bytes();
+    EXPECT_EQ(call("sqlgdref", 0u, target.data(), static_cast<uint32_t*>(nullptr)), 0);
+    EXPECT_TRUE(SameBytes(before, target));
+}
+
 QX3_BACKENDS(HostMemory);

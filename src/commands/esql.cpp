@@ -107,7 +107,11 @@ QX3_ENTRY(sqlgdref, SQLGDREF, (uint32_t count, void* pTarget, const uint32_t* pA
     if (!app_data_ready()) return kFailed;
     if (!accessible(pTarget, count, kWrite)) return kFailed;
     const volatile uint32_t* const address = pAddress;
-    if (!accessible(reinterpret_cast<const void*>(static_cast<uintptr_t>(*address)), count, kRead)) return kFailed;
+    // The address word is looked at here only when checks are active: with checks off it is read
+    // inside the copy alone, so a count of 0 never reads it.
+    if (sqlo_ptr_check_active() != 0 &&
+        sqlagcptr_real(reinterpret_cast<const void*>(static_cast<uintptr_t>(*address)), count, kRead) != 0)
+        return kFailed;
     uint8_t* const target = static_cast<uint8_t*>(pTarget);
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* const source = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(*address));

@@ -103,7 +103,11 @@ public:
     // Takes the block and marks every slot as holding no terminator. 0, or the service's code.
     int32_t take(uint32_t count, uint32_t line = __builtin_LINE()) {
         void* block = nullptr;
-        int32_t rc = block_get(tag_, count * static_cast<uint32_t>(sizeof(SlotRecord)), &block, line);
+        // A count whose slots do not fit in 32 bits asks for the largest block, which the memory
+        // service refuses with a code of its own, rather than for a wrapped, too small one.
+        const uint32_t bytes = count > 0xFFFFFFFFu / sizeof(SlotRecord) ? 0xFFFFFFFFu
+                                                                          : count * static_cast<uint32_t>(sizeof(SlotRecord));
+        int32_t rc = block_get(tag_, bytes, &block, line);
         if (rc != 0) return rc;
         slots_ = static_cast<SlotRecord*>(block);
         count_ = count;
