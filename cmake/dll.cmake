@@ -23,7 +23,7 @@ add_library(qx3agapi SHARED ${QX3_SOURCES} src/frame/dllmain.cpp ${CMAKE_BINARY_
 set_target_properties(qx3agapi PROPERTIES PREFIX "" OUTPUT_NAME qx3agapi
   LINK_DEPENDS "${QX3_IMPORT_LIBS}")
 add_dependencies(qx3agapi import_libs)
-target_include_directories(qx3agapi PRIVATE include src)
+target_include_directories(qx3agapi PRIVATE include src ${CMAKE_SOURCE_DIR})
 target_compile_options(qx3agapi PRIVATE ${QX3_FREESTANDING_FLAGS})
 target_link_options(qx3agapi PRIVATE
   -nostdlib -nostartfiles -Wl,-e,_DllMain@12 -Wl,--disable-stdcall-fixup)

@@ -7,7 +7,7 @@ file(MAKE_DIRECTORY ${QX3_GEN_DIR})
 
 # ---- Generated files: checked against the committed `exports` on every build ----
 add_executable(gendef tools/gendef.cpp)
-target_include_directories(gendef PRIVATE src)
+target_include_directories(gendef PRIVATE src ${CMAKE_SOURCE_DIR})
 target_compile_options(gendef PRIVATE -Wall -Wextra -Werror)
 set(QX3_GENERATED
   ${QX3_GEN_DIR}/exports ${QX3_GEN_DIR}/qx3agapi.ver ${QX3_GEN_DIR}/qx3agapi.syms
@@ -28,7 +28,7 @@ file(GLOB QX3_STANDIN_NATIVES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/standin/nati
 add_library(qx3app SHARED standin/app.cpp ${QX3_STANDIN_NATIVES})
 add_library(qx3wint SHARED standin/wint.cpp)
 foreach(t qx3sys qx3app qx3wint)
-  target_include_directories(${t} PRIVATE standin include src)
+  target_include_directories(${t} PRIVATE standin include ${CMAKE_SOURCE_DIR})
   target_compile_options(${t} PRIVATE ${QX3_TEST_FLAGS} -fvisibility=hidden)
   target_link_options(${t} PRIVATE -fsanitize=undefined)
 endforeach()
@@ -38,7 +38,7 @@ target_link_libraries(qx3wint PUBLIC qx3sys)
 # ---- libqx3agapi.so: the same sources; exports only what the version script names ----
 add_library(qx3agapi SHARED ${QX3_SOURCES})
 add_dependencies(qx3agapi generated)
-target_include_directories(qx3agapi PUBLIC include PRIVATE src)
+target_include_directories(qx3agapi PUBLIC include PRIVATE src ${CMAKE_SOURCE_DIR})
 # Undefined behaviour traps instead of calling a runtime: the library stays freestanding.
 target_compile_options(qx3agapi PRIVATE ${QX3_FREESTANDING_FLAGS} -fvisibility=hidden
   -fsanitize=undefined -fsanitize-undefined-trap-on-error)
@@ -59,6 +59,12 @@ ExternalProject_Add(qx3agapi_dll
   BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/dll/qx3agapi.dll
   DEPENDS generated)
 set(QX3_DLL ${CMAKE_BINARY_DIR}/dll/qx3agapi.dll)
+
+# ---- The PE loader: maps qx3agapi.dll into an i386 Linux process and binds its imports ----
+add_library(peloader STATIC tools/peloader/peloader.cpp)
+target_include_directories(peloader PUBLIC tools)
+target_compile_options(peloader PRIVATE ${QX3_TEST_FLAGS})
+target_link_options(peloader PUBLIC -fsanitize=undefined)
 
 # ---- Example client and tests ----
 add_executable(client examples/client.cpp)

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "common.h"
-#include "frame/platform.h"
+#include "native/platform.h"
 
 using namespace standin;
 

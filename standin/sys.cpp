@@ -9,7 +9,7 @@
 #include <map>
 
 #include "common.h"
-#include "frame/platform.h"
+#include "native/platform.h"
 
 namespace standin {
 namespace {

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "frame/entry_table.inc"
-#include "frame/native_table.inc"
+#include "native/table.inc"
 #include "peloader/peloader.h"
 #include "support/harness.h"
 

@@ -2,7 +2,7 @@
 // as the check behind them.
 #include <sys/mman.h>
 
-#include "frame/platform.h"
+#include "native/platform.h"
 #include "support/harness.h"
 
 using namespace qx3test;

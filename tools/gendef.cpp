@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "frame/entry_table.inc"
-#include "frame/native_table.inc"
+#include "native/table.inc"
 
 namespace {
 

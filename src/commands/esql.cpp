@@ -2,7 +2,7 @@
 // precompiler's runtime takes whole words, so most of these only widen their 16-bit values and
 // forward; bind and rebind lend their strings terminators. Three work without a native call, for
 // host languages that have no pointers: an address handed out as a number, and two byte copies.
-#include "commands/esql_natives.h"
+#include "native/esql.h"
 #include "frame/forward.h"
 #include "frame/frame.h"
 #include "qx3agapi_esql.h"

@@ -2,7 +2,7 @@
 // versioned database-directory scans and the legacy close have exits of their own, three
 // tablespace fetches blank-pad a returned text, and setting containers lends a terminator to each
 // name of a caller's array.
-#include "commands/scan_natives.h"
+#include "native/scan.h"
 #include "frame/forward.h"
 #include "frame/frame.h"
 

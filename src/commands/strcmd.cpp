@@ -1,7 +1,7 @@
 // String-argument commands: attach and detach, catalog comments, migration, authorizations,
 // uncatalog and drop, registration, the instance name, client settings and messages. Most of them
 // only lend their strings a terminator (or nothing at all) and forward; their routes say how.
-#include "commands/strcmd_natives.h"
+#include "native/strcmd.h"
 #include "frame/forward.h"
 #include "frame/frame.h"
 

@@ -1,6 +1,6 @@
 // Database configuration in the legacy token-array form: get, defaults, update and reset of one
 // database's configuration, named by a length-counted alias.
-#include "config/natives.h"
+#include "native/config.h"
 #include "config/tokens.h"
 #include "frame/forward.h"
 #include "frame/frame.h"

@@ -1,7 +1,7 @@
 // Database manager configuration in the legacy token-array form: the instance-wide twins of the
 // database calls, with no alias. Gets and defaults pad as the database calls do; the update keeps
 // a restore list of its own shape (below).
-#include "config/natives.h"
+#include "native/config.h"
 #include "config/tokens.h"
 #include "frame/frame.h"
 

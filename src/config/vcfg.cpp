@@ -2,7 +2,7 @@
 // alias terminated in place, one native call over a native request built for the call, every
 // displaced byte given back. No parameter is string or numeric here: every value with a buffer is
 // terminated at its length.
-#include "config/natives.h"
+#include "native/config.h"
 #include "frame/frame.h"
 
 using namespace qx3;

@@ -55,6 +55,21 @@ struct Slot {
     }
 };
 
+// The blank-trim rule, for fixed-width, blank-padded text fields with one spare byte behind each:
+// the field is lent a NUL just after its last non-blank character (in the spare byte when it has
+// no trailing blank; at offset 0 when it is all blank). A field that fails its write check over
+// width + 1 bytes is left as it stands.
+inline Slot place_trimmed(char* field, uint32_t width) {
+    Slot s;
+    if (field == nullptr || !accessible(field, width + 1, kWrite)) return s;
+    uint32_t n = width;
+    while (n > 0 && field[n - 1] == ' ') --n;
+    s.saved = static_cast<uint8_t>(field[n]);
+    s.pos = static_cast<int32_t>(n);
+    field[n] = '\0';
+    return s;
+}
+
 // A fixed slot that remembers its string, for strings that come in argument words (nothing in
 // caller memory can move them between placing and restoring).
 struct Term {

@@ -4,7 +4,7 @@
 #include "frame/frame.h"
 #include "frame/lists.h"
 #include "frame/texts.h"
-#include "recovery/backup_natives.h"
+#include "native/backup.h"
 
 using namespace qx3;
 

@@ -4,7 +4,7 @@
 #include "frame/frame.h"
 #include "frame/lists.h"
 #include "frame/texts.h"
-#include "recovery/restore_natives.h"
+#include "native/restore.h"
 
 using namespace qx3;
 

@@ -1,7 +1,7 @@
 // Backup natives: they record the record and lists they receive, write a plausible image name and
 // timestamp into their output fields, then let the test's hook run (which may write other outputs).
 #include "natives/seen_lists.h"
-#include "recovery/backup_natives.h"
+#include "native/backup.h"
 
 namespace {
 // What a backup reports: the image it wrote and when.

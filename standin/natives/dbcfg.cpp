@@ -1,7 +1,7 @@
 // Database configuration natives. A successful get or defaults call writes a NUL-terminated value
 // into the buffer of every string-valued item; a failing one writes nothing.
 #include "common.h"
-#include "config/natives.h"
+#include "native/config.h"
 #include "natives/config_params.h"
 
 namespace {

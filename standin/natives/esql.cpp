@@ -1,6 +1,6 @@
 // Embedded-SQL runtime natives: each records the words it was given; bind and rebind also the
 // strings, and they fill the status record.
-#include "commands/esql_natives.h"
+#include "native/esql.h"
 #include "common.h"
 
 STANDIN_EXPORT int32_t QX3_NATIVE sqlaaloc(uint32_t v1, uint32_t v2, uint32_t v3, uint32_t w4) {

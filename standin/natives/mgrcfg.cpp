@@ -1,6 +1,6 @@
 // Database manager configuration natives: as the database ones, over the manager's parameters.
 #include "common.h"
-#include "config/natives.h"
+#include "native/config.h"
 #include "natives/config_params.h"
 
 namespace {

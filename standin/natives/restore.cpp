@@ -1,7 +1,7 @@
 // Restore natives: they record the record and lists they receive, write a plausible text into their
 // output field, then let the test's hook run (which may write other outputs).
 #include "natives/seen_lists.h"
-#include "recovery/restore_natives.h"
+#include "native/restore.h"
 
 namespace {
 // What a restore reports: the timestamp of the image it restored.

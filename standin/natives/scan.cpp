@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "commands/scan_natives.h"
+#include "native/scan.h"
 #include "common.h"
 #include "natives/scan_directory.h"
 

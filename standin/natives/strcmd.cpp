@@ -2,7 +2,7 @@
 // instance-name call also writes a name.
 #include <string.h>
 
-#include "commands/strcmd_natives.h"
+#include "native/strcmd.h"
 #include "common.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // string-valued parameter it knows (the request carries no buffer sizes: the native knows its
 // fields), and leaves the rest alone.
 #include "common.h"
-#include "config/natives.h"
+#include "native/config.h"
 #include "natives/config_params.h"
 
 namespace {

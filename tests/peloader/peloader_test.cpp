@@ -1,6 +1,6 @@
 // Tests of the PE loader against the probe DLL (testdll/), whose imports
 // from PROBEFAKE.dll are bound to the host functions below.
-#include "peloader.h"
+#include "peloader/peloader.h"
 
 #include <gtest/gtest.h>
 

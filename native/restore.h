@@ -1,9 +1,9 @@
 // Native restore calls of the application interface (stdcall, NUL-terminated strings). The
 // parameter names are the argument positions of the legacy entry point that passes each word.
-#ifndef QX3_RECOVERY_RESTORE_NATIVES_H
-#define QX3_RECOVERY_RESTORE_NATIVES_H
+#ifndef QX3_NATIVE_RESTORE_H
+#define QX3_NATIVE_RESTORE_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 #include "qx3agapi_restore.h"
 
 extern "C" {

@@ -1,9 +1,9 @@
 // Native directory-scan and tablespace calls of the application interface (stdcall,
 // NUL-terminated strings). Words whose meaning is the native interface's own are plain words.
-#ifndef QX3_COMMANDS_SCAN_NATIVES_H
-#define QX3_COMMANDS_SCAN_NATIVES_H
+#ifndef QX3_NATIVE_SCAN_H
+#define QX3_NATIVE_SCAN_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 #include "qx3agapi_scan.h"
 
 extern "C" {

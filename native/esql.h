@@ -1,9 +1,9 @@
 // Native entry points of the embedded-SQL runtime services (stdcall). The precompiler's runtime
 // takes its 16-bit values widened to whole words.
-#ifndef QX3_COMMANDS_ESQL_NATIVES_H
-#define QX3_COMMANDS_ESQL_NATIVES_H
+#ifndef QX3_NATIVE_ESQL_H
+#define QX3_NATIVE_ESQL_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 
 extern "C" {
 int32_t QX3_NATIVE sqlaaloc(uint32_t v1, uint32_t v2, uint32_t v3, uint32_t word4);

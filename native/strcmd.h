@@ -1,9 +1,9 @@
 // Native entry points of the string-argument commands (stdcall, NUL-terminated strings). Words the
 // commands pass on without looking at them are plain 32-bit words here too.
-#ifndef QX3_COMMANDS_STRCMD_NATIVES_H
-#define QX3_COMMANDS_STRCMD_NATIVES_H
+#ifndef QX3_NATIVE_STRCMD_H
+#define QX3_NATIVE_STRCMD_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 #include "qx3agapi_strcmd.h"
 
 extern "C" {

@@ -1,8 +1,8 @@
 // Native backup calls of the application interface (stdcall, NUL-terminated strings).
-#ifndef QX3_RECOVERY_BACKUP_NATIVES_H
-#define QX3_RECOVERY_BACKUP_NATIVES_H
+#ifndef QX3_NATIVE_BACKUP_H
+#define QX3_NATIVE_BACKUP_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 #include "qx3agapi_backup.h"
 
 extern "C" {

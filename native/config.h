@@ -1,9 +1,9 @@
 // Native configuration calls of the application interface (stdcall, NUL-terminated strings), for
 // the database, manager and versioned configuration families.
-#ifndef QX3_CONFIG_NATIVES_H
-#define QX3_CONFIG_NATIVES_H
+#ifndef QX3_NATIVE_CONFIG_H
+#define QX3_NATIVE_CONFIG_H
 
-#include "frame/platform.h"
+#include "native/platform.h"
 
 extern "C" {
 // Database configuration. The get and defaults calls fill every string-valued item's buffer with a
