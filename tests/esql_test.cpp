@@ -2,43 +2,32 @@
 // and the two byte copies, which make no native call.
 #include <string.h>
 
-#include "support/forwarding.h"
+#include "support/conformance.h"
 #include "support/harness.h"
 
 using namespace qx3test;
-using namespace qx3test::fwdcheck;
 
-namespace {
+using namespace qx3test::conf;
 
-// What each member does, written from the interface's description of the family.
-const std::vector<Member> kMembers = {
-    {"sqlgaloc", "sqlaaloc", {U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), W(4)}, false},
-    {"sqlgdloc", "sqladloc", {U16, WORD}, {}, {Z(1), W(2)}, false},
-    {"sqlgcall", "sqlacall", {U16, U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), Z(4), W(5)}, false},
-    {"sqlgcmpd", "sqlacmpd", {U16, U16, U16, U16, WORD}, {}, {Z(1), Z(2), Z(3), Z(4), W(5)}, false},
-    {"sqlgstlv", "sqlastvr", {U16, U16, U16, WORD, WORD, WORD, WORD}, {},
-     {Z(1), Z(2), Z(3), W(4), kZero, W(5), W(6), W(7)}, false},
-    {"sqlgsetv", "sqlastvr", {U16, U16, U16, U16, WORD, WORD, WORD}, {},
-     {Z(1), Z(2), Z(3), Z(4), kZero, W(5), W(6), W(7)}, false},
-    {"sqlgstlva", "sqlastvra", {U16, U16, U16, WORD, WORD, WORD, WORD, WORD, WORD}, {},
-     {Z(1), Z(2), Z(3), W(4), kZero, W(5), W(6), W(7), W(8), W(9)}, false},
-    {"sqlgsetasz", "sqlastsize", {U16, WORD, WORD, U16, WORD, U16}, {}, {Z(1), W(2), W(3), Z(4), W(5), Z(6)}, false},
-    {"sqlgsets", "sqlastls", {U16, WORD, WORD}, {}, {Z(1), W(2), W(3)}, false},
-    {"sqlgstls", "sqlastls", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
-    {"sqlgstrt", "sqlastrt", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
-    {"sqlgstop", "sqlastop", {WORD}, {}, {W(1)}, false},
-    {"sqlgusda", "sqlausda", {U16, WORD, WORD}, {}, {Z(1), W(2), W(3)}, false},
-    {"sqlgbndx", "sqlabndx", {U16, U16, CA, WORD, STR, STR}, {{5, 1}, {6, 2}}, {W(6), W(5), W(4), W(3)}, true},
-    {"sqlgrbnd", "sqlarbnd", {U16, STR, CA, WORD}, {{2, 1}}, {W(2), W(3), W(4)}, true},
-};
-
-}  // namespace
-
-class RuntimeServices : public Forwarding {};
-
-TEST_P(RuntimeServices, EveryMemberForwardsAsItsRowSays) { check_all(kMembers); }
-
-QX3_BACKENDS(RuntimeServices);
+// What each entry point does, written from the interface's description of the family.
+QX3_CONFORMANCE(RuntimeServicesRows,
+    {.name = "sqlgaloc", .words = "uuuw", .native = "sqlaaloc", .args = "z1 z2 z3 4", .app = App::None},
+    {.name = "sqlgdloc", .words = "uw", .native = "sqladloc", .args = "z1 2", .app = App::None},
+    {.name = "sqlgcall", .words = "uuuuw", .native = "sqlacall", .args = "z1 z2 z3 z4 5", .app = App::None},
+    {.name = "sqlgcmpd", .words = "uuuuw", .native = "sqlacmpd", .args = "z1 z2 z3 z4 5", .app = App::None},
+    {.name = "sqlgstlv", .words = "uuuwwww", .native = "sqlastvr", .args = "z1 z2 z3 4 0 5 6 7", .app = App::None},
+    {.name = "sqlgsetv", .words = "uuuuwww", .native = "sqlastvr", .args = "z1 z2 z3 z4 0 5 6 7", .app = App::None},
+    {.name = "sqlgstlva", .words = "uuuwwwwww", .native = "sqlastvra", .args = "z1 z2 z3 4 0 5 6 7 8 9", .app = App::None},
+    {.name = "sqlgsetasz", .words = "uwwuwu", .native = "sqlastsize", .args = "z1 2 3 z4 5 z6", .app = App::None},
+    {.name = "sqlgsets", .words = "uww", .native = "sqlastls", .args = "z1 2 3", .app = App::None},
+    {.name = "sqlgstls", .words = "www", .native = "sqlastls", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgstrt", .words = "www", .native = "sqlastrt", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgstop", .words = "w", .native = "sqlastop", .args = "1", .app = App::None},
+    {.name = "sqlgusda", .words = "uww", .native = "sqlausda", .args = "z1 2 3", .app = App::None},
+    {.name = "sqlgbndx", .words = "uucwss", .native = "sqlabndx", .args = "6 5 4 3",
+     .strings = {S(5, 1), S(6, 2)}},
+    {.name = "sqlgrbnd", .words = "uscw", .native = "sqlarbnd", .args = "2 3 4",
+     .strings = {S(2, 1)}});
 
 // ---- Addresses as numbers, and copies ----
 

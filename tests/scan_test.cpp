@@ -7,25 +7,13 @@
 
 #include "natives/scan_directory.h"
 #include "qx3agapi_scan.h"
+#include "support/conformance.h"
 #include "support/harness.h"
 
 using namespace qx3test;
+using qx3test::conf::App;
 
 namespace {
-
-// Calls an entry point with a run-time list of words.
-template <class Test>
-int32_t call_words(Test& t, const char* name, const std::vector<uint32_t>& a) {
-    switch (a.size()) {
-        case 1: return t.call(name, a[0]);
-        case 2: return t.call(name, a[0], a[1]);
-        case 3: return t.call(name, a[0], a[1], a[2]);
-        case 4: return t.call(name, a[0], a[1], a[2], a[3]);
-        case 5: return t.call(name, a[0], a[1], a[2], a[3], a[4]);
-    }
-    ADD_FAILURE() << name << ": no call with " << a.size() << " words";
-    return 0;
-}
 
 class ScanTest : public EntryTest {
 public:
@@ -50,83 +38,28 @@ std::vector<std::string> names_of_calls() {
 
 // ---- Members that only forward ----------------------------------------------------------------
 
-namespace {
-
-// Transcribed from the interface description: the native call as written there.
-struct ForwardRow {
-    const char* entry;
-    unsigned words;
-    const char* native;
-    const char* args;  // "zx(A1), A2, A3"
-};
-
-const ForwardRow kForwardRows[] = {
-    {"sqlgdgne", 3, "sqledgne_api", "zx(A1), A2, A3"},
-    {"sqlgnops", 3, "sqlenops_api", "A1, A2, A3"},
-    {"sqlgngne", 3, "sqlengne_api", "zx(A1), A2, A3"},
-    {"sqlgncls", 2, "sqlencls_api", "zx(A1), A2"},
-    {"sqlggdsc", 2, "sqlegdsc_api", "A2, A1"},
-    {"sqlggdcl", 1, "sqlegdcl_api", "A1"},
-    {"sqlgotsq", 3, "sqlbotsq", "A1, A2, A3"},
-    {"sqlgftpq", 4, "sqlbftpq", "A1, A2, A3, A4"},
-    {"sqlgftsq", 4, "sqlbftsq", "A1, A2, A3, A4"},
-    {"sqlgctsq", 1, "sqlbctsq", "A1"},
-    {"sqlgstpq", 4, "sqlbstpq", "A1, A2, A3, A4"},
-    {"sqlgstsq", 3, "sqlbstsq", "A1, A2, A3"},
-    {"sqlgmtsq", 5, "sqlbmtsq", "A1, A2, A3, A4, A5"},
-    {"sqlgtsq", 3, "sqlbtsq", "A1, A2, A3"},
-    {"sqlgotcq", 3, "sqlbotcq", "A1, A2, A3"},
-    {"sqlgftcq", 4, "sqlbftcq", "A1, A2, A3, A4"},
-    {"sqlgctcq", 1, "sqlbctcq", "A1"},
-    {"sqlgtcq", 4, "sqlbtcq", "A1, A2, A3, A4"},
-    {"sqlggtss", 3, "sqlbgtss", "A1, A2, A3"},
-};
-
-// The words the native call should see, from the row's text and the generic words.
-std::vector<uint32_t> expected_native_words(const ForwardRow& row, const std::vector<uint32_t>& a) {
-    std::vector<uint32_t> out;
-    std::stringstream in(row.args);
-    std::string arg;
-    while (std::getline(in, arg, ',')) {
-        arg.erase(0, arg.find_first_not_of(' '));
-        const bool zx = arg.rfind("zx(", 0) == 0;
-        const size_t at = arg.find('A');
-        const unsigned k = static_cast<unsigned>(std::stoul(arg.substr(at + 1)));
-        EXPECT_TRUE(k >= 1 && k <= a.size()) << row.entry << ": " << arg;
-        out.push_back(zx ? a[k - 1] & 0xFFFF : a[k - 1]);
-    }
-    return out;
-}
-
-}  // namespace
-
-class Forwarding : public ScanTest {};
-
-// Every word distinct, with its high half set: a swapped pair, a word cut to 16 bits that should
-// pass whole, or a 16-bit word passed whole all show. Results are distinct and nonzero, so the
-// fetches that pad only after a success must not look at their (unmapped) words.
-TEST_P(Forwarding, EveryMemberHandsItsWordsOnAsListed) {
-    unsigned r = 0;
-    for (const ForwardRow& row : kForwardRows) {
-        SCOPED_TRACE(row.entry);
-        standin::reset();
-        ++r;
-        std::vector<uint32_t> a;
-        for (unsigned k = 1; k <= row.words; ++k) a.push_back(0xF0000000u | r << 20 | k << 16 | 0x8000u | r << 4 | k);
-        const int32_t result = (r % 2 ? -1 : 1) * static_cast<int32_t>(7000 + r);
-        standin::set_result(row.native, result);
-        standin::checks_active(true);
-
-        EXPECT_EQ(call_words(*this, row.entry, a), result);
-        EXPECT_EQ(names_of_calls(), std::vector<std::string>{row.native})
-            << "one native call, no application-data step, no check, no block";
-        auto seen = calls(row.native);
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].words, expected_native_words(row, a));
-    }
-}
-
-QX3_BACKENDS(Forwarding);
+// Transcribed from the interface description: the native call as written there. The results the
+// engine sets are nonzero, so the fetches that pad only after a success leave their words alone.
+QX3_CONFORMANCE(ScanForwarders,
+    {.name = "sqlgdgne", .words = "uww", .native = "sqledgne_api", .args = "z1 2 3", .app = App::None},
+    {.name = "sqlgnops", .words = "www", .native = "sqlenops_api", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgngne", .words = "uww", .native = "sqlengne_api", .args = "z1 2 3", .app = App::None},
+    {.name = "sqlgncls", .words = "uw", .native = "sqlencls_api", .args = "z1 2", .app = App::None},
+    {.name = "sqlggdsc", .words = "ww", .native = "sqlegdsc_api", .args = "2 1", .app = App::None},
+    {.name = "sqlggdcl", .words = "w", .native = "sqlegdcl_api", .args = "1", .app = App::None},
+    {.name = "sqlgotsq", .words = "www", .native = "sqlbotsq", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgftpq", .words = "wwww", .native = "sqlbftpq", .args = "1 2 3 4", .app = App::None},
+    {.name = "sqlgftsq", .words = "wwww", .native = "sqlbftsq", .args = "1 2 3 4", .app = App::None},
+    {.name = "sqlgctsq", .words = "w", .native = "sqlbctsq", .args = "1", .app = App::None},
+    {.name = "sqlgstpq", .words = "wwww", .native = "sqlbstpq", .args = "1 2 3 4", .app = App::None},
+    {.name = "sqlgstsq", .words = "www", .native = "sqlbstsq", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgmtsq", .words = "wwwww", .native = "sqlbmtsq", .args = "1 2 3 4 5", .app = App::None},
+    {.name = "sqlgtsq", .words = "www", .native = "sqlbtsq", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgotcq", .words = "www", .native = "sqlbotcq", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgftcq", .words = "wwww", .native = "sqlbftcq", .args = "1 2 3 4", .app = App::None},
+    {.name = "sqlgctcq", .words = "w", .native = "sqlbctcq", .args = "1", .app = App::None},
+    {.name = "sqlgtcq", .words = "wwww", .native = "sqlbtcq", .args = "1 2 3 4", .app = App::None},
+    {.name = "sqlggtss", .words = "www", .native = "sqlbgtss", .args = "1 2 3", .app = App::None});
 
 // ---- Application-data failure of the framed members ---------------------------------------------
 

@@ -2,46 +2,50 @@
 // the registration record; the instance-name padding.
 #include <string.h>
 
-#include "support/forwarding.h"
+#include "support/conformance.h"
 #include "support/harness.h"
 
 using namespace qx3test;
-using namespace qx3test::fwdcheck;
 
-namespace {
+using namespace qx3test::conf;
 
-// What each member does, written from the interface's description of the family.
-const std::vector<Member> kMembers = {
-    {"sqlgatin", "sqleatin_api", {U16, U16, U16, CA, STR, STR, STR}, {{5, 1}, {6, 2}, {7, 3}}, {W(7), W(6), W(5), W(4)}, true},
-    {"sqlgdcgd", "sqledcgd_api", {U16, U16, U16, CA, STR, STR, STR}, {{5, 1}, {6, 2}, {7, 3}}, {W(7), W(6), W(5), W(4)}, true},
-    {"sqlgmgdb", "sqlemgdb_api", {U16, U16, U16, CA, STR, STR, STR}, {{7, 3}, {6, 2}, {5, 1}}, {W(7), W(6), W(5), W(4)}, true},
-    {"sqlgtbau", "sqlutbau", {U16, STR, CA}, {{2, 1}}, {W(2), W(3)}, true},
-    {"sqlgsact", "sqlesact_api", {U16, STR, CA}, {{2, 1}}, {W(2), W(3)}, true},
-    {"sqlguncd", "sqleuncd_api", {U16, CA, STR}, {{3, 1}}, {W(3), W(2)}, true},
-    {"sqlguncn", "sqleuncn_api", {U16, CA, STR}, {{3, 1}}, {W(3), W(2)}, true},
-    {"sqlgdrpd", "sqledrpd_api", {WORD, U16, CA, WORD, STR}, {{5, 2}}, {W(5), W(4), W(3)}, true},
-    {"sqlgproc", "sqleproc_api", {U16, CA, STR, WORD, WORD, WORD}, {{3, 1}}, {W(3), W(6), W(4), W(5), W(2)}, true},
-    {"sqlgvqdp", "sqluvqdp", {U16, STR, WORD, WORD, CA}, {{2, 1}}, {W(2), W(3), W(4), W(5)}, true},
-    {"qx3gUtilityControl", "qx3UtilityControl", {WORD, WORD, WORD}, {}, {W(1), W(2), W(3)}, false},
-    {"sqlgadau", "sqluadau", {WORD, WORD}, {}, {W(1), W(2)}, false},
-    {"sqlgauth", "sqluauth_api", {WORD}, {}, {W(1)}, false},
-    {"sqlgdtin", "sqledtin_api", {WORD}, {}, {W(1)}, false},
-    {"sqlgfmem", "sqlefmem_api", {WORD, WORD}, {}, {W(1), W(2)}, false},
-    {"sqlgfrce", "sqlefrce_api", {WORD, U16, WORD, WORD}, {}, {W(4), W(3), Z(2), W(1)}, false},
-    {"sqlgintr", "sqleintr_api", {}, {}, {}, false},
-    {"sqlgisig", "sqleisig_api", {WORD}, {}, {W(1)}, false},
-    {"sqlgqryc", "sqleqryc_api", {WORD, U16, WORD}, {}, {W(1), Z(2), W(3)}, false},
-    {"sqlgsetc", "sqlesetc_api", {WORD, U16, WORD}, {}, {W(1), Z(2), W(3)}, false},
-    {"sqlgsdeg", "sqlesdeg_api", {WORD, WORD, WORD, WORD}, {}, {W(4), W(3), W(2), W(1)}, false},
-    {"sqlggstt", "sqlogstt", {I16, I16, WORD, WORD}, {}, {W(4), S(1), S(2), W(3)}, false},
-    {"sqlgintp", "sqlaintp_api", {I16, I16, WORD, WORD}, {}, {W(4), S(1), S(2), kMessageFile, W(3)}, false},
-};
+// What each entry point does, written from the interface's description of the family.
+QX3_CONFORMANCE(StringCommandsRows,
+    {.name = "sqlgatin", .words = "uuucsss", .native = "sqleatin_api", .args = "7 6 5 4",
+     .strings = {S(5, 1), S(6, 2), S(7, 3)}},
+    {.name = "sqlgdcgd", .words = "uuucsss", .native = "sqledcgd_api", .args = "7 6 5 4",
+     .strings = {S(5, 1), S(6, 2), S(7, 3)}},
+    {.name = "sqlgmgdb", .words = "uuucsss", .native = "sqlemgdb_api", .args = "7 6 5 4",
+     .strings = {S(7, 3), S(6, 2), S(5, 1)}},
+    {.name = "sqlgtbau", .words = "usc", .native = "sqlutbau", .args = "2 3",
+     .strings = {S(2, 1)}},
+    {.name = "sqlgsact", .words = "usc", .native = "sqlesact_api", .args = "2 3",
+     .strings = {S(2, 1)}},
+    {.name = "sqlguncd", .words = "ucs", .native = "sqleuncd_api", .args = "3 2",
+     .strings = {S(3, 1)}},
+    {.name = "sqlguncn", .words = "ucs", .native = "sqleuncn_api", .args = "3 2",
+     .strings = {S(3, 1)}},
+    {.name = "sqlgdrpd", .words = "wucws", .native = "sqledrpd_api", .args = "5 4 3",
+     .strings = {S(5, 2)}},
+    {.name = "sqlgproc", .words = "ucswww", .native = "sqleproc_api", .args = "3 6 4 5 2",
+     .strings = {S(3, 1)}},
+    {.name = "sqlgvqdp", .words = "uswwc", .native = "sqluvqdp", .args = "2 3 4 5",
+     .strings = {S(2, 1)}},
+    {.name = "qx3gUtilityControl", .words = "www", .native = "qx3UtilityControl", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgadau", .words = "ww", .native = "sqluadau", .args = "1 2", .app = App::None},
+    {.name = "sqlgauth", .words = "w", .native = "sqluauth_api", .args = "1", .app = App::None},
+    {.name = "sqlgdtin", .words = "w", .native = "sqledtin_api", .args = "1", .app = App::None},
+    {.name = "sqlgfmem", .words = "ww", .native = "sqlefmem_api", .args = "1 2", .app = App::None},
+    {.name = "sqlgfrce", .words = "wuww", .native = "sqlefrce_api", .args = "4 3 z2 1", .app = App::None},
+    {.name = "sqlgintr", .words = "", .native = "sqleintr_api", .args = "", .app = App::None},
+    {.name = "sqlgisig", .words = "w", .native = "sqleisig_api", .args = "1", .app = App::None},
+    {.name = "sqlgqryc", .words = "wuw", .native = "sqleqryc_api", .args = "1 z2 3", .app = App::None},
+    {.name = "sqlgsetc", .words = "wuw", .native = "sqlesetc_api", .args = "1 z2 3", .app = App::None},
+    {.name = "sqlgsdeg", .words = "wwww", .native = "sqlesdeg_api", .args = "4 3 2 1", .app = App::None},
+    {.name = "sqlggstt", .words = "iiww", .native = "sqlogstt", .args = "4 s1 s2 3", .app = App::None},
+    {.name = "sqlgintp", .words = "iiww", .native = "sqlaintp_api", .args = "4 s1 s2 ? 3", .app = App::None});
 
-}  // namespace
-
-class StringCommands : public Forwarding {};
-
-TEST_P(StringCommands, EveryMemberForwardsAsItsRowSays) { check_all(kMembers); }
+class StringCommands : public EntryTest {};
 
 // One caller buffer handed over as strings 1 and 2 with equal lengths: both terminators fall on the
 // same byte, and the caller still gets that byte back.

@@ -7,6 +7,7 @@
 #include <stdarg.h>
 
 #include <map>
+#include <utility>
 
 #include "frame/entry_table.inc"
 #include "peloader/peloader.h"
@@ -233,8 +234,31 @@ void expect_native_layer_clean() {
     standin::clear_faults();
 }
 
-void EntryTest::SetUp() { fresh_native_layer(); }
+void EntryBase::SetUp() { fresh_native_layer(); }
 
-void EntryTest::TearDown() { expect_native_layer_clean(); }
+void EntryBase::TearDown() { expect_native_layer_clean(); }
+
+namespace {
+template <size_t... I>
+int32_t call_n(void* p, const uint32_t* a, std::index_sequence<I...>) {
+    using Fn = int32_t(QX3_API*)(decltype(I, uint32_t{})...);
+    return reinterpret_cast<Fn>(p)(a[I]...);
+}
+template <size_t... N>
+int32_t call_any(void* p, const std::vector<uint32_t>& a, std::index_sequence<N...>) {
+    int32_t rc = INT32_MIN;
+    ((a.size() == N ? (rc = call_n(p, a.data(), std::make_index_sequence<N>{}), true) : false) || ...);
+    return rc;
+}
+}  // namespace
+
+int32_t EntryBase::call_words(const char* name, const std::vector<uint32_t>& a) {
+    void* p = backend()->resolve(name);
+    if (p == nullptr || a.size() > 40) {
+        ADD_FAILURE() << name << " is not exported by " << backend()->name() << " or has too many words";
+        return INT32_MIN;
+    }
+    return call_any(p, a, std::make_index_sequence<41>{});
+}
 
 }  // namespace qx3test

@@ -81,24 +81,34 @@ void expect_native_layer_clean();
 // Every native and service call recorded since the last reset, under that name.
 std::vector<standin::Call> calls(const std::string& name);
 
-// Fixture for every behaviour test: parameterised over the backends.
-class EntryTest : public ::testing::TestWithParam<Backend*> {
+// What every behaviour test shares: a fresh native layer before, an empty ledger after, and calls
+// of entry points through the test's backend.
+class EntryBase : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    virtual Backend* backend() const = 0;
 
     // Calls entry point `name` with 32-bit argument words, stdcall.
     template <class... A>
     int32_t call(const char* name, A... args) {
         static_assert(((sizeof(A) == 4) && ...), "every argument is one 32-bit word");
         using Fn = int32_t(QX3_API*)(A...);
-        void* p = GetParam()->resolve(name);
+        void* p = backend()->resolve(name);
         if (p == nullptr) {
-            ADD_FAILURE() << name << " is not exported by " << GetParam()->name();
+            ADD_FAILURE() << name << " is not exported by " << backend()->name();
             return INT32_MIN;
         }
         return reinterpret_cast<Fn>(p)(args...);
     }
+    // The same with the words in a vector (up to 40 of them).
+    int32_t call_words(const char* name, const std::vector<uint32_t>& a);
+};
+
+// Fixture for every behaviour test: parameterised over the backends.
+class EntryTest : public EntryBase, public ::testing::WithParamInterface<Backend*> {
+protected:
+    Backend* backend() const override { return GetParam(); }
 };
 
 std::string BackendName(const ::testing::TestParamInfo<Backend*>& info);

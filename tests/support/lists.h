@@ -214,27 +214,7 @@ inline std::vector<std::string> shown(const standin::SeenList& l) {
     return out;
 }
 
-// Calls an entry point of many argument words from a vector of them.
-class WordsTest : public EntryTest {
-protected:
-    int32_t call_words(const char* name, const std::vector<uint32_t>& a) {
-        switch (a.size()) {
-            case 21: return expand(name, a, std::make_index_sequence<21>{});
-            case 24: return expand(name, a, std::make_index_sequence<24>{});
-            case 26: return expand(name, a, std::make_index_sequence<26>{});
-            case 32: return expand(name, a, std::make_index_sequence<32>{});
-            case 35: return expand(name, a, std::make_index_sequence<35>{});
-        }
-        ADD_FAILURE() << "no call of " << a.size() << " words";
-        return INT32_MIN;
-    }
-
-private:
-    template <size_t... I>
-    int32_t expand(const char* name, const std::vector<uint32_t>& a, std::index_sequence<I...>) {
-        return call(name, a[I]...);
-    }
-};
+using WordsTest = EntryTest;
 
 }  // namespace qx3test
 

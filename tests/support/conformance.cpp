@@ -1,0 +1,435 @@
+#include "conformance.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+#include "frame/entry_table.inc"
+#include "native/table.inc"
+
+namespace qx3test::conf {
+
+namespace {
+
+std::vector<std::string>& registered() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+// The platform services: calls into the native layer that are not native entry points.
+const std::set<std::string>& services() {
+    static const std::set<std::string> s = [] {
+        std::set<std::string> out;
+#define N(name, bytes, module, family) \
+    if (std::string(#family) == "frame") out.insert(#name);
+        QX3_NATIVE_TABLE(N)
+#undef N
+        return out;
+    }();
+    return s;
+}
+
+// A call into the native layer counts as the native's unless it is a platform service; a row may
+// name a service as its native (the message and state services are forwarded like natives).
+bool is_native(const std::string& name, const char* expected) {
+    return name == expected || !services().count(name);
+}
+
+std::vector<std::string> natives_called(const char* expected) {
+    std::vector<std::string> out;
+    for (const standin::Call& c : standin::calls())
+        if (is_native(c.name, expected)) out.push_back(c.name);
+    return out;
+}
+
+// How a path is taken.
+struct Path {
+    enum What { Plain, ChecksPass, NullString, CheckFails, NoAppData, NoMemory } what = Plain;
+    int string = -1;        // for NullString, CheckFails
+    unsigned alloc = 0;     // for NoMemory: the failing request, 1-based
+    bool refused = false;   // for NoMemory: sqloincaChkptr refuses the record
+};
+
+std::string describe(const Path& p) {
+    switch (p.what) {
+        case Path::Plain: return "checks inactive";
+        case Path::ChecksPass: return "checks active and passing";
+        case Path::NullString: return "string " + std::to_string(p.string + 1) + " null";
+        case Path::CheckFails: return "string " + std::to_string(p.string + 1) + " fails its check";
+        case Path::NoAppData: return "application data fails";
+        case Path::NoMemory:
+            return "memory request " + std::to_string(p.alloc) + " fails, record " +
+                   (p.refused ? "refused" : "writable");
+    }
+    return "?";
+}
+
+// Distinct lengths, so that a string terminated with another's length shows.
+uint32_t length_of(size_t string) { return 3 + 2 * static_cast<uint32_t>(string); }
+
+// A trimmed field: a value with an interior blank, then blanks to the end of the field.
+uint32_t trimmed_length(uint32_t width) { return width < 4 ? width : width / 2 + 1; }
+
+// Caller memory laid out from a row: the argument words, the records and the strings' buffers.
+class Layout {
+public:
+    Layout(const Row& r, const Path& path, sqlca* ca) : row_(r) {
+        const size_t n = strlen(r.words);
+        words_.assign(n, 0);
+        for (size_t k = 0; k < n; ++k) {
+            const uint32_t i = static_cast<uint32_t>(k);
+            switch (r.words[k]) {
+                case 'u': words_[k] = 0xC0000000u + (i << 20) + 0x8000u + i * 0x101u + 1u; break;
+                case 'i': words_[k] = 0x7E000000u + (i << 20) + 0xFEDCu - i * 0x111u; break;
+                case 'w': words_[k] = 0x5A000000u + (i << 20) + 0x1234u + i * 0x10101u; break;
+                case 'v': words_[k] = r.version; break;
+                case 'c': words_[k] = w(ca); break;
+                default: words_[k] = 0; break;  // s, r, n: set below or left null
+            }
+        }
+        for (size_t k = 0; k < r.recs.size(); ++k) {
+            auto g = std::make_unique<Guarded>(r.recs[k].size);
+            g->fill(static_cast<uint8_t>(0x61 + 17 * k));
+            recs_.push_back(std::move(g));
+        }
+        for (const Val& v : r.vals) put(v.at, v.value, v.width);
+        for (size_t k = 0; k < r.recs.size(); ++k) put(r.recs[k].at, w(recs_[k]->data()), 4);
+        for (size_t s = 0; s < r.strings.size(); ++s) {
+            const Str& st = r.strings[s];
+            const uint32_t n_s = length_of(s);
+            char* p;
+            if (st.inline_text) {
+                p = reinterpret_cast<char*>(addr(st.ptr));
+                for (uint32_t i = 0; i < n_s; ++i) p[i] = static_cast<char>('a' + (s * 5 + i) % 26);
+            } else {
+                auto g = std::make_unique<Guarded>(n_s + 1);
+                g->fill(static_cast<uint8_t>(0x41 + 13 * s));
+                p = g->chars();
+                bufs_.push_back(std::move(g));
+                const bool null = path.what == Path::NullString && path.string == static_cast<int>(s);
+                put(st.ptr, null ? 0 : w(p), 4);
+                if (null) p = nullptr;
+            }
+            // A length word carries high bits that the call must not read.
+            const uint32_t len_value = st.len.node == 0 ? 0xA5A50000u | n_s : n_s;
+            put(st.len, len_value, st.width);
+            texts_.push_back(p);
+        }
+        for (const Trim& t : r.trims) {
+            char* f = reinterpret_cast<char*>(addr(t.at));
+            const uint32_t L = trimmed_length(t.width);
+            for (uint32_t i = 0; i < t.width; ++i) f[i] = i < L ? static_cast<char>('A' + i % 26) : ' ';
+            if (L > 2) f[1] = ' ';  // interior blanks stay part of the value
+        }
+    }
+
+    const std::vector<uint32_t>& words() const { return words_; }
+    char* text(size_t s) const { return texts_[s]; }
+    char* field(const Trim& t) const { return reinterpret_cast<char*>(addr(t.at)); }
+
+    // Every caller buffer, as it stands.
+    std::vector<Bytes> snapshot() const {
+        std::vector<Bytes> out;
+        for (const auto& g : recs_) out.push_back(g->bytes());
+        for (const auto& g : bufs_) out.push_back(g->bytes());
+        return out;
+    }
+    // A snapshot with the bytes at p replaced.
+    void poke(std::vector<Bytes>& snap, const void* p, uint8_t b) const {
+        size_t i = 0;
+        for (const auto* list : {&recs_, &bufs_}) {
+            for (const auto& g : *list) {
+                const uint8_t* q = static_cast<const uint8_t*>(p);
+                if (q >= g->data() && q < g->data() + g->size()) {
+                    snap[i][static_cast<size_t>(q - g->data())] = b;
+                    return;
+                }
+                ++i;
+            }
+        }
+        ADD_FAILURE() << "a terminator outside every caller buffer";
+    }
+    // Masks the outputs: their bytes are taken from `actual`.
+    void mask_outputs(std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const {
+        for (const Out& o : row_.outs) {
+            const size_t i = static_cast<size_t>(o.at.node - 1);
+            for (uint32_t b = 0; b < o.size && o.at.off + b < expect[i].size(); ++b)
+                expect[i][o.at.off + b] = actual[i][o.at.off + b];
+        }
+    }
+    ::testing::AssertionResult same(const std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const {
+        for (size_t i = 0; i < expect.size(); ++i) {
+            auto r = SameBytes(expect[i], actual[i].data(), actual[i].size());
+            if (!r) {
+                const std::string what = i < recs_.size() ? "record " + std::to_string(i + 1)
+                                                          : "string buffer " + std::to_string(i - recs_.size() + 1);
+                return ::testing::AssertionFailure() << what << ": " << r.message();
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    uint8_t* addr(const At& a) const {
+        if (a.node == 0) {
+            ADD_FAILURE() << "a word has no address";
+            return nullptr;
+        }
+        Guarded& g = *recs_[static_cast<size_t>(a.node - 1)];
+        if (a.off >= g.size()) ADD_FAILURE() << "offset " << a.off << " outside record " << a.node;
+        return g.data() + a.off;
+    }
+    void put(const At& a, uint32_t value, uint8_t width) {
+        if (a.node == 0) {
+            words_[a.off - 1] = value;
+            return;
+        }
+        memcpy(addr(a), &value, width);
+    }
+
+    const Row& row_;
+    std::vector<uint32_t> words_;
+    std::vector<std::unique_ptr<Guarded>> recs_, bufs_;
+    std::vector<char*> texts_;
+};
+
+uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& words, bool& compare) {
+    compare = true;
+    if (spec == "?") {
+        compare = false;
+        return 0;
+    }
+    if (spec == "0") return 0;
+    const char how = isdigit(static_cast<unsigned char>(spec[0])) ? 'w' : spec[0];
+    const size_t k = static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1;
+    const uint32_t x = k < words.size() ? words[k] : 0xDEADBEEF;
+    if (how == 'z') return x & 0xFFFFu;
+    if (how == 's') return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(x & 0xFFFFu)));
+    return x;
+}
+
+std::vector<std::string> split(const char* s) {
+    std::vector<std::string> out;
+    std::string cur;
+    for (const char* p = s; *p; ++p) {
+        if (*p == ' ') {
+            if (!cur.empty()) out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += *p;
+        }
+    }
+    if (!cur.empty()) out.push_back(cur);
+    return out;
+}
+
+}  // namespace
+
+std::vector<Row> rows(std::initializer_list<Row> list) {
+    for (const Row& r : list) registered().push_back(r.name);
+    return std::vector<Row>(list);
+}
+
+std::string ConformanceName(const ::testing::TestParamInfo<std::tuple<Backend*, Row>>& info) {
+    return std::string(std::get<1>(info.param).name) + "_" + std::get<0>(info.param)->name();
+}
+
+void Conformance::run(const Row& r) {
+    // The plain call first: it tells how many memory requests the call makes.
+    std::vector<Path> paths = {{Path::Plain}, {Path::ChecksPass}};
+    for (int s = 0; s < static_cast<int>(r.strings.size()); ++s) {
+        if (r.nulls && !r.strings[s].inline_text) paths.push_back({Path::NullString, s});
+        paths.push_back({Path::CheckFails, s});
+    }
+    paths.push_back({Path::NoAppData});
+
+    unsigned requests = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const Path path = paths[i];
+        SCOPED_TRACE(std::string(r.name) + ", " + describe(path));
+        standin::reset();
+        Status st;
+        Layout mem(r, path, st.ca());
+        const std::vector<Bytes> before = mem.snapshot();
+
+        const bool checks = path.what == Path::ChecksPass || path.what == Path::CheckFails;
+        standin::checks_active(checks);
+        if (path.what == Path::CheckFails) {
+            char* p = mem.text(static_cast<size_t>(path.string));
+            const uint32_t n = length_of(static_cast<size_t>(path.string)) + 1;
+            // A text inside a record fails alone; the record around it still passes its own check.
+            if (r.strings[static_cast<size_t>(path.string)].inline_text)
+                standin::fail_check_exact(p, n, standin::kAllModes);
+            else
+                standin::fail_checks(p, n, standin::kAllModes);
+        }
+        const int32_t app_rc = 0x4D2;
+        if (path.what == Path::NoAppData) standin::fail_app_data(app_rc);
+        if (path.what == Path::NoMemory) {
+            standin::fail_allocation(path.alloc);
+            standin::refuse_sqlca(path.refused ? 1 : 0);
+        }
+        const int32_t result = 0x70001 + static_cast<int32_t>(i) * 0x1011;
+        if (*r.native) standin::set_result(r.native, result);
+
+        std::vector<Bytes> during;
+        int during_calls = 0;
+        standin::during_call([&](const standin::Call& c) {
+            if (!is_native(c.name, r.native)) return;
+            ++during_calls;
+            during = mem.snapshot();
+        });
+
+        const int32_t rc = call_words(r.name, mem.words());
+        const std::vector<Bytes> after = mem.snapshot();
+        const std::vector<std::string> natives = natives_called(r.native);
+        const auto app_calls = standin::calls_of("sqlo_create_init_app_data");
+
+        // The exit this path should take, if any.
+        std::optional<Exit> exit;
+        bool status_untouched = false;
+        if (path.what == Path::NoAppData) {
+            switch (r.app) {
+                case App::Rule: exit = Exit{0, -1022}; break;
+                case App::Named: exit = Exit{-1022, -1022, r.app_name}; break;
+                case App::Untouched: exit = Exit{-1022}; break;
+                case App::PassRc: exit = Exit{app_rc}; break;
+                case App::NoStatus: exit = Exit{-1}; break;
+                case App::None: break;
+            }
+        } else if (path.what == Path::NoMemory) {
+            const Mem& m = r.mem;
+            if (m.service_rc) {
+                exit = Exit{static_cast<int32_t>(0x8B0F0000u)};
+            } else if (path.refused && m.asks) {
+                exit = Exit{m.refused};
+            } else {
+                exit = Exit{m.code, m.code, m.errp};
+            }
+        } else if (path.what == Path::CheckFails && r.check_exit) {
+            exit = r.check_exit;
+        }
+        if (exit && exit->code == 0) status_untouched = true;
+
+        // The application-data step: asked once with its constant where the row has it, else never.
+        if (r.app == App::None) {
+            EXPECT_TRUE(app_calls.empty()) << "the call runs no application-data step";
+        } else {
+            ASSERT_EQ(app_calls.size(), 1u) << "one application-data step";
+            EXPECT_EQ(app_calls[0].words[0], 0x8E8215u);
+        }
+
+        if (exit) {
+            EXPECT_EQ(rc, exit->result) << "result of the exit";
+            EXPECT_TRUE(natives.empty()) << "no native call on an exit; first: " << (natives.empty() ? "" : natives[0]);
+            Bytes expect = st.before;
+            if (!status_untouched) {
+                expect = exit->errp ? st.with(exit->code, exit->errp) : st.with(exit->code);
+            }
+            EXPECT_TRUE(SameBytes(expect, st.mem)) << "status record";
+            if (r.app == App::Named && path.what == Path::NoAppData) {
+                EXPECT_EQ(standin::calls_of("sqlofica").size(), 1u) << "sqlofica told";
+            }
+            if (path.what == Path::NoMemory && r.mem.inca) {
+                EXPECT_EQ(standin::calls_of("sqloinca").size(), 1u) << "sqloinca told";
+            }
+            if (path.what == Path::NoAppData) {
+                EXPECT_EQ(standin::allocations(), 0u) << "nothing allocated";
+            }
+        } else {
+            if (*r.native) {
+                EXPECT_EQ(rc, result) << "the native result comes back";
+                ASSERT_EQ(natives, std::vector<std::string>{r.native}) << "exactly one native call";
+                EXPECT_EQ(during_calls, 1) << "the native ran the in-call hook once";
+                const standin::Call c = standin::calls_of(r.native)[0];
+                const auto spec = split(r.args);
+                if (!spec.empty()) {
+                    ASSERT_EQ(c.words.size(), spec.size()) << "native argument count";
+                    for (size_t a = 0; a < spec.size(); ++a) {
+                        bool compare = false;
+                        const uint32_t expect = expected_arg(spec[a], mem.words(), compare);
+                        if (compare) {
+                            EXPECT_EQ(c.words[a], expect)
+                                << "native argument " << a + 1 << " (" << spec[a] << "): 0x" << std::hex << c.words[a]
+                                << " instead of 0x" << expect;
+                        }
+                    }
+                }
+            } else {
+                EXPECT_TRUE(natives.empty()) << "no native call";
+            }
+            // During the call: a NUL behind every string that was lent one, nothing else changed
+            // outside the outputs.
+            if (during_calls == 1) {
+                std::vector<Bytes> expect = before;
+                for (size_t s = 0; s < r.strings.size(); ++s) {
+                    char* p = mem.text(s);
+                    const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
+                    if (p == nullptr || failing || (r.positive && length_of(s) == 0)) continue;
+                    mem.poke(expect, p + length_of(s), 0);
+                }
+                for (const Trim& t : r.trims) mem.poke(expect, mem.field(t) + trimmed_length(t.width), 0);
+                mem.mask_outputs(expect, during);
+                EXPECT_TRUE(mem.same(expect, during)) << "caller memory during the native call";
+            }
+            // Checks: none while inactive; while active, each string over length + 1 for reading
+            // and writing, each blank-padded field over width + 1 for writing.
+            const auto& seen = standin::checks();
+            if (!checks) {
+                EXPECT_TRUE(seen.empty()) << "no check while checks are inactive";
+            } else {
+                for (size_t s = 0; s < r.strings.size(); ++s) {
+                    const char* p = mem.text(s);
+                    if (p == nullptr) continue;
+                    const uint32_t n = length_of(s) + 1;
+                    const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
+                        return c.p == reinterpret_cast<uintptr_t>(p) && c.length == n && c.mode == 3;
+                    });
+                    EXPECT_TRUE(found) << "string " << s + 1 << " is checked over " << n << " bytes, mode 3";
+                }
+                for (const Trim& t : r.trims) {
+                    const char* p = mem.field(t);
+                    const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
+                        return c.p == reinterpret_cast<uintptr_t>(p) && c.length == t.width + 1 && c.mode == 2;
+                    });
+                    EXPECT_TRUE(found) << "field at " << t.at.off << " is checked over " << t.width + 1 << " bytes, mode 2";
+                }
+            }
+        }
+
+        // Afterwards: every byte back outside the outputs, every block released.
+        std::vector<Bytes> expect = before;
+        mem.mask_outputs(expect, after);
+        EXPECT_TRUE(mem.same(expect, after)) << "caller memory after the call";
+        EXPECT_TRUE(standin::live_blocks().empty()) << "every block released";
+
+        if (path.what == Path::Plain) {
+            requests = standin::allocations();
+            if (requests > 0 && r.mem.errp == nullptr && !r.mem.service_rc)
+                ADD_FAILURE() << "the call takes " << requests << " blocks, but its row says it takes none";
+            for (unsigned k = 1; k <= requests && k <= 64; ++k) {
+                paths.push_back({Path::NoMemory, -1, k, false});
+                paths.push_back({Path::NoMemory, -1, k, true});
+            }
+        }
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+TEST_P(Conformance, EveryPath) { run(std::get<1>(GetParam())); }
+
+// Every implemented entry point has its row.
+TEST(ConformanceRows, EveryLiveEntryPointHasARow) {
+    std::set<std::string> have(registered().begin(), registered().end());
+#define X(name, upper, bytes, family, frame, state) \
+    if (std::string(#state) == "LIVE") {                                                  \
+        EXPECT_TRUE(have.count(#name)) << #name " has no conformance row";                \
+    }
+    QX3_ENTRY_TABLE(X)
+#undef X
+}
+
+}  // namespace qx3test::conf
