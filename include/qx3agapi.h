@@ -76,5 +76,11 @@ static_assert(__builtin_offsetof(sqlca, sqlstate) == 131, "sqlca.sqlstate");
 #include "qx3agapi_vcfg.h"
 #include "qx3agapi_backup.h"
 #include "qx3agapi_restore.h"
+#include "qx3agapi_recovery.h"
+#include "qx3agapi_movement.h"
+#include "qx3agapi_maint.h"
+#include "qx3agapi_catalog.h"
+#include "qx3agapi_instance.h"
+#include "qx3agapi_monitor.h"
 
 #endif
