@@ -27,7 +27,7 @@ int32_t get(GetNative native, const cfg::TokenSet& set, qx3_u16w aliasLen, qx3_u
 // Update: every string-valued value of the set is terminated at its length for the native call,
 // each terminator remembered in a restore entry of its own. An entry that cannot be had ends the
 // call before the native one, with everything placed so far given back.
-int32_t update(const cfg::TokenSet& set, const char* tag, const DiagName& name, qx3_u16w aliasLen,
+int32_t update(const cfg::UpdateSet& set, const char* tag, const DiagName& name, qx3_u16w aliasLen,
                qx3_u16w countWord, uint16_t* lengths, qx3ConfigItem* items, sqlca* pSqlca, char* pAlias) {
     if (!app_data_ready()) return app_data_failed(pSqlca);
     Term alias;
@@ -38,7 +38,7 @@ int32_t update(const cfg::TokenSet& set, const char* tag, const DiagName& name, 
     // Unreadable arrays are the native call's to report: it is made with nothing terminated.
     if (count != 0 && accessible(lengths, 2 * count, kReadWrite) && accessible(items, 8 * count, kReadWrite)) {
         for (uint32_t i = 0; i < count; ++i) {
-            if (set.find(items[i].token) == nullptr) continue;
+            if (!set.contains(items[i].token)) continue;
             char* value = items[i].value;
             // The length is read only for a value that is there: a null value is skipped unread.
             if (value == nullptr) continue;

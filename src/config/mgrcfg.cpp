@@ -91,7 +91,7 @@ QX3_ENTRY(sqlgusys, SQLGUSYS, (qx3_u16w countWord, uint16_t* lengths, qx3ConfigI
     bool no_memory = false;
     if (count != 0 && accessible(lengths, 2 * count, kWrite) && accessible(items, 8 * count, kReadWrite)) {
         for (uint32_t i = 0; i < count; ++i) {
-            if (cfg::kManagerUpdate.find(items[i].token) == nullptr) continue;
+            if (!cfg::kManagerUpdate.contains(items[i].token)) continue;
             ManagerEntry* e = list.push(i);
             if (e == nullptr) {
                 no_memory = true;

@@ -1,6 +1,7 @@
 // The string-valued parameters of the legacy configuration calls, one set per entry point, and the
 // padding of returned strings to their field size that every get and defaults call shares. (The
-// update calls keep their terminators in restore lists of their own shape, database and manager.)
+// update calls keep their terminators in restore lists of their own shape, database and manager,
+// and their sets hold tokens alone.)
 //
 // Every parameter not in an entry point's set is numeric for that entry point: its item passes
 // through untouched in both directions.
@@ -13,9 +14,8 @@
 
 namespace qx3::cfg {
 
-// A string-valued parameter and its field size: the size of the caller's buffer for a get or
-// defaults call, to which the returned string is blank-padded. 0 where an update alone knows the
-// parameter and no size applies.
+// A string-valued parameter of a get or defaults call and its field size: the size of the caller's
+// buffer, to which the returned string is blank-padded.
 struct StringToken {
     uint16_t token;
     uint16_t size;
@@ -41,6 +41,34 @@ private:
     uint32_t count_;
 };
 
+// The string-valued parameters of an update: tokens alone, since an update writes no field and no
+// size applies.
+class UpdateSet {
+public:
+    template <uint32_t N>
+    constexpr UpdateSet(const uint16_t (&tokens)[N]) : tokens_(tokens), count_(N) {}
+
+    constexpr uint32_t count() const { return count_; }
+    constexpr uint16_t operator[](uint32_t i) const { return tokens_[i]; }
+    constexpr bool contains(uint32_t token) const {
+        for (uint32_t i = 0; i < count_; ++i)
+            if (tokens_[i] == token) return true;
+        return false;
+    }
+
+private:
+    const uint16_t* tokens_;
+    uint32_t count_;
+};
+
+// True when an update set holds exactly the tokens of a get set, in the same order.
+constexpr bool same_tokens(const UpdateSet& update, const TokenSet& get) {
+    if (update.count() != get.count()) return false;
+    for (uint32_t i = 0; i < get.count(); ++i)
+        if (update[i] != get[i].token) return false;
+    return true;
+}
+
 // ---- Database parameters ------------------------------------------------------------------------
 
 // sqlgxdb, sqlgddb (padding) and sqlgudb (terminators) share one set.
@@ -53,15 +81,16 @@ inline constexpr StringToken kDatabaseExtendedRows[] = {
     {20, 243},  {103, 243}, {105, 13},    {107, 13},    {120, 18},   {121, 34},   {926, 256},
     {927, 1024}, {954, 258}, {10134, 1024}, {10170, 128}, {10173, 7}, {10200, 256},
 };
+// sqlgudb terminates the parameters that sqlgxdb and sqlgddb pad.
+inline constexpr uint16_t kDatabaseUpdateTokens[] = {20, 44, 46, 103, 105, 107, 120, 121, 305, 306, 307, 501, 602, 702};
 // sqlgeudb terminates one parameter only.
-inline constexpr StringToken kDatabaseExtendedUpdateRows[] = {
-    {20, 243},
-};
+inline constexpr uint16_t kDatabaseExtendedUpdateTokens[] = {20};
 
 inline constexpr TokenSet kDatabaseGet{kDatabaseRows};
-inline constexpr TokenSet kDatabaseUpdate{kDatabaseRows};
+inline constexpr UpdateSet kDatabaseUpdate{kDatabaseUpdateTokens};
 inline constexpr TokenSet kDatabaseExtendedGet{kDatabaseExtendedRows};
-inline constexpr TokenSet kDatabaseExtendedUpdate{kDatabaseExtendedUpdateRows};
+inline constexpr UpdateSet kDatabaseExtendedUpdate{kDatabaseExtendedUpdateTokens};
+static_assert(same_tokens(kDatabaseUpdate, kDatabaseGet), "sqlgudb terminates what sqlgxdb pads");
 
 // ---- Manager parameters -------------------------------------------------------------------------
 
@@ -79,17 +108,15 @@ inline constexpr StringToken kManagerGetRows[] = {
     {313, 227},   {844, 129},   {845, 129},   {846, 129},   {941, 216},   {969, 216},
     {10123, 216}, {10124, 216}, {10125, 216}, {10145, 256}, {10181, 256}, {10187, 256},
 };
-// sqlgusys terminates these; 39, 62 and 63 are never padded and have no field size.
-inline constexpr StringToken kManagerUpdateRows[] = {
-    {7, 9},     {24, 15},   {25, 65},   {27, 216},  {28, 26},    {39, 0},     {47, 49},
-    {48, 49},   {62, 0},    {63, 0},    {65, 216},  {66, 20},    {67, 9},     {71, 5},
-    {74, 256},  {75, 256},  {76, 256},  {77, 32},   {92, 9},     {305, 36},   {311, 256},
-    {313, 227}, {941, 216}, {969, 216}, {10145, 256}, {10181, 256}, {10187, 256},
+// sqlgusys terminates these; 39, 62 and 63 are never padded.
+inline constexpr uint16_t kManagerUpdateTokens[] = {
+    7, 24, 25, 27, 28, 39, 47, 48, 62, 63, 65, 66, 67, 71, 74, 75, 76, 77, 92, 305, 311, 313, 941, 969,
+    10145, 10181, 10187,
 };
 
 inline constexpr TokenSet kManagerDefaults{kManagerDefaultsRows};
 inline constexpr TokenSet kManagerGet{kManagerGetRows};
-inline constexpr TokenSet kManagerUpdate{kManagerUpdateRows};
+inline constexpr UpdateSet kManagerUpdate{kManagerUpdateTokens};
 
 static_assert(kDatabaseGet.count() == 14 && kDatabaseExtendedGet.count() == 13 &&
               kDatabaseExtendedUpdate.count() == 1, "database sets");
