@@ -24,6 +24,14 @@ constexpr int32_t sx(uint32_t w) { return static_cast<int16_t>(static_cast<uint1
 
 enum Access : uint8_t { kRead = 1, kWrite = 2, kReadWrite = 3 };
 
+// Whether a caller's version number reaches a field of a versioned record: from `from` on, and,
+// where a field also came to an earlier line of versions, inside that window [first, last].
+// Version numbers compare unsigned.
+constexpr bool reaches(uint32_t version, uint32_t from) { return version >= from; }
+constexpr bool reaches(uint32_t version, uint32_t from, uint32_t first, uint32_t last) {
+    return version >= from || (version >= first && version <= last);
+}
+
 // The switch is asked afresh every time: a caller may turn checks on or off between two checks.
 inline bool accessible(const void* p, uint32_t length, Access mode) {
     if (sqlo_ptr_check_active() == 0) return true;

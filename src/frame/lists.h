@@ -360,6 +360,25 @@ private:
 using CopiedTablespaceList = CopiedList<qx3gTablespaceList, qx3TablespaceList>;
 using CopiedMediaList = CopiedList<qx3gMediaList, qx3MediaList>;
 
+// The two lists that every backup and restore call converts before anything else: the tablespace
+// list, then the media list, under one owner. The media list is given back first.
+template <class Tablespaces, class Media>
+struct BackupLists {
+    Tablespaces tablespaces;
+    Media media;
+
+    template <class T, class M>
+    int32_t convert(T* generic_tablespaces, M* generic_media, const ListOwner& owner) {
+        int32_t rc = tablespaces.convert(generic_tablespaces, owner);
+        if (rc == 0) rc = media.convert(generic_media, owner);
+        return rc;
+    }
+    void restore() {
+        media.restore();
+        tablespaces.restore();
+    }
+};
+
 }  // namespace qx3
 
 #endif

@@ -16,11 +16,11 @@ constexpr const char kBackupTag[] = "sqlgbkp";
 constexpr DiagName kBackupName = diag("qx3gBack");
 
 // Which later fields of the generic record a caller's version number reaches.
-constexpr bool reaches_v1(uint32_t v) { return v >= QX3_BACKUP_V1; }
-constexpr bool reaches_v2(uint32_t v) { return v >= QX3_BACKUP_V2; }
-constexpr bool reaches_v3(uint32_t v) { return v >= QX3_BACKUP_V3; }
+constexpr bool reaches_v1(uint32_t v) { return reaches(v, QX3_BACKUP_V1); }
+constexpr bool reaches_v2(uint32_t v) { return reaches(v, QX3_BACKUP_V2); }
+constexpr bool reaches_v3(uint32_t v) { return reaches(v, QX3_BACKUP_V3); }
 constexpr bool reaches_v4(uint32_t v) {
-    return v >= QX3_BACKUP_V4 || (v >= QX3_BACKUP_V4_EARLY_FIRST && v <= QX3_BACKUP_V4_EARLY_LAST);
+    return reaches(v, QX3_BACKUP_V4, QX3_BACKUP_V4_EARLY_FIRST, QX3_BACKUP_V4_EARLY_LAST);
 }
 
 }  // namespace
@@ -31,21 +31,19 @@ QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sq
     if (pParm == nullptr || !accessible(pParm, sizeof *pParm, kReadWrite)) return memory_failed(pSqlca, kBackupName);
 
     const ListOwner owner{kBackupTag, pSqlca, kBackupName};
-    CopiedTablespaceList tablespaces;
-    CopiedMediaList media;
+    BackupLists<CopiedTablespaceList, CopiedMediaList> lists;
     Term string1, string2, string3, string4, string5;
     qx3BackupStruct native;
     memset(&native, 0, sizeof native);
 
-    int32_t rc = tablespaces.convert(pParm->piTablespaceList, owner);
-    if (rc == 0) rc = media.convert(pParm->piMediaList, owner);
+    int32_t rc = lists.convert(pParm->piTablespaceList, pParm->piMediaList, owner);
     if (rc == 0) {
         string1.place(pParm->piString1, pParm->iString1Len);
         string2.place(pParm->piString2, pParm->iString2Len);
         string3.place(pParm->piString3, pParm->iString3Len);
         native.piString1 = string1.p;
-        native.piTablespaceList = tablespaces.field();
-        native.piMediaList = media.field();
+        native.piTablespaceList = lists.tablespaces.field();
+        native.piMediaList = lists.media.field();
         native.piString2 = string2.p;
         native.piString3 = string3.p;
         for (uint32_t i = 0; i < 8; ++i) native.iWord1to8[i] = pParm->iWord1to8[i];
@@ -81,10 +79,9 @@ QX3_ENTRY(qx3gBackup, QX3GBACKUP, (uint32_t version, qx3gBackupStruct* pParm, sq
     string3.restore();
     string2.restore();
     string1.restore();
-    media.restore();
-    tablespaces.restore();
-    tablespaces.release();
-    media.release();
+    lists.restore();
+    lists.tablespaces.release();
+    lists.media.release();
     return rc;
 }
 
@@ -110,12 +107,10 @@ int32_t legacy_backup(const LegacyBackup& a, Forward&& forward) {
     if (!app_data_ready()) return app_data_failed(a.ca);
 
     const ListOwner owner{a.tag, a.ca, a.name};
-    InPlaceTablespaceList tablespaces;
-    InPlaceMediaList media;
+    BackupLists<InPlaceTablespaceList, InPlaceMediaList> lists;
     Term string1, string2, string3;
 
-    int32_t rc = tablespaces.convert(a.tablespaces, owner);
-    if (rc == 0) rc = media.convert(a.media, owner);
+    int32_t rc = lists.convert(a.tablespaces, a.media, owner);
     if (rc == 0) {
         string1.place(a.string1, zx(a.len1));
         string2.place(a.string2, zx(a.len2));
@@ -127,8 +122,7 @@ int32_t legacy_backup(const LegacyBackup& a, Forward&& forward) {
     string3.restore();
     string2.restore();
     string1.restore();
-    media.restore();
-    tablespaces.restore();
+    lists.restore();
     return rc;
 }
 

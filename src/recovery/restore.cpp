@@ -17,14 +17,14 @@ constexpr DiagName kRestoreName = diag("qx3gRest");
 
 // Which later fields of the generic record a caller's version number reaches. R4 and R5 stand on
 // their own: each has a window below its open-ended range.
-constexpr bool reaches_r1(uint32_t v) { return v >= QX3_RESTORE_R1; }
-constexpr bool reaches_r2(uint32_t v) { return v >= QX3_RESTORE_R2; }
-constexpr bool reaches_r3(uint32_t v) { return v >= QX3_RESTORE_R3; }
+constexpr bool reaches_r1(uint32_t v) { return reaches(v, QX3_RESTORE_R1); }
+constexpr bool reaches_r2(uint32_t v) { return reaches(v, QX3_RESTORE_R2); }
+constexpr bool reaches_r3(uint32_t v) { return reaches(v, QX3_RESTORE_R3); }
 constexpr bool reaches_r4(uint32_t v) {
-    return (v >= QX3_RESTORE_R4_FIRST && v <= QX3_RESTORE_R4_LAST) || v >= QX3_RESTORE_R4;
+    return reaches(v, QX3_RESTORE_R4, QX3_RESTORE_R4_FIRST, QX3_RESTORE_R4_LAST);
 }
 constexpr bool reaches_r5(uint32_t v) {
-    return v >= QX3_RESTORE_R5 || (v >= QX3_RESTORE_R5_EARLY_FIRST && v <= QX3_RESTORE_R5_EARLY_LAST);
+    return reaches(v, QX3_RESTORE_R5, QX3_RESTORE_R5_EARLY_FIRST, QX3_RESTORE_R5_EARLY_LAST);
 }
 
 
@@ -35,8 +35,8 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
     if (pParm == nullptr || !accessible(pParm, sizeof *pParm, kReadWrite)) return memory_failed(pSqlca, kRestoreName);
 
     const ListOwner owner{kRestoreTag, pSqlca, kRestoreName};
-    CopiedTablespaceList tablespaces, list3, list4;
-    CopiedMediaList media;
+    BackupLists<CopiedTablespaceList, CopiedMediaList> lists;
+    CopiedTablespaceList list3, list4;
     Term s1, s2, s3, s4, s5, s6, s7, s8, s9, s10, s11, s12;
     qx3RestoreStruct native;
     memset(&native, 0, sizeof native);
@@ -44,8 +44,7 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
     qx3gTablespaceList* const generic3 = pParm->piList3;
     qx3gTablespaceList* const generic4 = reaches_r4(version) ? pParm->piList4 : nullptr;
 
-    int32_t rc = tablespaces.convert(pParm->piTablespaceList, owner);
-    if (rc == 0) rc = media.convert(pParm->piMediaList, owner);
+    int32_t rc = lists.convert(pParm->piTablespaceList, pParm->piMediaList, owner);
     if (rc == 0 && reaches_r3(version)) rc = list3.convert(generic3, owner, BadEntry::Skip, Empty::Left);
     if (rc == 0 && generic4 != nullptr) rc = list4.convert(generic4, owner, BadEntry::Ends, Empty::Left);
     if (rc == 0) {
@@ -64,8 +63,8 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
         native.piString3 = s3.p;
         native.piString4 = s4.p;
         native.piString5 = s5.p;
-        native.piTablespaceList = tablespaces.field();
-        native.piMediaList = media.field();
+        native.piTablespaceList = lists.tablespaces.field();
+        native.piMediaList = lists.media.field();
         native.piString6 = s6.p;
         native.piString7 = s7.p;
         native.piString8 = s8.p;
@@ -112,11 +111,10 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
     s2.restore();
     s1.restore();
     list3.restore();
-    media.restore();
-    tablespaces.restore();
+    lists.restore();
     list4.restore();
-    tablespaces.release();
-    media.release();
+    lists.tablespaces.release();
+    lists.media.release();
     list3.release();
     list4.release();
     return rc;
@@ -148,12 +146,10 @@ int32_t legacy_restore(const LegacyRestore& a, Forward&& forward) {
     if (!app_data_ready()) return app_data_failed(a.ca);
 
     const ListOwner owner{a.tag, a.ca, kLegacyRestoreName};
-    InPlaceTablespaceList tablespaces;
-    InPlaceMediaList media;
+    BackupLists<InPlaceTablespaceList, InPlaceMediaList> lists;
     Term string1, string2, string3, string4, string5, string6;
 
-    int32_t rc = tablespaces.convert(a.tablespaces, owner);
-    if (rc == 0) rc = media.convert(a.media, owner);
+    int32_t rc = lists.convert(a.tablespaces, a.media, owner);
     if (rc == 0) {
         string1.place(a.string1, zx(a.len1));
         string2.place(a.string2, zx(a.len2));
@@ -174,8 +170,7 @@ int32_t legacy_restore(const LegacyRestore& a, Forward&& forward) {
     string4.restore();
     string2.restore();
     string1.restore();
-    media.restore();
-    tablespaces.restore();
+    lists.restore();
     return rc;
 }
 

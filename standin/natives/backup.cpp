@@ -10,9 +10,7 @@ const char kTimestamp[] = "20240517093011";
 }  // namespace
 
 STANDIN_EXPORT int32_t QX3_NATIVE qx3Backup(uint32_t version, qx3BackupStruct* pParm, sqlca* pSqlca) {
-    standin::record("qx3Backup", {version, word(pParm), word(pSqlca)}, 0);
-    standin::Call& c = standin::last_call();
-    c.record = seen::bytes(pParm, sizeof *pParm);
+    standin::Call& c = seen::versioned("qx3Backup", version, pParm, pSqlca);
     if (pParm != nullptr) {
         c.lists.push_back(seen::copied(pParm->piTablespaceList));
         c.lists.push_back(seen::copied(pParm->piMediaList));
@@ -27,10 +25,7 @@ STANDIN_EXPORT int32_t QX3_NATIVE qx3Backup(uint32_t version, qx3BackupStruct* p
 namespace {
 int32_t legacy(const char* name, std::vector<uint32_t> words, char* out33, char* out15,
                const sqluTablespaceList* ts, const sqluMediaList* media, sqlca* ca) {
-    standin::record(name, std::move(words), (1u << 0) | (1u << 10) | (1u << 11));
-    standin::Call& c = standin::last_call();
-    c.lists.push_back(seen::tablespaces(ts));
-    c.lists.push_back(seen::media(media));
+    seen::with_lists(name, std::move(words), (1u << 0) | (1u << 10) | (1u << 11), ts, media);
     seen::put_text(out33, 33, kImage);
     seen::put_text(out15, 15, kTimestamp);
     return seen::finish(name, ca);

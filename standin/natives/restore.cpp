@@ -9,9 +9,7 @@ const char kRestored[] = "20240517093011";
 }  // namespace
 
 STANDIN_EXPORT int32_t QX3_NATIVE qx3Restore(uint32_t version, qx3RestoreStruct* pParm, sqlca* pSqlca) {
-    standin::record("qx3Restore", {version, word(pParm), word(pSqlca)}, 0);
-    standin::Call& c = standin::last_call();
-    c.record = seen::bytes(pParm, sizeof *pParm);
+    standin::Call& c = seen::versioned("qx3Restore", version, pParm, pSqlca);
     if (pParm != nullptr) {
         c.lists.push_back(seen::copied(pParm->piTablespaceList));
         c.lists.push_back(seen::copied(pParm->piMediaList));
@@ -27,10 +25,7 @@ STANDIN_EXPORT int32_t QX3_NATIVE qx3Restore(uint32_t version, qx3RestoreStruct*
 namespace {
 int32_t legacy(const char* name, std::vector<uint32_t> words, uint64_t strings, char* out33, char* text15,
                const sqluTablespaceList* ts, const sqluMediaList* media, sqlca* ca) {
-    standin::record(name, std::move(words), strings);
-    standin::Call& c = standin::last_call();
-    c.lists.push_back(seen::tablespaces(ts));
-    c.lists.push_back(seen::media(media));
+    seen::with_lists(name, std::move(words), strings, ts, media);
     seen::put_text(out33, 33, "images/SAMPLE/0001");
     seen::put_text(text15, 15, kRestored);
     return seen::finish(name, ca);

@@ -109,6 +109,27 @@ inline int32_t finish(const char* name, void* ca) {
     return rc;
 }
 
+// The head of a versioned native call: the call recorded with its three words, and the native
+// record's bytes as the native received them. The native adds what it saw of its lists.
+template <class Rec>
+inline standin::Call& versioned(const char* name, uint32_t version, const Rec* rec, void* ca) {
+    standin::record(name, {version, word(rec), word(ca)}, 0);
+    standin::Call& c = standin::last_call();
+    c.record = bytes(rec, sizeof *rec);
+    return c;
+}
+
+// The head of a legacy native call with in-place lists: the call recorded with its words and the
+// texts at the words of `strings`, and what it saw of both lists.
+inline standin::Call& with_lists(const char* name, std::vector<uint32_t> words, uint64_t strings,
+                                 const sqluTablespaceList* ts, const sqluMediaList* media) {
+    standin::record(name, std::move(words), strings);
+    standin::Call& c = standin::last_call();
+    c.lists.push_back(tablespaces(ts));
+    c.lists.push_back(seen::media(media));
+    return c;
+}
+
 }  // namespace seen
 
 #endif
