@@ -59,11 +59,14 @@ constexpr Rec RF(int node, uint32_t off, uint32_t size) { return {F(node, off), 
 // A length-counted string. Its pointer goes to `ptr` and its length to `len` (`width` bytes: 2 for
 // a 16-bit length, in a word or a field; 4 for a 32-bit field). `inline_text`: the characters
 // themselves stand at `ptr`, inside a record, and the byte behind them is the record's.
+// `ends`: the last entry of a list converted in place; when its check fails, the list's status
+// is that check's result, and the call ends with it (no native call, the status record untouched).
 struct Str {
     At ptr;
     At len;
     uint8_t width = 2;
     bool inline_text = false;
+    bool ends = false;
 };
 constexpr Str S(int word, int length_word) { return {W(word), W(length_word), 2}; }
 constexpr Str SF(int node, uint32_t ptr_off, uint32_t len_off, uint8_t width = 4) {
@@ -71,6 +74,10 @@ constexpr Str SF(int node, uint32_t ptr_off, uint32_t len_off, uint8_t width = 4
 }
 constexpr Str SI(int node, uint32_t text_off, uint32_t len_off, uint8_t width = 4) {
     return {F(node, text_off), F(node, len_off), width, true};
+}
+constexpr Str Last(Str s) {
+    s.ends = true;
+    return s;
 }
 
 // A fixed-width, blank-padded field of a record, lent a NUL after its last non-blank character.
@@ -128,7 +135,7 @@ struct Row {
     const char* words;
     const char* native = "";  // the native it calls; "" for none
     // The native's arguments from the words, in the native's order: "k" word k whole, "zk" / "sk"
-    // its low 16 bits widened with zeros / the sign, "0" the constant, "?" not compared. "" for
+    // its low 16 bits widened with zeros / the sign, "#n" the constant n, "?" not compared. "" for
     // none compared.
     const char* args = "";
     App app = App::Rule;
