@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "support/config.h"
+#include "support/conformance.h"
 
 using namespace qx3test;
 using namespace qx3test::config;
@@ -152,132 +153,6 @@ TEST_P(CfgPadding, ReturnedFieldsFollowThePaddingRule) {
 
 QX3_BACKENDS(CfgPadding);
 
-// ---- Argument words -----------------------------------------------------------------------------
-
-namespace {
-
-enum Word { Alias, Count, Items, Ca };
-
-struct ArgRow {
-    const char* ep;
-    const char* native;
-    std::vector<Word> native_words;
-};
-const ArgRow kArgRows[] = {
-    {"sqlgxdb", "sqlfxdb", {Alias, Count, Items, Ca}}, {"sqlgddb", "sqlfddb", {Alias, Count, Items, Ca}},
-    {"sqlgxdbc", "sqlfxdb", {Alias, Count, Items, Ca}}, {"sqlgudb", "sqlfudb", {Alias, Count, Items, Ca}},
-    {"sqlgeudb", "sqlfudb", {Alias, Count, Items, Ca}}, {"sqlgxsys", "sqlfxsys", {Count, Items, Ca}},
-    {"sqlgdsys", "sqlfdsys", {Count, Items, Ca}},       {"sqlgusys", "sqlfusys", {Count, Items, Ca}},
-};
-
-}  // namespace
-
-class CfgArguments : public ConfigTest {};
-
-// The 16-bit words arrive with garbage in their high halves; the count is widened with zeros.
-TEST_P(CfgArguments, ReachTheNativeCallInItsOrder) {
-    for (const ArgRow& row : kArgRows) {
-        for (uint32_t count_word : {0xABCD0003u, 0xFFFF0002u}) {
-            SCOPED_TRACE(std::string(row.ep) + " count word " + std::to_string(count_word));
-            next_row();
-            const uint32_t count = count_word & 0xFFFF;
-            LegacyRequest r(count);
-            for (uint32_t i = 0; i < count; ++i) r.own(i, 1, 4, 3);  // numeric: nothing to do on them
-            Guarded alias(7);
-            alias.set(0, "SAMPLE!");
-            Status st;
-            standin::set_result(row.native, 0x0102);
-            EXPECT_EQ(legacy(row.ep, 0x55AA0006, alias.chars(), count_word, r.lengths(), r.items(), st.ca()), 0x0102);
-            auto natives = calls(row.native);
-            ASSERT_EQ(natives.size(), 1u);
-            ASSERT_EQ(natives[0].words.size(), row.native_words.size());
-            for (size_t k = 0; k < row.native_words.size(); ++k) {
-                const Word wd = row.native_words[k];
-                const uint32_t expect = wd == Alias ? w(alias.data()) : wd == Count ? count : wd == Items ? w(r.items()) : w(st.ca());
-                EXPECT_EQ(natives[0].words[k], expect) << "native word " << k;
-                if (wd == Alias) {
-                    EXPECT_EQ(standin::show(natives[0].strings[k]), "SAMPLE");
-                }
-            }
-            EXPECT_EQ(memcmp(alias.data(), "SAMPLE!", 7), 0);
-            EXPECT_EQ(natives[0].words.size() == 4, takes_alias(row.ep));
-        }
-    }
-}
-
-TEST_P(CfgArguments, ResetsForwardTheAliasAndTheRecord) {
-    for (const char* ep : {"sqlgrdb", "sqlgrdbc"}) {
-        SCOPED_TRACE(ep);
-        next_row();
-        Guarded alias(4);
-        alias.set(0, "DB1x");
-        Status st;
-        standin::set_result("sqlfrdb", -1013);
-        const int32_t rc = std::string(ep) == "sqlgrdb"
-                               ? call(ep, 0x77770003u, st.ca(), alias.chars())
-                               : call(ep, kIgnored1, 0x77770003u, st.ca(), kIgnored2, alias.chars());
-        EXPECT_EQ(rc, -1013);
-        auto natives = calls("sqlfrdb");
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_EQ(natives[0].words, (std::vector<uint32_t>{w(alias.data()), w(st.ca())}));
-        EXPECT_EQ(standin::show(natives[0].strings[0]), "DB1");
-        EXPECT_EQ(memcmp(alias.data(), "DB1x", 4), 0);
-    }
-}
-
-TEST_P(CfgArguments, NullAliasGoesOnAsNull) {
-    for (const char* ep : {"sqlgxdb", "sqlgudb", "sqlgeudb", "sqlgxdbc"}) {
-        SCOPED_TRACE(ep);
-        next_row();
-        standin::checks_active(true);
-        LegacyRequest r(0);
-        Status st;
-        EXPECT_EQ(legacy(ep, 9, nullptr, r, st.ca()), 0);
-        auto natives = standin::calls_of(std::string(ep).find('u') != std::string::npos ? "sqlfudb" : "sqlfxdb");
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_TRUE(natives[0].strings[0].null);
-        EXPECT_TRUE(standin::checks().empty());
-    }
-}
-
-namespace {
-
-struct AppRow {
-    const char* ep;
-    const char* native;
-};
-const AppRow kAppRows[] = {
-    {"sqlgxdb", "sqlfxdb"},   {"sqlgddb", "sqlfddb"},   {"sqlgxdbc", "sqlfxdb"}, {"sqlgudb", "sqlfudb"},
-    {"sqlgeudb", "sqlfudb"},  {"sqlgxsys", "sqlfxsys"}, {"sqlgdsys", "sqlfdsys"}, {"sqlgusys", "sqlfusys"},
-};
-
-}  // namespace
-
-TEST_P(CfgArguments, ApplicationDataFailureWritesOnlySqlcode) {
-    for (const AppRow& row : kAppRows) {
-        SCOPED_TRACE(row.ep);
-        next_row();
-        LegacyRequest r(2);
-        r.own(0, 20, 6, 5);
-        r.own(1, 7, 6, 5);
-        Guarded alias(7);
-        const Bytes alias_before = alias.bytes();
-        const auto before = r.snapshot();
-        Status st;
-        standin::fail_app_data(-5);
-        standin::checks_active(true);
-        EXPECT_EQ(legacy(row.ep, 6, alias.chars(), r, st.ca()), 0);
-        EXPECT_TRUE(SameBytes(st.with(-1022), st.mem));
-        EXPECT_TRUE(calls(row.native).empty());
-        EXPECT_TRUE(r.Unchanged(before));
-        EXPECT_TRUE(SameBytes(alias_before, alias));
-        EXPECT_TRUE(standin::checks().empty());
-        EXPECT_EQ(standin::allocations(), 0u);
-    }
-}
-
-QX3_BACKENDS(CfgArguments);
-
 // ---- Updates: the restore lists ----------------------------------------------------------------
 
 namespace {
@@ -354,80 +229,6 @@ TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
             }
             EXPECT_EQ(freed, (std::vector<uint32_t>{1, 0}));
         }
-    }
-}
-
-// A request of five items: two string-valued ones with buffers, a numeric one, a string-valued
-// one with a null buffer and a last string-valued one. A memory failure at the k-th request, for
-// every k the call makes, must end the call before the native one with the record written (or
-// not, as sqloincaChkptr says), every byte back and every block released.
-// A null value is skipped before anything else about it is read: its length is not looked at, so
-// even a missing value length array does no harm while no present value needs it.
-TEST_P(CfgUpdate, NullValueIsSkippedWithoutReadingItsLength) {
-    for (const UpdateEntry& e : kUpdates) {
-        SCOPED_TRACE(e.ep);
-        next_row();
-        LegacyRequest r(1);
-        r.point(0, e.string_a, nullptr, 3);
-        Guarded alias(7);
-        alias.set(0, "SAMPLE!");
-        Status st;
-        const int32_t rc = legacy(e.ep, 6, alias.chars(), 1, nullptr, r.items(), st.ca());
-        EXPECT_EQ(rc, 0);
-        EXPECT_EQ(calls(e.native).size(), 1u);
-    }
-}
-
-TEST_P(CfgUpdate, MemoryFailureAtEveryAllocation) {
-    for (const UpdateEntry& e : kUpdates) {
-        const bool manager = !takes_alias(e.ep);
-        bool finished = false;
-        for (unsigned k = 1; !finished && k < 10; ++k) {
-            for (int32_t inca : {0, 7}) {
-                SCOPED_TRACE(std::string(e.ep) + " fails at request " + std::to_string(k) + (inca ? ", record refused" : ""));
-                next_row();
-                LegacyRequest r(5);
-                r.own(0, e.string_a, 6, 5);
-                r.own(1, e.string_b, 4, 3);
-                r.own(2, e.numeric, 6, 5);
-                r.point(3, e.string_a, nullptr, 2);
-                r.own(4, e.string_b, 1, 0);
-                const auto before = r.snapshot();
-                Guarded alias(7);
-                alias.set(0, "SAMPLE!");
-                Status st;
-                standin::checks_active(true);
-                standin::fail_allocation(k);
-                standin::refuse_sqlca(inca);
-                const int32_t rc = legacy(e.ep, 6, alias.chars(), r, st.ca());
-
-                // Three items get entries in a database update, four in a manager update (its
-                // null buffer too); the one after the last fails no request.
-                const unsigned requests = manager ? 4 : 3;
-                if (k > requests) {
-                    EXPECT_EQ(standin::allocations(), requests);
-                    EXPECT_EQ(rc, 0);
-                    EXPECT_EQ(calls(e.native).size(), 1u);
-                    finished = true;
-                } else {
-                    EXPECT_EQ(standin::allocations(), k) << "no request after the failing one";
-                    EXPECT_EQ(rc, -83);
-                    EXPECT_TRUE(calls(e.native).empty());
-                    auto asked = calls("sqloincaChkptr");
-                    ASSERT_EQ(asked.size(), 1u);
-                    EXPECT_EQ(asked[0].words[0], w(st.ca()));
-                    EXPECT_TRUE(SameBytes(inca == 0 ? st.with(-83, e.errp8) : st.before, st.mem));
-                    EXPECT_EQ(calls("sqlofmblkEx").size(), k - 1);
-                }
-                for (const standin::Call& c : calls("sqloGetMemoryBlockExtended"))
-                    EXPECT_EQ(standin::show(c.strings[5]), e.tag);
-                EXPECT_TRUE(r.Unchanged(before));
-                EXPECT_EQ(memcmp(alias.data(), "SAMPLE!", 7), 0);
-                EXPECT_TRUE(standin::live_blocks().empty()) << "ledger";
-                EXPECT_TRUE(standin::faults().empty()) << standin::trace();
-            }
-        }
-        EXPECT_TRUE(finished) << e.ep;
     }
 }
 
@@ -562,69 +363,36 @@ TEST_P(CfgUpdate, RestoreReadsTheCallersArraysAgain) {
     }
 }
 
-// The largest count: every item is walked, the count is widened with zeros, and no fixed limit
-// stands in the way. Every 256th item and the very last are string-valued; each value is one
-// character with its borrowed byte, all in one buffer.
-TEST_P(CfgUpdate, CountOf65535) {
-    for (const UpdateEntry& e : kUpdates) {
-        if (std::string(e.ep) == "sqlgeudb") continue;
-        SCOPED_TRACE(e.ep);
-        next_row();
-        const size_t n = 65535;
-        LegacyRequest r(n);
-        Guarded values(2 * n);
-        std::vector<size_t> strings;
-        for (size_t i = 0; i < n; ++i) {
-            const bool string = i % 256 == 0 || i == n - 1;
-            r.point(i, string ? e.string_b : 1, values.chars() + 2 * i, 1);
-            if (string) strings.push_back(i);
-        }
-        const Bytes values_before = values.bytes();
-        const auto before = r.snapshot();
-        Bytes during;
-        standin::during_call([&](const standin::Call&) { during = values.bytes(); });
-        Status st;
-        EXPECT_EQ(legacy(e.ep, 6, Guarded(7).chars(), 0x5A5AFFFF, r.lengths(), r.items(), st.ca()), 0);
-        auto natives = calls(e.native);
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_EQ(natives[0].words[takes_alias(e.ep) ? 1 : 0], 65535u);
-        Bytes expect = values_before;
-        for (size_t i : strings) expect[2 * i + 1] = 0;
-        EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
-        EXPECT_TRUE(SameBytes(values_before, values));
-        EXPECT_TRUE(r.Unchanged(before));
-        EXPECT_EQ(standin::allocations(), strings.size());
-    }
-}
-
-// Gets at the largest count: the field of the very last item is padded too.
-TEST_P(CfgUpdate, GetsAtCountOf65535) {
-    struct Row {
-        const char* ep;
-        uint16_t token, size;
-    } rows[] = {{"sqlgxdb", 602, 11}, {"sqlgxsys", 71, 5}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.ep);
-        next_row();
-        const size_t n = 65535;
-        LegacyRequest r(n);
-        std::vector<size_t> strings;
-        for (size_t i = 0; i < n; ++i)
-            if (i % 1024 == 0 || i == n - 1) strings.push_back(i);
-        Guarded fields(row.size * strings.size());
-        for (size_t i = 0; i < n; ++i) r.point(i, 1, nullptr, 0);
-        for (size_t k = 0; k < strings.size(); ++k) r.point(strings[k], row.token, fields.chars() + row.size * k, 0);
-        standin::after_call([&](const standin::Call&) {
-            fields.fill(0x30);
-            for (size_t k = 0; k < strings.size(); ++k) fields.data()[row.size * k + 1] = 0;
-        });
-        Status st;
-        EXPECT_EQ(legacy(row.ep, 6, Guarded(7).chars(), 0xA5A5FFFF, nullptr, r.items(), st.ca()), 0);
-        Guarded expect(fields.size());
-        expect.fill(0x30);
-        for (size_t k = 0; k < strings.size(); ++k) memset(expect.data() + row.size * k + 1, ' ', row.size - 1u);
-        EXPECT_TRUE(SameBytes(expect.bytes(), fields));
-    }
-}
-
 QX3_BACKENDS(CfgUpdate);
+
+// ---- Every entry point against its row ------------------------------------------------------------
+
+namespace {
+using namespace qx3test::conf;
+// An update's string item: its value pointer in the item array, its length in the length array.
+constexpr Str Item(uint32_t item, uint32_t length_index) { return {F(2, 8 * item + 4), F(1, 2 * length_index)}; }
+}  // namespace
+
+// Items: a string token (105, padded over 13 bytes by the gets) and a numeric one (1), each value a
+// record of its own; the count word carries high bits that must not reach the native call.
+QX3_CONFORMANCE(DatabaseConfigRows,
+    {.name = "sqlgxdb", .words = "uurcs", .native = "sqlfxdb", .args = "5 z2 3 4",
+     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
+     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+    {.name = "sqlgddb", .words = "uurcs", .native = "sqlfddb", .args = "5 z2 3 4",
+     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
+     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+    {.name = "sqlgxdbc", .words = "wuurcws", .native = "sqlfxdb", .args = "7 z3 4 5",
+     .recs = {R(4, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(7, 2)},
+     .vals = {{W(3), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+    // Updates: tokens 20 and 44 are strings for sqlgudb, only 20 for sqlgeudb; one restore entry
+    // per terminated item.
+    {.name = "sqlgudb", .words = "uurrcs", .native = "sqlfudb", .args = "6 z2 4 5",
+     .recs = {R(3, 6), R(4, 24), RF(2, 12, 4)}, .strings = {S(6, 1), Item(0, 0), Item(2, 2)},
+     .vals = {{W(2), 0x55550003}, {F(2, 0), 20, 2}, {F(2, 8), 1, 2}, {F(2, 16), 44, 2}},
+     .mem = {.errp = "sqlgudb"}},
+    {.name = "sqlgeudb", .words = "wuurrcws", .native = "sqlfudb", .args = "8 z3 5 6",
+     .recs = {R(4, 4), R(5, 16), RF(2, 12, 4)}, .strings = {S(8, 2), Item(0, 0)},
+     .vals = {{W(3), 0x55550002}, {F(2, 0), 20, 2}, {F(2, 8), 44, 2}, {F(1, 2), 3, 2}}, .mem = {.errp = "sqlgeudb"}},
+    {.name = "sqlgrdb", .words = "ucs", .native = "sqlfrdb", .args = "3 2", .strings = {S(3, 1)}},
+    {.name = "sqlgrdbc", .words = "wucws", .native = "sqlfrdb", .args = "5 3", .strings = {S(5, 2)}});

@@ -15,9 +15,9 @@ QX3_CONFORMANCE(RuntimeServicesRows,
     {.name = "sqlgdloc", .words = "uw", .native = "sqladloc", .args = "z1 2", .app = App::None},
     {.name = "sqlgcall", .words = "uuuuw", .native = "sqlacall", .args = "z1 z2 z3 z4 5", .app = App::None},
     {.name = "sqlgcmpd", .words = "uuuuw", .native = "sqlacmpd", .args = "z1 z2 z3 z4 5", .app = App::None},
-    {.name = "sqlgstlv", .words = "uuuwwww", .native = "sqlastvr", .args = "z1 z2 z3 4 0 5 6 7", .app = App::None},
-    {.name = "sqlgsetv", .words = "uuuuwww", .native = "sqlastvr", .args = "z1 z2 z3 z4 0 5 6 7", .app = App::None},
-    {.name = "sqlgstlva", .words = "uuuwwwwww", .native = "sqlastvra", .args = "z1 z2 z3 4 0 5 6 7 8 9", .app = App::None},
+    {.name = "sqlgstlv", .words = "uuuwwww", .native = "sqlastvr", .args = "z1 z2 z3 4 #0 5 6 7", .app = App::None},
+    {.name = "sqlgsetv", .words = "uuuuwww", .native = "sqlastvr", .args = "z1 z2 z3 z4 #0 5 6 7", .app = App::None},
+    {.name = "sqlgstlva", .words = "uuuwwwwww", .native = "sqlastvra", .args = "z1 z2 z3 4 #0 5 6 7 8 9", .app = App::None},
     {.name = "sqlgsetasz", .words = "uwwuwu", .native = "sqlastsize", .args = "z1 2 3 z4 5 z6", .app = App::None},
     {.name = "sqlgsets", .words = "uww", .native = "sqlastls", .args = "z1 2 3", .app = App::None},
     {.name = "sqlgstls", .words = "www", .native = "sqlastls", .args = "1 2 3", .app = App::None},
@@ -27,7 +27,13 @@ QX3_CONFORMANCE(RuntimeServicesRows,
     {.name = "sqlgbndx", .words = "uucwss", .native = "sqlabndx", .args = "6 5 4 3",
      .strings = {S(5, 1), S(6, 2)}},
     {.name = "sqlgrbnd", .words = "uscw", .native = "sqlarbnd", .args = "2 3 4",
-     .strings = {S(2, 1)}});
+     .strings = {S(2, 1)}},
+    // The memory routines call no native: only their outputs change.
+    {.name = "sqlgaddr", .words = "wr", .app = App::None, .recs = {R(2, 4)}, .outs = {{F(1, 0), 4}}},
+    {.name = "sqlgmcpy", .words = "rrw", .app = App::None, .recs = {R(1, 8), R(2, 8)}, .vals = {{W(3), 8}},
+     .outs = {{F(1, 0), 8}}},
+    {.name = "sqlgdref", .words = "wrr", .app = App::NoStatus, .recs = {R(2, 8), R(3, 4), RF(2, 0, 8)},
+     .vals = {{W(1), 8}}, .outs = {{F(1, 0), 8}}});
 
 // ---- Addresses as numbers, and copies ----
 

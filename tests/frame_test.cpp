@@ -96,36 +96,6 @@ TEST_P(Placing, SqlgrdbPlacesAndRestoresTheAliasTerminator) {
     }
 }
 
-TEST_P(Placing, SqlgrdbPassesTheNativeOutcomeOnUntouched) {
-    Guarded alias(9);
-    alias.set(0, "SAMPLE!!X");
-    Status st;
-    standin::set_result("sqlfrdb", -1035);
-    EXPECT_EQ(call("sqlgrdb", 6u, st.ca(), alias.chars()), -1035);
-    // The native filled the record; the frame wrote nothing over it.
-    EXPECT_EQ(st.ca()->sqlcode, -1035);
-    EXPECT_EQ(memcmp(st.ca()->sqlerrp, "sqlfrdb", 8), 0);
-    EXPECT_EQ(memcmp(alias.data(), "SAMPLE!!X", 9), 0);
-}
-
-TEST_P(Placing, SqlgrdbOnApplicationDataFailureWritesOnlySqlcode) {
-    for (int32_t app_rc : {1, -1, 0x7FFFFFFF}) {
-        SCOPED_TRACE(app_rc);
-        standin::reset();
-        Guarded alias(6);
-        const Bytes before = alias.bytes();
-        Status st;
-        standin::fail_app_data(app_rc);
-        standin::checks_active(true);
-        EXPECT_EQ(call("sqlgrdb", 5u, st.ca(), alias.chars()), 0);
-        EXPECT_TRUE(SameBytes(st.with(-1022), st.mem)) << "sqlcode alone changes";
-        EXPECT_TRUE(SameBytes(before, alias));
-        EXPECT_TRUE(calls("sqlfrdb").empty());
-        EXPECT_TRUE(standin::checks().empty()) << "no terminator, so no check";
-        EXPECT_EQ(standin::allocations(), 0u);
-    }
-}
-
 TEST_P(Placing, SqlgrdbBuffersSharedAcrossCallsComeBackEachTime) {
     // One buffer holding "AB" then "CD": two calls on overlapping strings leave it as it was.
     Guarded buf(5);

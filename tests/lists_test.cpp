@@ -232,49 +232,6 @@ TEST_F(Lists, MediaListTerminatorStatusRule) {
     }
 }
 
-TEST_F(Lists, MediaListRestoreThatCannotRecheckStillReleases) {
-    CallerMemory mem;
-    auto l = inplace_media(mem, "list", 'S', {std::string("abc")});
-    Status st;
-    sqluMediaList* field = l.list;
-    sqlca* ca = st.ca();
-    qx3::SlotRecord* slots = nullptr;
-    const auto before = mem.snapshot();
-    ASSERT_EQ(qx3::media_list_terminate(&field, &slots, &ca, 'S', 0), 0);
-    standin::checks_active(true);
-    standin::fail_checks(l.list, 12, standin::mode_bit(3));
-    EXPECT_EQ(qx3::media_list_restore(&field, slots, &ca, 'S', 0), 0);
-    EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed()))) << "nothing is given back without the re-check";
-    EXPECT_TRUE(blocks().empty()) << "but the slot array goes back all the same";
-}
-
-TEST_F(Lists, MediaListOfHundredThousandEntries) {
-    const size_t n = 100000;
-    CallerMemory mem;
-    Guarded& entries = mem.add("entries", n * 260);
-    for (size_t i = 0; i < n; ++i) {
-        const uint32_t len = static_cast<uint32_t>(i % 255);
-        memcpy(entries.data() + i * 260, &len, 4);
-    }
-    Guarded& rec = mem.add("list", 12);
-    sqluMediaList* list = rec.as<sqluMediaList>();
-    list->iMediaType = 'S';
-    list->iNumEntries = static_cast<int32_t>(n);
-    list->piEntries = entries.data();
-    const Bytes before = entries.bytes();
-    Status st;
-    sqlca* ca = st.ca();
-    qx3::SlotRecord* slots = nullptr;
-    ASSERT_EQ(qx3::media_list_terminate(&list, &slots, &ca, 'S', 0), 0);
-    ASSERT_EQ(blocks().size(), 1u);
-    EXPECT_EQ(blocks()[0].size, n * 8);
-    size_t wrong = 0;
-    for (size_t i = 0; i < n; ++i) wrong += entries.data()[i * 260 + 4 + i % 255] != 0;
-    EXPECT_EQ(wrong, 0u) << "entries without their NUL";
-    qx3::media_list_restore(&list, slots, &ca, 'S', 0);
-    EXPECT_TRUE(SameBytes(before, entries));
-}
-
 // ---- In-place lists of backup and restore ------------------------------------------------------
 
 qx3::ListOwner owner_of(sqlca* ca) { return qx3::ListOwner{"sqlgbkup", ca, qx3::diag("sqlgbkup")}; }
@@ -394,24 +351,6 @@ TEST_F(Lists, InPlaceMediaListOfBackupAndRestore) {
         EXPECT_EQ(entries_checked, r.entries_check >= 0);
         media.restore();
         EXPECT_TRUE(mem.Is(before));
-    }
-}
-
-TEST_F(Lists, InPlaceMediaListSlotArrayThatCannotBeHad) {
-    for (uint8_t type : {'L', 'O'}) {
-        SCOPED_TRACE(type);
-        standin::reset();
-        CallerMemory mem;
-        auto l = inplace_media(mem, "media", type, {std::string("abc"), std::string("de")});
-        Status st;
-        const auto before = mem.snapshot();
-        standin::fail_allocation(1);
-        qx3::InPlaceMediaList media;
-        EXPECT_EQ(media.convert(l.list, owner_of(st.ca())), -83);
-        EXPECT_TRUE(SameBytes(st.with(-83, "sqlgbkup"), st.mem));
-        media.restore();
-        EXPECT_TRUE(mem.Is(before));
-        EXPECT_TRUE(calls("sqlofmblkEx").empty());
     }
 }
 
@@ -564,31 +503,6 @@ TEST_F(Lists, CopiedListNullTextGetsAnEmptyCopy) {
     EXPECT_EQ(std::string(media.field()->piEntries[1]), "x");
     media.restore();
     media.release();
-}
-
-TEST_F(Lists, CopiedListBlockFailureAtEveryRequest) {
-    // Requests: slot array, pointer array, copy 0, copy 1. Both arrays are asked for even when the
-    // first cannot be had.
-    for (unsigned k = 1; k <= 4; ++k) {
-        for (bool refuse : {false, true}) {
-            SCOPED_TRACE("request " + std::to_string(k) + (refuse ? ", sqlca refused" : ""));
-            standin::reset();
-            CallerMemory mem;
-            auto g = generic_media(mem, "media", 'L', {std::string("ab"), std::string("cde")});
-            Status st;
-            standin::refuse_sqlca(refuse ? 3 : 0);
-            const auto before = mem.snapshot();
-            standin::fail_allocation(k);
-            qx3::CopiedMediaList media;
-            EXPECT_EQ(media.convert(g.list, copier(st.ca())), -83);
-            EXPECT_EQ(standin::allocations(), std::max(k, 2u));
-            EXPECT_TRUE(SameBytes(refuse ? st.before : st.with(-83, "qx3gRest"), st.mem));
-            media.restore();
-            media.release();
-            EXPECT_TRUE(mem.Is(before));
-            EXPECT_TRUE(blocks().empty());
-        }
-    }
 }
 
 }  // namespace

@@ -16,21 +16,6 @@ protected:
     void TearDown() override { expect_native_layer_clean(); }
 };
 
-TEST_F(Mechanisms, SixteenBitWordsWiden) {
-    struct Row {
-        uint32_t word;
-        uint32_t zx;
-        int32_t sx;
-    } rows[] = {
-        {0x00000005, 5, 5},         {0xFFFF0005, 5, 5},       {0x0000FFFF, 0xFFFF, -1},
-        {0x12348000, 0x8000, -32768}, {0xABCD7FFF, 0x7FFF, 32767}, {0xFFFFFFFF, 0xFFFF, -1},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(qx3::zx(r.word), r.zx) << std::hex << r.word;
-        EXPECT_EQ(qx3::sx(r.word), r.sx) << std::hex << r.word;
-    }
-}
-
 TEST_F(Mechanisms, SlotRecordsNothingForNullOrFailedCheck) {
     Guarded s(4);
     const Bytes before = s.bytes();
@@ -186,70 +171,6 @@ TEST_F(Mechanisms, BlockRequestLooksAtTheCodeAloneAndCarriesItsTag) {
     ASSERT_EQ(frees.size(), 1u);
     EXPECT_EQ(frees[0].words[2], w(out));
     EXPECT_EQ(standin::show(frees[0].strings[0]), "sqlgbkp");
-}
-
-TEST_F(Mechanisms, MemoryFailureExitWritesOnlyWhenTheRecordMayBeWritten) {
-    struct Row {
-        const char* name;
-        qx3::DiagName diag;
-        int32_t inca;
-        const char* errp8;  // nullptr: record untouched
-    } rows[] = {
-        {"7-letter name keeps its NUL", qx3::diag("sqlgudb"), 0, "sqlgudb\0"},
-        {"8-letter name, no NUL", qx3::diag("sqlgeudb"), 0, "sqlgeudb"},
-        {"record refused", qx3::diag("sqlgudb"), 5, nullptr},
-        {"record refused, negative", qx3::diag("sqlgeudb"), -1, nullptr},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        standin::reset();
-        Status st;
-        standin::refuse_sqlca(r.inca);
-        EXPECT_EQ(qx3::memory_failed(st.ca(), r.diag), -83);
-        EXPECT_TRUE(r.errp8 ? SameBytes(st.with(-83, r.errp8), st.mem) : st.untouched());
-        auto asked = calls("sqloincaChkptr");
-        ASSERT_EQ(asked.size(), 1u);
-        EXPECT_EQ(asked[0].words[0], w(st.ca()));
-    }
-}
-
-TEST_F(Mechanisms, NamedApplicationDataExitReportsThroughTheRecordAndTheResult) {
-    Status st;
-    EXPECT_EQ(qx3::app_data_failed_named(st.ca(), qx3::diag("SQLGDOSD")), -1022);
-    EXPECT_TRUE(SameBytes(st.with(-1022, "SQLGDOSD"), st.mem));
-    auto told = calls("sqlofica");
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].words[0], w(st.ca()));
-    EXPECT_TRUE(calls("sqloincaChkptr").empty()) << "this exit does not ask whether it may write";
-}
-
-TEST_F(Mechanisms, PaddingRule) {
-    struct Row {
-        const char* what;
-        std::string content;  // the field as the native call left it
-        bool check_fails;
-        std::string expect;
-    } rows[] = {
-        {"N-1 characters end in one blank", std::string("ABCDEFG\0", 8), false, "ABCDEFG "},
-        {"empty text becomes N blanks", std::string("\0XYZWXYZ", 8), false, "        "},
-        {"text after the first NUL is blanked too", std::string("AB\0CD\0EF", 8), false, "AB      "},
-        {"no NUL within N: untouched", "ABCDEFGH", false, "ABCDEFGH"},
-        {"failed write check: untouched", std::string("AB\0CDEFG", 8), true, std::string("AB\0CDEFG", 8)},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        Guarded f(8);
-        f.set(0, r.content);
-        standin::checks_active(true);
-        if (r.check_fails) standin::fail_checks(f.data(), 8, standin::mode_bit(2));
-        qx3::pad_field(f.chars(), 8);
-        EXPECT_EQ(std::string(f.chars(), 8), r.expect);
-        ASSERT_EQ(standin::checks().size(), 1u);
-        EXPECT_EQ(standin::checks()[0].mode, 2u);
-        EXPECT_EQ(standin::checks()[0].length, 8u);
-    }
-    qx3::pad_field(nullptr, 8);  // a null field is left alone
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "support/harness.h"
 
 using namespace qx3test;
-using qx3test::conf::App;
+using namespace qx3test::conf;
 
 namespace {
 
@@ -59,58 +59,24 @@ QX3_CONFORMANCE(ScanForwarders,
     {.name = "sqlgftcq", .words = "wwww", .native = "sqlbftcq", .args = "1 2 3 4", .app = App::None},
     {.name = "sqlgctcq", .words = "w", .native = "sqlbctcq", .args = "1", .app = App::None},
     {.name = "sqlgtcq", .words = "wwww", .native = "sqlbtcq", .args = "1 2 3 4", .app = App::None},
-    {.name = "sqlggtss", .words = "www", .native = "sqlbgtss", .args = "1 2 3", .app = App::None});
-
-// ---- Application-data failure of the framed members ---------------------------------------------
-
-class AppData : public ScanTest {};
-
-TEST_P(AppData, FramedMembersStopBeforeConvertingAnything) {
-    struct Row {
-        const char* entry;
-        const char* errp8;  // nullptr: only sqlcode is written
-        int32_t result;
-        bool closes;  // sqlofica(sqlca) after the status is stored
-    } rows[] = {
-        {"qx3gDbDirOpenScan", "SQLGDOSD", -1022, true},
-        {"qx3gDbDirGetNextEntry", "SQLGDGNE", -1022, true},
-        {"qx3gDbDirCloseScan", "SQLGDCLS", -1022, true},
-        {"sqlgdcls", "SQLGDCLS", -1022, true},
-        {"sqlgdosd", nullptr, 0, false},
-        {"sqlgstsc", nullptr, 0, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.entry);
-        standin::reset();
-        Status st;
-        Guarded text(8);
-        Guarded parm(kName);  // large enough for any of the records, and a container name
-        parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 7;
-        parm.as<qx3gDbDirOpenScanRec>()->piString = text.chars();
-        parm.as<qx3ContainerName>()->nameLen = 7;
-        const Bytes text_before = text.bytes(), parm_before = parm.bytes();
-        standin::fail_app_data(3);
-        standin::checks_active(true);
-
-        const std::string e = row.entry;
-        int32_t rc = 0;
-        if (e == "sqlgdcls") rc = call("sqlgdcls", 0xFFFF0001u, st.ca());
-        else if (e == "sqlgdosd") rc = call("sqlgdosd", 7u, st.ca(), 3u, 4u, text.chars());
-        else if (e == "sqlgstsc") rc = call("sqlgstsc", st.ca(), 2u, 3u, 1u, parm.data());
-        else rc = call(row.entry, 8020000u, parm.data(), st.ca());
-
-        EXPECT_EQ(rc, row.result);
-        EXPECT_TRUE(SameBytes(row.errp8 ? st.with(-1022, row.errp8) : st.with(-1022), st.mem));
-        std::vector<std::string> expect{"sqlo_create_init_app_data"};
-        if (row.closes) expect.push_back("sqlofica");
-        EXPECT_EQ(names_of_calls(), expect) << "no check, no block, no native call";
-        for (const standin::Call& c : calls("sqlofica")) EXPECT_EQ(c.words[0], w(st.ca()));
-        EXPECT_TRUE(SameBytes(text_before, text));
-        EXPECT_TRUE(SameBytes(parm_before, parm));
-    }
-}
-
-QX3_BACKENDS(AppData);
+    {.name = "sqlggtss", .words = "www", .native = "sqlbgtss", .args = "1 2 3", .app = App::None},
+    {.name = "sqlgdosd", .words = "ucwws", .native = "sqledosd_api", .args = "5 4 3 2", .strings = {S(5, 1)}},
+    // The legacy close goes to the versioned native close with the version 8020000.
+    {.name = "sqlgdcls", .words = "uc", .native = "qx3DbDirCloseScan", .args = "#8020000 ? 2 ?",
+     .app = App::Named, .app_name = "SQLGDCLS"},
+    // The versioned scans: the native record is the library's own; outputs come back on success.
+    // (The stand-in records the record's string or handle as a word of its own, after the three.)
+    {.name = "qx3gDbDirOpenScan", .words = "vrc", .native = "qx3DbDirOpenScan", .args = "1 ? 3 ?",
+     .app = App::Named, .app_name = "SQLGDOSD", .version = 8020000, .recs = {R(2, 12)},
+     .strings = {SF(1, 4, 0)}, .outs = {{F(1, 8), 4}}},
+    {.name = "qx3gDbDirGetNextEntry", .words = "vrc", .native = "qx3DbDirGetNextEntry", .args = "1 ? 3 ?",
+     .app = App::Named, .app_name = "SQLGDGNE", .version = 8020000, .recs = {R(2, 8)}, .outs = {{F(1, 4), 4}}},
+    {.name = "qx3gDbDirCloseScan", .words = "vrc", .native = "qx3DbDirCloseScan", .args = "1 ? 3 ?",
+     .app = App::Named, .app_name = "SQLGDCLS", .version = 8020000, .recs = {R(2, 2)}},
+    // Container names: two 292-byte records, each with an inline name behind its u32 length; one
+    // slot array; a memory failure returns the service's own code.
+    {.name = "sqlgstsc", .words = "cwwwr", .native = "sqlbstsc", .args = "1 2 3 4 5 ? ?", .recs = {R(5, 584)},
+     .strings = {SI(1, 16, 12), SI(1, 308, 304)}, .vals = {{W(4), 2}}, .mem = {.service_rc = true}});
 
 // ---- Versioned database-directory scans ----------------------------------------------------------
 
@@ -204,26 +170,6 @@ TEST_P(VersionedScan, OpenTerminatesAThirtyTwoBitLengthAndCopiesBothWordsBack) {
     EXPECT_TRUE(SameBytes(expect_parm, parm)) << "oValue1 and oValue2, nothing else";
 }
 
-TEST_P(VersionedScan, FailedOpenLeavesBothWordsAsTheyWere) {
-    Guarded path(4);
-    const Bytes path_before = path.bytes();
-    Guarded parm(sizeof(qx3gDbDirOpenScanRec));
-    parm.as<qx3gDbDirOpenScanRec>()->iStringLen = 3;
-    parm.as<qx3gDbDirOpenScanRec>()->piString = path.chars();
-    const Bytes parm_before = parm.bytes();
-    Status st;
-    standin::set_result("qx3DbDirOpenScan", -1031);
-    standin::during_call([](const standin::Call& c) {  // the native call wrote its outputs, then failed
-        auto* r = reinterpret_cast<qx3DbDirOpenScanRec*>(uintptr_t{c.words[1]});
-        r->oValue1 = 0x1111;
-        r->oValue2 = 0x2222;
-    });
-    EXPECT_EQ(call("qx3gDbDirOpenScan", 1u, parm.data(), st.ca()), -1031);
-    EXPECT_TRUE(SameBytes(parm_before, parm));
-    EXPECT_TRUE(SameBytes(path_before, path)) << "restored on the failure path too";
-    EXPECT_EQ(st.ca()->sqlcode, -1031) << "the native call's status stands";
-}
-
 TEST_P(VersionedScan, NextEntryHandsTheHandleOnAndTheEntryBack) {
     const uint16_t handle = open_scan();
     standin::reset();
@@ -296,99 +242,6 @@ TEST_P(VersionedScan, ClosesHandTheHandleOnAtTheirVersion) {
 }
 
 QX3_BACKENDS(VersionedScan);
-
-// ---- Strings: null, failed checks --------------------------------------------------------------
-
-class Strings : public ScanTest {};
-
-// Each string-carrying member with one string of length n at p (inside a container-name record, so
-// that the same memory serves every member): what the native side saw, and the bytes afterwards.
-TEST_P(Strings, NullAndRefusedStringsGoOnAsTheyStand) {
-    enum class Ptr { Good, Null, Refused };
-    struct Row {
-        const char* what;
-        Ptr ptr;
-        unsigned fail_modes;
-        bool terminated;
-    } rows[] = {
-        {"checks pass", Ptr::Good, 0, true},
-        {"null string", Ptr::Null, 0, false},
-        {"check fails in mode 3", Ptr::Refused, standin::mode_bit(3), false},
-        {"failing read and write checks do not matter", Ptr::Refused, standin::mode_bit(1) | standin::mode_bit(2), true},
-    };
-    struct Member {
-        const char* entry;
-        const char* native;
-        unsigned string_word;
-    } members[] = {
-        {"sqlgdosd", "sqledosd_api", 0},
-        {"qx3gDbDirOpenScan", "qx3DbDirOpenScan", 3},
-        {"sqlgstsc", "sqlbstsc", 5},
-    };
-    const uint32_t n = 275;  // p[n] is the last byte before the guard page
-    for (const Member& m : members) {
-        for (const Row& row : rows) {
-            const std::string entry = m.entry;
-            if (row.ptr == Ptr::Null && entry == "sqlgstsc") continue;  // names are inline
-            SCOPED_TRACE(std::string(m.entry) + ": " + row.what);
-            standin::reset();
-            Guarded mem(kName);
-            mem.as<qx3ContainerName>()->nameLen = n;
-            char* p = row.ptr == Ptr::Null ? nullptr : mem.chars() + 16;
-            Guarded parm(sizeof(qx3gDbDirOpenScanRec));
-            parm.as<qx3gDbDirOpenScanRec>()->iStringLen = n;
-            parm.as<qx3gDbDirOpenScanRec>()->piString = p;
-            const Bytes before = mem.bytes(), parm_before = parm.bytes();
-            Status st;
-            standin::checks_active(true);
-            if (row.ptr == Ptr::Refused) standin::fail_checks(p, n + 1, row.fail_modes);
-            standin::set_result(m.native, 61);
-
-            int32_t rc = 0;
-            if (entry == "sqlgdosd") rc = call("sqlgdosd", 0xFFFF0000u | n, st.ca(), 3u, 4u, p);
-            else if (entry == "sqlgstsc") rc = call("sqlgstsc", st.ca(), 2u, 3u, 1u, mem.data());
-            else rc = call("qx3gDbDirOpenScan", 1u, parm.data(), st.ca());
-
-            EXPECT_EQ(rc, 61);
-            auto seen = calls(m.native);
-            ASSERT_EQ(seen.size(), 1u);
-            const standin::Seen& s = seen[0].strings[m.string_word];
-            EXPECT_EQ(seen[0].words[m.string_word], w(p)) << "the pointer goes on unchanged";
-            if (row.ptr == Ptr::Null) {
-                EXPECT_TRUE(s.null);
-                EXPECT_TRUE(standin::checks().empty()) << "a null string is not checked";
-            } else if (row.terminated) {
-                EXPECT_EQ(standin::show(s), std::string(p, n));
-            } else {
-                EXPECT_FALSE(s.terminated) << "sent on unterminated";
-            }
-            EXPECT_TRUE(SameBytes(before, mem));
-            EXPECT_TRUE(SameBytes(parm_before, parm));
-        }
-    }
-}
-
-QX3_BACKENDS(Strings);
-
-// ---- sqlgdosd ------------------------------------------------------------------------------------
-
-class LegacyOpen : public ScanTest {};
-
-TEST_P(LegacyOpen, PassesItsWordsInReverseWithTheSixteenBitLength) {
-    Guarded path(5);
-    path.set(0, "D:\\db");
-    Status st;
-    standin::set_result("sqledosd_api", -1057);
-    EXPECT_EQ(call("sqlgdosd", 0xABCD0004u, st.ca(), 0x33333333u, 0x44444444u, path.chars()), -1057);
-    auto seen = calls("sqledosd_api");
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].words, (std::vector<uint32_t>{w(path.chars()), 0x44444444u, 0x33333333u, w(st.ca())}));
-    EXPECT_EQ(standin::show(seen[0].strings[0]), "D:\\d");
-    EXPECT_EQ(memcmp(path.data(), "D:\\db", 5), 0);
-    EXPECT_EQ(st.ca()->sqlcode, -1057);
-}
-
-QX3_BACKENDS(LegacyOpen);
 
 // ---- Tablespace fetches that pad -----------------------------------------------------------------
 
@@ -500,56 +353,6 @@ protected:
     }
 };
 
-TEST_P(Containers, EveryNameIsTerminatedForTheCallAndGivenBack) {
-    const Bytes before = names.bytes();
-    Status st;
-    standin::checks_active(true);
-    standin::fail_checks(rec(1)->name, 1, standin::mode_bit(3));  // the empty name is refused
-    Bytes during, blocks_during;
-    size_t live_during = 0;
-    standin::during_call([&](const standin::Call&) {
-        during = names.bytes();
-        live_during = standin::live_blocks().size();
-        rec(0)->nameLen = 1;  // the native side may change a length: the restore must not follow it
-    });
-    standin::set_result("sqlbstsc", -294);
-    EXPECT_EQ(call("sqlgstsc", st.ca(), 0xABCD0002u, 0xABCD0003u, 3u, names.data()), -294);
-
-    auto seen = calls("sqlbstsc");
-    ASSERT_EQ(seen.size(), 1u);
-    ASSERT_EQ(seen[0].words.size(), 8u);
-    EXPECT_EQ(std::vector<uint32_t>(seen[0].words.begin(), seen[0].words.begin() + 5),
-              (std::vector<uint32_t>{w(st.ca()), 0xABCD0002u, 0xABCD0003u, 3u, w(names.data())}));
-    EXPECT_EQ(standin::show(seen[0].strings[5]), std::string(rec(0)->name, 5));
-    EXPECT_NE(standin::show(seen[0].strings[6]), "") << "the refused empty name got no terminator";
-    EXPECT_EQ(standin::show(seen[0].strings[7]), std::string(rec(2)->name, 275));
-    Bytes expect_during = before;
-    expect_during[0 * kName + 16 + 5] = 0;
-    expect_during[2 * kName + 16 + 275] = 0;
-    EXPECT_TRUE(SameBytes(expect_during, during.data(), during.size()));
-    EXPECT_EQ(live_during, 1u);
-
-    Bytes expect_after = before;
-    const uint32_t one = 1;
-    memcpy(expect_after.data() + 12, &one, 4);  // what the native side wrote stays
-    EXPECT_TRUE(SameBytes(expect_after, names));
-
-    // Checks: each name over its length and its borrowed byte, read and write.
-    const auto& checks = standin::checks();
-    ASSERT_EQ(checks.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(rec(i)->name));
-        EXPECT_EQ(checks[i].length, kLens[i] + 1);
-        EXPECT_EQ(checks[i].mode, 3u);
-    }
-    // One slot array of three slots, tagged, given back.
-    auto gets = calls("sqloGetMemoryBlockExtended");
-    ASSERT_EQ(gets.size(), 1u);
-    EXPECT_EQ(gets[0].words[1], 3u * 8u);
-    EXPECT_EQ(standin::show(gets[0].strings[5]), "sqlgts");
-    EXPECT_EQ(calls("sqlofmblkEx").size(), 1u);
-}
-
 TEST_P(Containers, NoNamesMeansNoCall) {
     Status st;
     const Bytes before = names.bytes();
@@ -557,28 +360,6 @@ TEST_P(Containers, NoNamesMeansNoCall) {
     EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlo_create_init_app_data"});
     EXPECT_TRUE(SameBytes(st.before, st.mem));
     EXPECT_TRUE(SameBytes(before, names));
-}
-
-TEST_P(Containers, WithoutMemoryTheServiceCodeIsTheResult) {
-    const Bytes before = names.bytes();
-    for (unsigned k = 1;; ++k) {
-        SCOPED_TRACE(k);
-        standin::reset();
-        Status st;
-        standin::fail_allocation(k, 0x0BAD0042);
-        const int32_t rc = call("sqlgstsc", st.ca(), 2u, 3u, 3u, names.data());
-        if (standin::allocations() < k) {  // the call asked for fewer blocks: it went through
-            EXPECT_EQ(rc, 0);
-            EXPECT_GE(k, 2u) << "the slot array is a block";
-            break;
-        }
-        EXPECT_EQ(rc, 0x0BAD0042);
-        EXPECT_TRUE(SameBytes(st.before, st.mem)) << "sqlca untouched, not even asked about";
-        EXPECT_TRUE(calls("sqloincaChkptr").empty());
-        EXPECT_TRUE(calls("sqlbstsc").empty());
-        EXPECT_TRUE(SameBytes(before, names));
-        EXPECT_TRUE(standin::live_blocks().empty());
-    }
 }
 
 QX3_BACKENDS(Containers);

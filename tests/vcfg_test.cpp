@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "support/config.h"
+#include "support/conformance.h"
 
 using namespace qx3test;
 using namespace qx3test::config;
@@ -131,32 +132,6 @@ TEST_P(VersionedConfig, BuildsTheNativeRequestAndTerminatesEveryValue) {
     }
 }
 
-TEST_P(VersionedConfig, AliasNullOrFailingItsCheck) {
-    for (bool null_alias : {true, false}) {
-        SCOPED_TRACE(null_alias ? "null alias" : "alias fails its check");
-        next_row();
-        standin::checks_active(true);
-        VRequest r(0);
-        Guarded alias(4);
-        const Bytes alias_before = alias.bytes();
-        r.p()->iDbAliasLen = 3;
-        r.p()->piDbAlias = null_alias ? nullptr : alias.chars();
-        standin::fail_checks(alias.data(), 4, standin::mode_bit(3));
-        SeenRequest seen;
-        Bytes during;
-        standin::during_call([&](const standin::Call& c) {
-            seen = seen_request(c);
-            during = alias.bytes();
-        });
-        Status st;
-        EXPECT_EQ(call("qx3gCfgGet", 1u, r.p(), st.ca()), 0);
-        EXPECT_EQ(seen.parm.alias, r.p()->piDbAlias);
-        EXPECT_TRUE(SameBytes(alias_before, during.data(), during.size()));
-        EXPECT_TRUE(SameBytes(alias_before, alias));
-        EXPECT_EQ(standin::checks().size(), null_alias ? 0u : 1u);
-    }
-}
-
 // No items: the native call is made with a count of 0, and the caller's item array (here holding
 // one item whose buffer must stay untouched) is not looked at.
 TEST_P(VersionedConfig, NoItems) {
@@ -177,26 +152,6 @@ TEST_P(VersionedConfig, NoItems) {
     EXPECT_TRUE(SameBytes(before, during.data(), during.size()));
     EXPECT_TRUE(SameBytes(before, value));
     EXPECT_EQ(standin::allocations(), 0u);
-}
-
-// A get that writes up to and past the value's length: the caller's byte at the length comes back
-// over what the native wrote there; everything else stays as the native left it.
-TEST_P(VersionedConfig, GetGivesTheByteAtTheLengthBack) {
-    VRequest r(1);
-    Guarded value(12);
-    value.fill(0x44);
-    const uint8_t caller_byte = value.data()[5];
-    r.item(0) = qx3gCfgItem{1, 5, value.chars(), 0};
-    Bytes left;
-    standin::after_call([&](const standin::Call&) {
-        value.set(0, std::string("abcdefghij\0", 11));
-        left = value.bytes();
-    });
-    Status st;
-    EXPECT_EQ(call("qx3gCfgGet", 1u, r.p(), st.ca()), 0);
-    Bytes expect = left;
-    expect[5] = caller_byte;
-    EXPECT_TRUE(SameBytes(expect, value));
 }
 
 // The restore pass reads the caller's record again: each buffer through the item's pointer as it
@@ -303,24 +258,16 @@ TEST_P(VersionedConfig, MemoryFailureForALargeRequest) {
     }
 }
 
-TEST_P(VersionedConfig, ApplicationDataFailure) {
-    for (const auto& entry : kEntries) {
-        SCOPED_TRACE(entry[0]);
-        next_row();
-        VRequest r(1);
-        Guarded value(3), alias(3);
-        r.item(0) = qx3gCfgItem{1, 2, value.chars(), 0};
-        r.p()->piDbAlias = alias.chars();
-        r.p()->iDbAliasLen = 2;
-        const Bytes value_before = value.bytes(), alias_before = alias.bytes();
-        standin::fail_app_data(3);
-        Status st;
-        EXPECT_EQ(call(entry[0], 1u, r.p(), st.ca()), 0);
-        EXPECT_TRUE(SameBytes(st.with(-1022), st.mem));
-        EXPECT_TRUE(calls(entry[1]).empty());
-        EXPECT_TRUE(SameBytes(value_before, value));
-        EXPECT_TRUE(SameBytes(alias_before, alias));
-    }
-}
-
 QX3_BACKENDS(VersionedConfig);
+
+using namespace qx3test::conf;
+
+// ---- Both entry points against their rows -----------------------------------------------------------
+
+// A request with an alias and two items; the native record is the library's own.
+#define QX3_CFG_ROW(entry, native_name)                                                                  \
+    {.name = entry, .words = "vrc", .native = native_name, .args = "1 ? 3", .version = 0x0A0B0C0D,       \
+     .recs = {R(2, 20), RF(1, 4, 32)}, .strings = {SF(1, 16, 12), SF(2, 8, 4), SF(2, 24, 20)},             \
+     .vals = {{F(1, 0), 2}}}
+QX3_CONFORMANCE(VersionedConfigRows, QX3_CFG_ROW("qx3gCfgGet", "qx3CfgGet"), QX3_CFG_ROW("qx3gCfgSet", "qx3CfgSet"));
+#undef QX3_CFG_ROW
