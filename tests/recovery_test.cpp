@@ -351,7 +351,7 @@ TEST_P(RecoverTest, UnreadableStringIsNamedAfterTheTokensAlreadyThere) {
 }
 
 TEST_P(RecoverTest, MissingRecordsGetTheApplicationDataCode) {
-    for (const char* entry : {"qx3gRecover", "qx3gRollforward", "sqlgroll"}) {
+    for (const char* entry : {"qx3gRecover", "qx3gRollforward"}) {
         SCOPED_TRACE(entry);
         standin::reset();
         Status st;
