@@ -226,6 +226,16 @@ std::vector<std::string> split(const char* s) {
     return out;
 }
 
+// A parameter name appended to a status record's sqlerrmc at sqlerrml, sqlerrml grown by it.
+void append_name(Bytes& ca, const char* name) {
+    int16_t ml = 0;
+    memcpy(&ml, ca.data() + 16, 2);
+    const size_t n = strlen(name);
+    for (size_t i = 0; i < n && ml >= 0 && static_cast<size_t>(ml) + i < 70; ++i) ca[18 + static_cast<size_t>(ml) + i] = static_cast<uint8_t>(name[i]);
+    ml = static_cast<int16_t>(ml + static_cast<int16_t>(n));
+    memcpy(ca.data() + 16, &ml, 2);
+}
+
 }  // namespace
 
 std::vector<Row> rows(std::initializer_list<Row> list) {
@@ -252,6 +262,11 @@ void Conformance::run(const Row& r) {
         SCOPED_TRACE(std::string(r.name) + ", " + describe(path));
         standin::reset();
         Status st;
+        if (!r.exit_names.empty()) {
+            // Room behind the tokens already there, so that a whole name fits.
+            st.ca()->sqlerrml = 4;
+            st.before = st.mem.bytes();
+        }
         Layout mem(r, path, st.ca());
         const std::vector<Bytes> before = mem.snapshot();
 
@@ -330,6 +345,8 @@ void Conformance::run(const Row& r) {
             Bytes expect = st.before;
             if (!status_untouched) {
                 expect = exit->errp ? st.with(exit->code, exit->errp) : st.with(exit->code);
+                if (path.what == Path::CheckFails && !r.exit_names.empty())
+                    append_name(expect, r.exit_names[static_cast<size_t>(path.string)]);
             }
             EXPECT_TRUE(SameBytes(expect, st.mem)) << "status record";
             if (r.app == App::Named && path.what == Path::NoAppData) {

@@ -150,6 +150,9 @@ struct Row {
     std::optional<Exit> check_exit = {};  // what a string's failing check does, if not passed on
     bool nulls = true;                    // each string may be null
     bool positive = false;                // a length of 0 is passed on untouched
+    // Per string, in the order of `strings`: the parameter name that its check exit appends to
+    // sqlerrmc (sqlerrml growing by its length). Empty: the exit appends nothing.
+    std::vector<const char*> exit_names = {};
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
