@@ -87,8 +87,11 @@ TEST_P(Maint, ReorgStringsByTypeAndVersion) {
         EXPECT_EQ(call("qx3gReorg", c.version, w(g), w(st.ca())), 0);
         EXPECT_TRUE(ok) << "only the selected strings hold a NUL during the call";
         EXPECT_EQ(native_words[0], c.type);
-        for (int k = 0; k < 5; ++k)
-            if (c.used[k] == '1') EXPECT_EQ(native_words[5 + k], w(s[k])) << "string " << k + 1;
+        for (int k = 0; k < 5; ++k) {
+            if (c.used[k] == '1') {
+                EXPECT_EQ(native_words[5 + k], w(s[k])) << "string " << k + 1;
+            }
+        }
         EXPECT_TRUE(mem.Is(before));
     }
 }
@@ -187,9 +190,10 @@ TEST_P(Maint, RunstatsNativeRecordsAndNames) {
         EXPECT_EQ(word(8), w(r.g->piTablename));
         EXPECT_EQ(word(24), w(r.idx));
         EXPECT_EQ(word(28), 0xC0000020u);
-        EXPECT_EQ(half(32), 2), EXPECT_EQ(half(34), 1), EXPECT_EQ(half(36), 1), EXPECT_EQ(half(38), 2);
-        EXPECT_EQ(half(40), 0xC000u);  // values 4 to 6: the u16s at 46, 48, 50
-        EXPECT_EQ(half(42), 0x0030u), EXPECT_EQ(half(44), 0xC000u);
+        EXPECT_EQ((std::vector<uint16_t>{half(32), half(34), half(36), half(38)}),
+                  (std::vector<uint16_t>{2, 1, 1, 2}));
+        // Values 4 to 6: the u16s at 46, 48, 50.
+        EXPECT_EQ((std::vector<uint16_t>{half(40), half(42), half(44)}), (std::vector<uint16_t>{0xC000, 0x0030, 0xC000}));
         EXPECT_EQ(word(48), version >= 8020000u ? 0xC0000034u : 0u);
         EXPECT_EQ(word(52), version >= 8020000u ? 0xC0000038u : 0u);
         EXPECT_TRUE(SameBytes(Bytes{0, 0, 0, 0, 0, 0, 0x59, 0x40}, &n[56], 8));
