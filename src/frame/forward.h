@@ -27,7 +27,7 @@ namespace qx3::fwd {
 
 static_assert(sizeof(void*) == 4, "argument words are 32 bits");
 
-enum class Take : uint8_t { whole, zx, sx, zero };
+enum class Take : uint8_t { whole, zx, sx, zero, zb };
 
 // String word `string` is terminated with the 16-bit length in word `length` (0-based words).
 struct Terminated {
@@ -52,6 +52,8 @@ inline constexpr Arg kZero{0xFF, Take::zero};
 
 constexpr Arg zx(Arg a) { return {a.word, Take::zx}; }
 constexpr Arg sx(Arg a) { return {a.word, Take::sx}; }
+// The low 8 bits of a word that carries a byte value, widened with zeros.
+constexpr Arg zb(Arg a) { return {a.word, Take::zb}; }
 
 inline constexpr size_t kMaxArgs = 15;
 inline constexpr size_t kMaxStrings = 6;
@@ -122,8 +124,10 @@ inline auto take(G... g) {
         if constexpr (a.take == Take::whole) {
             return w;
         } else {
-            static_assert(std::is_same_v<decltype(w), const uint32_t>, "only a plain word holds a 16-bit value");
-            if constexpr (a.take == Take::zx) {
+            static_assert(std::is_same_v<decltype(w), const uint32_t>, "only a plain word holds a 16-bit or byte value");
+            if constexpr (a.take == Take::zb) {
+                return uint32_t{w & 0xFFu};
+            } else if constexpr (a.take == Take::zx) {
                 return qx3::zx(w);
             } else {
                 return qx3::sx(w);

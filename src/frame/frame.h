@@ -78,6 +78,17 @@ inline Slot place_trimmed(char* field, uint32_t width) {
     return s;
 }
 
+// A blank-padded field lent its terminator by the blank-trim rule, remembering where it stands.
+struct Trimmed {
+    char* field = nullptr;
+    Slot slot;
+    void place(char* f, uint32_t width) {
+        field = f;
+        slot = place_trimmed(f, width);
+    }
+    void restore() const { slot.restore(field); }
+};
+
 // A fixed slot that remembers its string, for strings that come in argument words (nothing in
 // caller memory can move them between placing and restoring).
 struct Term {

@@ -19,6 +19,9 @@
 //
 // Rows are written from the documented behaviour: offsets, codes and argument orders as numbers.
 //
+// Native argument specs: "k" word k whole, "zk" / "sk" its low 16 bits widened with zeros / the
+// sign, "bk" its low 8 bits widened with zeros, "0" the constant, "?" not compared.
+//
 //   QX3_CONFORMANCE(StringCommands,
 //       {.name = "sqlgatin", .words = "uuucsss", .native = "sqleatin_api", .args = "7 6 5 4",
 //        .strings = {S(5, 1), S(6, 2), S(7, 3)}},
@@ -115,6 +118,7 @@ struct Exit {
     int32_t result;
     int32_t code = 0;
     const char* errp = nullptr;
+    const char* errmc = nullptr;  // a parameter's name, stored with its NUL, its length in sqlerrml
 };
 
 // The memory failure exit of a call that allocates.
@@ -125,6 +129,8 @@ struct Mem {
     bool asks = true;             // asks sqloincaChkptr before writing (else writes anyway)
     bool inca = false;            // tells sqloinca first
     bool service_rc = false;      // returns the memory service's own code, record untouched
+    bool status_rc = false;       // returns the memory service's own code, which also goes to the
+                                  // first sqlerrd word beside `code` and `errp`
 };
 
 struct Row {
@@ -153,6 +159,8 @@ struct Row {
     // Per string, in the order of `strings`: the parameter name that its check exit appends to
     // sqlerrmc (sqlerrml growing by its length). Empty: the exit appends nothing.
     std::vector<const char*> exit_names = {};
+    std::vector<Exit> check_exits = {};   // per string: what its failing check does (overrides check_exit)
+    bool cptrs = false;                   // also tests records through sqlocptrs, which ignores the switch
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }

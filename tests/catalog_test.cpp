@@ -1,0 +1,244 @@
+// Directories and catalog: node catalog, database catalog and creation, gateway directory entries.
+// The conformance rows run every path; the tables below hold the protocol layouts field by field,
+// the blank-trim rule on its edges, the touching descriptor texts, the alternate-server exits and
+// the padding of returned gateway entries.
+#include <string.h>
+
+#include <algorithm>
+
+#include "qx3agapi.h"
+#include "support/conformance.h"
+#include "support/lists.h"
+
+using namespace qx3test;
+using namespace qx3test::conf;
+
+namespace {
+
+constexpr uint32_t kEye02 = 'S' | 'Q' << 8 | 'L' << 16 | 'D' << 24;
+constexpr uint32_t kEye02b = 'B' | 'D' << 8 | '0' << 16 | '2' << 24;
+constexpr uint32_t kEyeB0b = 'B' | 'D' << 8 | 'B' << 16 | '0' << 24;
+
+QX3_CONFORMANCE(CatalogRows,
+    {.name = "sqlgctnd", .words = "crr", .native = "sqlectnd_api", .args = "2 3 1", .recs = {R(2, 46), R(3, 271)},
+     .trims = {{F(1, 4), 30}, {F(1, 35), 8}, {F(2, 0), 255}, {F(2, 256), 14}},
+     .vals = {{F(1, 0), 0x200, 2}, {F(1, 44), 10, 1}}},
+    {.name = "sqlgcadb", .words = "uuuuuucsussswss", .native = "sqlecadb_api", .args = "15 14 b13 12 11 10 z9 8 7",
+     .strings = {S(8, 1), S(10, 2), S(11, 3), S(12, 4), S(14, 5), S(15, 6)}},
+    {.name = "sqlgctdd", .words = "uuuuucussswss", .native = "sqlectdd_api", .args = "13 12 b11 10 9 8 z7 6",
+     .strings = {S(8, 1), S(9, 2), S(10, 3), S(12, 4), S(13, 5)}},
+    {.name = "sqlgcrea", .words = "uuucwwrrsss", .native = "sqlecrea_api", .args = "11 10 9 8 7 0 0 4",
+     .recs = {R(7, 16), R(8, 303)}, .strings = {S(11, 3), S(10, 2), S(9, 1)},
+     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .vals = {{F(2, 0), kEye02}, {F(2, 4), kEye02b}}},
+    {.name = "sqlgdbcr", .words = "uucrurss", .native = "sqledbcr_api", .args = "8 7 6 z5 4 3",
+     .recs = {R(4, 16), R(6, 303)}, .strings = {S(7, 1), S(8, 2)},
+     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .vals = {{F(2, 0), kEye02}, {F(2, 4), kEyeB0b}}},
+    {.name = "qx3gUpdateAlternateServerForDB", .words = "vrc", .native = "qx3UpdateAlternateServerForDB",
+     .args = "1 ? 3", .app = App::Named, .app_name = "SQLGUPAS", .version = 0x12345678, .recs = {R(2, 24)},
+     .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
+    {.name = "sqlggdad", .words = "cr", .native = "sqlegdad_api", .args = "2 1", .recs = {R(2, 588)},
+     .trims = {{F(1, 6), 30}, {F(1, 37), 8}, {F(1, 46), 18}, {F(1, 65), 8}, {F(1, 74), 512}},
+     .vals = {{F(1, 0), 256, 2}}},
+    {.name = "sqlggdel", .words = "cr", .native = "sqlegdel_api", .args = "2 1", .recs = {R(2, 588)},
+     .trims = {{F(1, 37), 8}}, .vals = {{F(1, 0), 256, 2}}},
+    {.name = "sqlggdge", .words = "cr", .native = "sqlegdge_api", .args = "2 1", .recs = {R(2, 588)},
+     .trims = {{F(1, 37), 8}}, .vals = {{F(1, 0), 256, 2}}},
+    {.name = "sqlggdgt", .words = "crr", .native = "sqlegdgt_api", .args = "2 3 1", .recs = {R(2, 2), R(3, 4 * 588)}});
+
+class Catalog : public EntryTest {};
+QX3_BACKENDS(Catalog);
+
+// ---- sqlgctnd: each protocol layout field by field ----
+
+struct ProtoLayout {
+    uint8_t code;
+    uint32_t checked;  // 0: no text fields
+    std::vector<std::pair<uint32_t, uint32_t>> fields;  // offset, width
+};
+
+TEST_P(Catalog, NodeProtocolLayouts) {
+    const std::vector<std::pair<uint32_t, uint32_t>> long_form = {{0, 255}, {256, 14}};
+    const ProtoLayout layouts[] = {
+        {0, 27, {{0, 8}, {9, 8}, {18, 8}}}, {1, 12, {{2, 8}}}, {2, 126, {{0, 8}, {9, 8}, {18, 8}, {27, 8}}},
+        {3, 271, long_form},                {4, 12, {{0, 8}}}, {5, 0, {}},
+        {6, 0, {}},                         {7, 25, {{0, 15}, {16, 8}}}, {8, 0, {}},
+        {9, 271, long_form},                {10, 271, long_form}, {11, 0, {}}, {255, 0, {}},
+    };
+    for (const ProtoLayout& l : layouts) {
+        SCOPED_TRACE("protocol " + std::to_string(l.code));
+        standin::reset();
+        standin::checks_active(true);
+        CallerMemory mem;
+        sqlgNodeDescriptor* node = mem.add("node", 46).as<sqlgNodeDescriptor>();
+        node->iStructId = 0x200;
+        node->iProtocol = l.code;
+        // The protocol record ends at its checked size: a NUL one byte too far faults.
+        Guarded& proto = mem.add("protocol", l.checked ? l.checked : 64);
+        const auto before = mem.snapshot();
+        std::vector<const char*> nuls = {node->text + 30, node->name + 8};
+        for (const auto& f : l.fields) nuls.push_back(proto.chars() + f.first + f.second);
+        const auto expect = mem.with_nuls(before, nuls);
+        bool ok = false;
+        standin::during_call([&](const standin::Call&) { ok = mem.Is(expect); });
+        EXPECT_EQ(call("sqlgctnd", w(Status().ca()), w(node), w(proto.data())), 0);
+        EXPECT_TRUE(ok) << "every text field of the layout, and no other byte, is lent a NUL";
+        EXPECT_TRUE(mem.Is(before));
+        const bool checked = std::any_of(standin::checks().begin(), standin::checks().end(), [&](const standin::Check& c) {
+            return c.p == reinterpret_cast<uintptr_t>(proto.data()) && c.length == l.checked && c.mode == 1;
+        });
+        EXPECT_EQ(checked, l.checked != 0) << "the record is checked over its size for reading";
+    }
+}
+
+// The blank-trim rule on a 30-character text and an 8-character name, and the structure identifier.
+TEST_P(Catalog, NodeBlankTrim) {
+    struct Case {
+        const char* text;
+        const char* name;
+        uint16_t id;
+        const char* seen_text;
+        const char* seen_name;
+    };
+    const Case cases[] = {
+        {"                              ", "        ", 0x200, "", ""},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", "NODENAME", 0x200, "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", "NODENAME"},
+        {"my  node  text                ", "N 1     ", 0x200, "my  node  text", "N 1"},
+        {"my node                       ", "N1      ", 0x201, "my node                       ~<no NUL>",
+         "N1      ~<no NUL>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        standin::reset();
+        CallerMemory mem;
+        Guarded& g = mem.add("node", 46);
+        sqlgNodeDescriptor* node = g.as<sqlgNodeDescriptor>();
+        node->iStructId = c.id;
+        node->iProtocol = 5;
+        memcpy(node->text, c.text, 30), node->text[30] = '~';
+        memcpy(node->name, c.name, 8), node->name[8] = '~';
+        const auto before = mem.snapshot();
+        EXPECT_EQ(call("sqlgctnd", w(Status().ca()), w(node), 0u), 0);
+        const auto calls = standin::calls_of("sqlectnd_api");
+        ASSERT_EQ(calls.size(), 1u);
+        // The stand-in reads each field no further than its spare byte.
+        EXPECT_EQ(calls[0].items, (std::vector<std::string>{std::string("text=") + c.seen_text,
+                                                            std::string("name=") + c.seen_name}));
+        EXPECT_TRUE(mem.Is(before));
+    }
+}
+
+// ---- sqlgcrea / sqlgdbcr: touching texts and eyecatchers ----
+
+TEST_P(Catalog, CreateDescriptorTexts) {
+    struct Case {
+        const char* entry;
+        const char* eyecatcher;
+        bool touched;
+    };
+    const Case cases[] = {{"sqlgcrea", "SQLDBD02", true}, {"sqlgcrea", "SQLDBDB0", false},
+                          {"sqlgdbcr", "SQLDBDB0", true}, {"sqlgdbcr", "SQLDBD02", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + " " + c.eyecatcher);
+        standin::reset();
+        CallerMemory mem;
+        Guarded& d = mem.add("descriptor", 303);
+        sqlgDbDescriptor* desc = d.as<sqlgDbDescriptor>();
+        memcpy(desc->eyecatcher, c.eyecatcher, 8);
+        memset(desc->text1, 'x', 256);
+        memset(desc->text2, ' ', 31);
+        sqlgShortTexts* t = mem.add("texts", 16).as<sqlgShortTexts>();
+        memcpy(t, "ABC      ~DE   ~", 16);
+        const auto before = mem.snapshot();
+        Status st;
+        const bool crea = strcmp(c.entry, "sqlgcrea") == 0;
+        const int32_t rc = crea ? call("sqlgcrea", 0u, 0u, 0u, w(st.ca()), 1u, 2u, w(t), w(desc), 0u, 0u, 0u)
+                                : call("sqlgdbcr", 0u, 0u, w(st.ca()), w(t), 0u, w(desc), 0u, 0u);
+        EXPECT_EQ(rc, 0);
+        const auto calls = standin::calls_of(crea ? "sqlecrea_api" : "sqledbcr_api");
+        ASSERT_EQ(calls.size(), 1u);
+        const std::string t1 = c.touched ? std::string(256, 'x') : std::string(256, 'x') + std::string(31, ' ') + "<no NUL>";
+        const std::string t2 = c.touched ? "" : std::string(31, ' ') + "<no NUL>";
+        EXPECT_EQ(calls[0].items, (std::vector<std::string>{"text1=" + t1, "text2=" + t2, "text3=ABC", "text4=DE"}));
+        EXPECT_TRUE(mem.Is(before)) << "offset 272 holds its blank again";
+    }
+}
+
+// ---- qx3gUpdateAlternateServerForDB: its early exits ----
+
+TEST_P(Catalog, AlternateServerExits) {
+    Status st;
+    EXPECT_EQ(call("qx3gUpdateAlternateServerForDB", 1u, 0u, w(st.ca())), -1078);
+    EXPECT_TRUE(SameBytes(st.with(-1078, "SQLGUPAS"), st.mem));
+    EXPECT_EQ(standin::calls_of("sqlofica").size(), 1u);
+    EXPECT_TRUE(standin::calls_of("sqlo_create_init_app_data").empty());
+    CallerMemory mem;
+    Guarded& rec = mem.add("request", 24);
+    memset(rec.data(), 0, 24);
+    EXPECT_EQ(call("qx3gUpdateAlternateServerForDB", 1u, w(rec.data()), 0u), -1);
+    EXPECT_TRUE(standin::calls_of("qx3UpdateAlternateServerForDB").empty());
+    Status ok;
+    EXPECT_EQ(call("qx3gUpdateAlternateServerForDB", 1u, w(rec.data()), w(ok.ca())), 0);
+    const auto c = standin::calls_of("qx3UpdateAlternateServerForDB");
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_TRUE(SameBytes(Bytes(12, 0), c[0].record.data(), c[0].record.size())) << "three null pointers";
+}
+
+// ---- Gateway entries: the padding of what the native returns ----
+
+Bytes padded_entry(unsigned n, const Bytes& before, bool keep_name1) {
+    Bytes e = before;
+    auto put = [&](size_t off, size_t size, const std::string& s) {
+        for (size_t i = 0; i < size; ++i) e[off + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : ' ';
+    };
+    e[0] = 0x00, e[1] = 0x01;
+    put(6, 31, "Gateway " + std::to_string(n));
+    if (!keep_name1) put(37, 9, "GW" + std::to_string(n));
+    put(46, 19, "host.example");
+    put(65, 9, "NODE");
+    put(74, 513, "parameters");
+    return e;
+}
+
+TEST_P(Catalog, GatewayFetchPadsOnAWarning) {
+    for (int32_t sqlcode : {1, 0, -1}) {
+        for (const char* entry : {"sqlggdge", "sqlggdel"}) {
+            SCOPED_TRACE(std::string(entry) + " sqlcode " + std::to_string(sqlcode));
+            standin::reset();
+            Guarded g(588);
+            sqlgGatewayEntry* e = g.as<sqlgGatewayEntry>();
+            e->iStructId = 256;
+            memcpy(e->name1, "GWX     ~", 9);
+            Bytes before = g.bytes();
+            Status st;
+            standin::after_call([&](const standin::Call&) { st.ca()->sqlcode = sqlcode; });
+            EXPECT_EQ(call(entry, w(st.ca()), w(e)), 0);
+            if (sqlcode > 0) {
+                EXPECT_TRUE(SameBytes(padded_entry(1, before, true), g));
+            } else {
+                EXPECT_EQ(std::string(e->text1), "Gateway 1") << "left NUL-terminated";
+                EXPECT_EQ(memcmp(e->name1, "GWX     ~", 9), 0);
+            }
+        }
+    }
+}
+
+TEST_P(Catalog, GatewayListPadsEveryReturnedEntry) {
+    Guarded entries(4 * 588);
+    entries.fill(0x33);
+    Guarded count(2);
+    const Bytes before = entries.bytes();
+    Status st;
+    EXPECT_EQ(call("sqlggdgt", w(st.ca()), w(count.data()), w(entries.data())), 0);
+    EXPECT_EQ(*count.as<int16_t>(), 3);
+    Bytes expect;
+    for (unsigned i = 0; i < 4; ++i) {
+        const Bytes one(before.begin() + 588 * i, before.begin() + 588 * (i + 1));
+        const Bytes e = i < 3 ? padded_entry(i, one, false) : one;
+        expect.insert(expect.end(), e.begin(), e.end());
+    }
+    EXPECT_TRUE(SameBytes(expect, entries)) << "entries 0 to 2 padded, entry 3 untouched";
+}
+
+}  // namespace
