@@ -1,7 +1,8 @@
 // Forwarding entry points described by a route: which argument words are strings that get a
 // temporary terminator (with which length word, in which order), whether the call runs the
 // application-data step, and how each native argument is taken from the argument words: whole,
-// the low 16 bits widened with zeros or with the sign, or the constant 0.
+// the low 16 bits widened with zeros or with the sign, the low 8 bits widened with zeros, or the
+// constant 0.
 //
 // A family lists its routes once, one line per entry point, beside the native each one calls:
 //
@@ -27,7 +28,7 @@ namespace qx3::fwd {
 
 static_assert(sizeof(void*) == 4, "argument words are 32 bits");
 
-enum class Take : uint8_t { whole, zx, sx, zero };
+enum class Take : uint8_t { whole, zx, sx, zero, zb };
 
 // String word `string` is terminated with the 16-bit length in word `length` (0-based words).
 struct Terminated {
@@ -52,6 +53,8 @@ inline constexpr Arg kZero{0xFF, Take::zero};
 
 constexpr Arg zx(Arg a) { return {a.word, Take::zx}; }
 constexpr Arg sx(Arg a) { return {a.word, Take::sx}; }
+// A byte passed in a whole word: its low 8 bits widened with zeros.
+constexpr Arg zb(Arg a) { return {a.word, Take::zb}; }
 
 inline constexpr size_t kMaxArgs = 15;
 inline constexpr size_t kMaxStrings = 6;
@@ -123,7 +126,9 @@ inline auto take(G... g) {
             return w;
         } else {
             static_assert(std::is_same_v<decltype(w), const uint32_t>, "only a plain word holds a 16-bit value");
-            if constexpr (a.take == Take::zx) {
+            if constexpr (a.take == Take::zb) {
+                return w & 0xFFu;
+            } else if constexpr (a.take == Take::zx) {
                 return qx3::zx(w);
             } else {
                 return qx3::sx(w);

@@ -207,6 +207,7 @@ uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& word
     const size_t k = static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1;
     const uint32_t x = k < words.size() ? words[k] : 0xDEADBEEF;
     if (how == 'z') return x & 0xFFFFu;
+    if (how == 'b') return x & 0xFFu;
     if (how == 's') return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(x & 0xFFFFu)));
     return x;
 }
