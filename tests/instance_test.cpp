@@ -16,7 +16,7 @@ using namespace qx3test::conf;
 
 QX3_CONFORMANCE(InstanceRows,
     {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
-     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 89)},
+     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
      .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), SF(3, 76, 72), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
                  SF(2, 24, 20)},
      .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
@@ -102,7 +102,7 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         SCOPED_TRACE(row.what);
         standin::reset();
         std::vector<std::unique_ptr<Guarded>> g;  // the three records, then the strings' buffers
-        for (size_t n : {size_t{20}, size_t{28}, size_t{row.start ? 89u : 8u}}) {
+        for (size_t n : {size_t{20}, size_t{28}, size_t{row.start ? 92u : 8u}}) {
             g.push_back(std::make_unique<Guarded>(n));
             g.back()->fill(static_cast<uint8_t>(0x30 + 11 * g.size()));
         }
