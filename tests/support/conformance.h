@@ -20,7 +20,7 @@
 // Rows are written from the documented behaviour: offsets, codes and argument orders as numbers.
 //
 // Native argument specs: "k" word k whole, "zk" / "sk" its low 16 bits widened with zeros / the
-// sign, "bk" its low 8 bits widened with zeros, "0" the constant, "?" not compared.
+// sign, "bk" its low 8 bits widened with zeros, "#n" the constant n, "?" not compared.
 //
 //   QX3_CONFORMANCE(StringCommands,
 //       {.name = "sqlgatin", .words = "uuucsss", .native = "sqleatin_api", .args = "7 6 5 4",
@@ -141,7 +141,8 @@ struct Row {
     const char* words;
     const char* native = "";  // the native it calls; "" for none
     // The native's arguments from the words, in the native's order: "k" word k whole, "zk" / "sk"
-    // its low 16 bits widened with zeros / the sign, "#n" the constant n, "?" not compared. "" for
+    // its low 16 bits widened with zeros / the sign, "bk" its low 8 bits widened with zeros, "#n" the
+    // constant n, "?" not compared. "" for
     // none compared.
     const char* args = "";
     App app = App::Rule;

@@ -1,0 +1,304 @@
+// Instance start and stop, partitioned-database services: every entry point against its row; the
+// versioned start and stop records as tables (which strings are lent a terminator, the native
+// records field by field, the version byte); the inline strings of the partition records; the
+// check that the node addition makes before its frame.
+#include <string.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "qx3agapi_instance.h"
+#include "support/conformance.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+using namespace qx3test::conf;
+
+QX3_CONFORMANCE(InstanceRows,
+    {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
+     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
+     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), SF(3, 76, 72), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
+                 SF(2, 24, 20)},
+     .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
+    {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3", .version = 0,
+     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 8)},
+     .strings = {SF(3, 4, 0), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12), SF(2, 24, 20)},
+     .vals = {{F(1, 0), 1, 1}}, .positive = true},
+    {.name = "sqlgpstr", .words = "rc", .native = "sqlepstr_api", .args = "1 2", .recs = {R(1, 792)},
+     .strings = {SI(1, 4, 0), SI(1, 252, 248), SI(1, 268, 264), SI(1, 536, 532)}, .positive = true},
+    {.name = "sqlgpstart", .words = "rc", .native = "sqlepstart_api", .args = "1 2", .recs = {R(1, 824)},
+     .strings = {SI(1, 12, 8), SI(1, 264, 260), SI(1, 532, 528)}, .positive = true},
+    {.name = "sqlgpstp", .words = "rc", .native = "sqlepstp_api", .args = "1 2", .recs = {R(1, 520)},
+     .strings = {SI(1, 4, 0)}, .positive = true},
+    {.name = "sqlgstar", .words = "", .native = "sqlestar_api", .args = "", .app = App::None},
+    {.name = "sqlgstdm", .words = "w", .native = "sqlestop_api", .args = "1", .app = App::None},
+    {.name = "sqlgaddn", .words = "wcr", .native = "sqleaddn_api", .args = "3 2", .recs = {R(3, 16)}},
+    {.name = "sqlgcran", .words = "wucws", .native = "sqlecran_api", .args = "5 4 3", .strings = {S(5, 2)}},
+    {.name = "sqlgdpan", .words = "wucws", .native = "sqledpan_api", .args = "5 4 3", .strings = {S(5, 2)}},
+    {.name = "sqlgdrpn", .words = "wcwu", .native = "sqledrpn_api", .args = "z4 3 2"},
+    {.name = "sqlgdrdt", .words = "uuussswuwuww", .native = "sqludrdt_api", .args = "4 5 6 7 z8 9 z10 b11 12",
+     .app = App::None, .strings = {S(4, 1), S(5, 2), S(6, 3)}},
+    {.name = "sqlggrpi", .words = "uwwuuwwwuw", .native = "sqlugrpn_api", .args = "z1 2 3 z4 z5 6 7 8 z9 10 0 0 0",
+     .app = App::None},
+    {.name = "sqlggrpn", .words = "uwwuuwwwuwiww", .native = "sqlugrpn_api",
+     .args = "z1 2 3 z4 z5 6 7 8 z9 10 s11 0 0", .app = App::None},
+    {.name = "sqlggtpi", .words = "usww", .native = "sqlugtpi_api", .args = "2 3 4", .app = App::None,
+     .strings = {S(2, 1)}});
+
+// ---- Start and stop requests ----
+
+namespace {
+
+// The strings of a request in the order of terminating; stop has X (its own option string), P and
+// 1 to 3. Each stands in a record (0 request, 1 options, 2 start or stop options) as a length and
+// a pointer.
+enum Str { X, Y, Z, U, G, P, O1, O2, O3, kStrs };
+const struct {
+    int rec;
+    uint32_t len, ptr;
+} kAt[kStrs] = {{2, 0, 4}, {2, 20, 24}, {2, 36, 40}, {2, 72, 76}, {2, 80, 84},
+                {0, 4, 8}, {1, 4, 8},   {1, 12, 16}, {1, 20, 24}};
+
+struct ReqRow {
+    const char* what;
+    bool start;
+    uint32_t version;
+    uint8_t flag, selector, type;
+    std::vector<int> zero;   // strings of length 0
+    int missing;             // record passed as null: 1 options, 2 start or stop options, 0 none
+    bool record_fails;
+    std::vector<int> terms;  // strings lent a terminator
+    uint8_t version_byte;    // byte 69 of start's options afterwards, and as the native saw it
+};
+
+const ReqRow kReqRows[] = {
+    {"user chosen", true, 9050600, 1, 1, 'U', {}, 0, false, {X, Y, Z, U, P, O1, O2, O3}, 0x5C},
+    {"group chosen", true, 9050599, 1, 1, 'G', {}, 0, false, {X, Y, Z, G, P, O1, O2, O3}, 0},
+    {"type neither U nor G", true, 9070000, 1, 1, 'X', {}, 0, false, {X, Y, Z, P, O1, O2, O3}, 0},
+    {"selector clear", true, 9070199, 1, 0, 'U', {}, 0, false, {X, Y, Z, P, O1, O2, O3}, 0},
+    {"flag clear", true, 9070200, 0, 1, 'G', {}, 0, false, {X, Y, Z, G}, 0x5C},
+    {"zero lengths untouched", true, 9069999, 1, 1, 'G', {X, P, O2}, 0, false, {Y, Z, G, O1, O3}, 0x5C},
+    {"user of length 0 still terminated", true, 0, 1, 1, 'U', {U, Y}, 0, false, {X, Z, U, P, O1, O2, O3}, 0},
+    {"request fails its check", true, 9070100, 1, 1, 'U', {}, 0, true, {}, 0},
+    {"no options", true, 0xFFFFFFFFu, 1, 1, 'U', {}, 1, false, {X, Y, Z, U, P}, 0x5C},
+    {"no start options", true, 0, 1, 1, 'U', {}, 2, false, {P, O1, O2, O3}, 0x5C},
+    {"stop", false, 0, 1, 0, 0, {}, 0, false, {X, P, O1, O2, O3}, 0},
+    {"stop, flag clear", false, 0, 0, 0, 0, {}, 0, false, {X}, 0},
+    {"stop, zero lengths untouched", false, 0, 1, 0, 0, {X, O1}, 0, false, {P, O2, O3}, 0},
+    {"stop, request fails its check", false, 0, 1, 0, 0, {}, 0, true, {}, 0},
+    {"stop, no stop options", false, 0, 1, 0, 0, {}, 2, false, {P, O1, O2, O3}, 0},
+};
+
+bool has(const std::vector<int>& v, int s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+
+}  // namespace
+
+class InstanceRequests : public EntryTest {};
+
+// Which strings are lent a terminator, the native records field by field, the version byte, and
+// every other byte back afterwards.
+TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
+    for (const ReqRow& row : kReqRows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        std::vector<std::unique_ptr<Guarded>> g;  // the three records, then the strings' buffers
+        for (size_t n : {size_t{20}, size_t{28}, size_t{row.start ? 92u : 8u}}) {
+            g.push_back(std::make_unique<Guarded>(n));
+            g.back()->fill(static_cast<uint8_t>(0x30 + 11 * g.size()));
+        }
+        auto rec = [&](int r) { return g[static_cast<size_t>(r)]->data(); };
+        auto put = [&](int r, uint32_t off, uint32_t v) { memcpy(rec(r) + off, &v, 4); };
+        put(0, 12, w(rec(1)));
+        put(0, 16, w(rec(2)));
+        rec(0)[0] = row.flag;
+        rec(1)[0] = 0x4F;
+        if (row.start) rec(2)[68] = row.selector, rec(2)[69] = 0x5C, rec(2)[88] = row.type;
+        uint8_t* text[kStrs] = {};
+        uint32_t len[kStrs] = {};
+        size_t buf[kStrs] = {};
+        for (int s = 0; s < kStrs; ++s) {
+            if (!row.start && s != X && s < P) continue;
+            len[s] = has(row.zero, s) ? 0 : 3 + static_cast<uint32_t>(s);
+            g.push_back(std::make_unique<Guarded>(len[s] + 1));
+            g.back()->fill(static_cast<uint8_t>(0x41 + 7 * s));
+            buf[s] = g.size() - 1;
+            text[s] = g.back()->data();
+            put(kAt[s].rec, kAt[s].len, len[s]);
+            put(kAt[s].rec, kAt[s].ptr, w(text[s]));
+        }
+        if (row.missing) put(0, 8 + 4 * static_cast<uint32_t>(row.missing), 0);
+        auto snap = [&] {
+            std::vector<Bytes> out;
+            for (auto& b : g) out.push_back(b->bytes());
+            return out;
+        };
+        const std::vector<Bytes> before = snap();
+        std::vector<Bytes> during_expect = before, after_expect = before;
+        for (int s : row.terms) during_expect[buf[s]][len[s]] = 0;
+        if (row.start && row.missing != 2) during_expect[2][69] = after_expect[2][69] = row.version_byte;
+
+        Status st;
+        standin::checks_active(true);
+        if (row.record_fails) standin::fail_check_exact(rec(0), 20, standin::kAllModes);
+        const char* native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
+        standin::set_result(native, -1042);
+        std::vector<Bytes> during;
+        qx3InstanceStruct n{};
+        qx3InstanceOptions o{};
+        qx3StartOptions so{};
+        standin::during_call([&](const standin::Call& c) {
+            during = snap();
+            memcpy(&n, reinterpret_cast<void*>(static_cast<uintptr_t>(c.words.at(1))), sizeof n);
+            if (n.piSubRecord1) memcpy(&o, n.piSubRecord1, sizeof o);
+            if (row.start && n.piSubRecord2) memcpy(&so, n.piSubRecord2, sizeof so);
+        });
+
+        EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version, rec(0), st.ca()), -1042);
+
+        auto c = calls(native);
+        ASSERT_EQ(c.size(), 1u);
+        EXPECT_EQ(c[0].words[0], row.version);
+        EXPECT_EQ(c[0].words[2], w(st.ca()));
+        ASSERT_EQ(during.size(), before.size());
+        for (size_t i = 0; i < before.size(); ++i) {
+            EXPECT_TRUE(SameBytes(during_expect[i], during[i].data(), during[i].size())) << "during, buffer " << i;
+            EXPECT_TRUE(SameBytes(after_expect[i], *g[i])) << "afterwards, buffer " << i;
+        }
+
+        EXPECT_EQ(n.iFlag, row.flag);
+        EXPECT_EQ(w(n.piString), w(text[P]));
+        EXPECT_EQ(n.piSubRecord1 == nullptr, row.missing == 1);
+        if (row.missing != 1) {
+            EXPECT_EQ(o.iOption, 0x4F);
+            EXPECT_EQ(w(o.piString1), w(text[O1]));
+            EXPECT_EQ(w(o.piString2), w(text[O2]));
+            EXPECT_EQ(w(o.piString3), w(text[O3]));
+        }
+        if (!row.start || row.missing == 2) {
+            EXPECT_EQ(w(n.piSubRecord2), row.missing == 2 ? 0u : w(rec(2))) << "stop's options go as they are";
+        } else {
+            EXPECT_TRUE(SameBytes(Bytes(before[2].begin(), before[2].begin() + 68), so.iHead, 68));
+            EXPECT_EQ(so.iSelector, row.selector);
+            EXPECT_EQ(so.iVersionByte, row.version_byte);
+            EXPECT_EQ(w(so.piUser), w(text[U]));
+            EXPECT_EQ(w(so.piGroup), w(text[G]));
+            EXPECT_EQ(so.iType, row.type);
+        }
+    }
+}
+
+// Without a request the native side gets none and reports for itself.
+TEST_P(InstanceRequests, NoRequestGoesOnAsNull) {
+    for (const auto& [entry, native] : {std::pair{"qx3gInstanceStart", "qx3InstanceStart"},
+                                        std::pair{"qx3gInstanceStop", "qx3InstanceStop"}}) {
+        standin::reset();
+        Status st;
+        standin::set_result(native, -1032);
+        EXPECT_EQ(call(entry, 0u, nullptr, st.ca()), -1032);
+        ASSERT_EQ(calls(native).size(), 1u);
+        EXPECT_EQ(calls(native)[0].words[1], 0u);
+    }
+}
+
+QX3_BACKENDS(InstanceRequests);
+
+// ---- Partition records and node addition ----
+
+namespace {
+
+struct PartRow {
+    const char* entry;
+    uint32_t size, len_off, text_off, length;
+    int nul;  // offset from the text of the NUL during the call, -1 for none
+    bool record_fails;
+};
+
+// Every other length of the record is 0, so only the row's string may be lent a terminator.
+const PartRow kPartRows[] = {
+    {"sqlgpstart", 824, 8, 12, 300, 235, false},   {"sqlgpstart", 824, 8, 12, 235, 235, false},
+    {"sqlgpstart", 824, 8, 12, 234, 234, false},   {"sqlgpstart", 824, 260, 264, 300, 255, false},
+    {"sqlgpstart", 824, 528, 532, 256, 255, false}, {"sqlgpstart", 824, 260, 264, 0, -1, false},
+    {"sqlgpstart", 824, 8, 12, 5, -1, true},       {"sqlgpstr", 792, 532, 536, 250, 250, false},
+    {"sqlgpstr", 792, 0, 4, 240, 240, false},      {"sqlgpstr", 792, 248, 252, 0, -1, false},
+    {"sqlgpstr", 792, 264, 268, 5, -1, true},      {"sqlgpstp", 520, 0, 4, 300, 300, false},
+    {"sqlgpstp", 520, 0, 4, 0, -1, false},         {"sqlgpstp", 520, 0, 4, 5, -1, true},
+};
+
+}  // namespace
+
+class Partitions : public EntryTest {};
+
+TEST_P(Partitions, InlineStringsTerminatedInPlace) {
+    for (const PartRow& row : kPartRows) {
+        SCOPED_TRACE(std::string(row.entry) + " length at " + std::to_string(row.len_off) + ": " +
+                     std::to_string(row.length));
+        standin::reset();
+        Guarded rec(row.size);
+        rec.fill(0x6B);
+        for (uint32_t off : {0u, 8u, 248u, 260u, 264u, 528u, 532u})
+            if (off + 4 <= row.size && off != row.text_off) memset(rec.data() + off, 0, 4);
+        memcpy(rec.data() + row.len_off, &row.length, 4);
+        const Bytes before = rec.bytes();
+        Bytes expect = before, during;
+        if (row.nul >= 0) expect[row.text_off + static_cast<uint32_t>(row.nul)] = 0;
+        Status st;
+        standin::checks_active(true);
+        if (row.record_fails) standin::fail_check_exact(rec.data(), row.size, standin::kAllModes);
+        standin::during_call([&](const standin::Call& c) {
+            during = rec.bytes();
+            EXPECT_EQ(c.words.at(0), w(rec.data()));
+        });
+        EXPECT_EQ(call(row.entry, rec.data(), st.ca()), 0);
+        EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
+        EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
+        const auto& ck = standin::checks();
+        ASSERT_EQ(ck.size(), row.nul >= 0 ? 2u : 1u);
+        EXPECT_EQ(ck[0].length, row.size);
+        if (row.nul >= 0) {
+            EXPECT_EQ(ck[1].length, static_cast<uint32_t>(row.nul) + 1);
+        }
+    }
+    // Without a record nothing is checked or terminated, and the native gets the null.
+    for (const char* entry : {"sqlgpstr", "sqlgpstart", "sqlgpstp"}) {
+        standin::reset();
+        Status st;
+        standin::checks_active(true);
+        EXPECT_EQ(call(entry, nullptr, st.ca()), 0);
+        ASSERT_EQ(standin::calls().size(), 2u) << entry;
+        EXPECT_EQ(standin::calls()[1].words.at(0), 0u);
+        EXPECT_TRUE(standin::checks().empty());
+    }
+}
+
+// The node addition checks its option record before the frame: on application-data failure the
+// check's outcome is the result; with application data the native runs whatever the check said.
+TEST_P(Partitions, NodeAdditionChecksBeforeTheFrame) {
+    const struct {
+        bool checks, fails, app_fails;
+        int32_t result;
+    } rows[] = {{false, false, true, 0}, {true, false, true, 0}, {true, true, true, 77}, {true, true, false, -1234}};
+    for (const auto& row : rows) {
+        standin::reset();
+        Guarded opts(16);
+        const Bytes before = opts.bytes();
+        Status st;
+        standin::checks_active(row.checks);
+        if (row.fails) standin::fail_checks(opts.data(), 16, standin::kAllModes, 77);
+        if (row.app_fails) standin::fail_app_data(5);
+        standin::set_result("sqleaddn_api", -1234);
+        EXPECT_EQ(call("sqlgaddn", 0xDEADu, st.ca(), opts.data()), row.result);
+        EXPECT_EQ(calls("sqleaddn_api").size(), row.app_fails ? 0u : 1u);
+        EXPECT_TRUE(SameBytes(row.app_fails ? st.with(-1022) : st.mem.bytes(), st.mem));
+        EXPECT_EQ(standin::checks().size(), row.checks ? 1u : 0u);
+        EXPECT_TRUE(SameBytes(before, opts));
+    }
+}
+
+// Redistribution widens its option byte with zeros, never with the sign.
+TEST_P(Partitions, RedistributionOptionIsOneUnsignedByte) {
+    Guarded s(1);
+    EXPECT_EQ(call("sqlgdrdt", 0u, 0u, 0u, s.chars(), s.chars(), s.chars(), 1u, 2u, 3u, 4u, 0xFFFFFF80u, 5u), 0);
+    EXPECT_EQ(calls("sqludrdt_api").at(0).words.at(7), 0x80u);
+}
+
+QX3_BACKENDS(Partitions);
