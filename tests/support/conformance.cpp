@@ -1,6 +1,7 @@
 #include "conformance.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -203,6 +204,7 @@ uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& word
         return 0;
     }
     if (spec == "0") return 0;
+    if (spec[0] == '#') return static_cast<uint32_t>(strtoul(spec.c_str() + 1, nullptr, 10));
     const char how = isdigit(static_cast<unsigned char>(spec[0])) ? 'w' : spec[0];
     const size_t k = static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1;
     const uint32_t x = k < words.size() ? words[k] : 0xDEADBEEF;

@@ -128,8 +128,8 @@ struct Row {
     const char* words;
     const char* native = "";  // the native it calls; "" for none
     // The native's arguments from the words, in the native's order: "k" word k whole, "zk" / "sk"
-    // its low 16 bits widened with zeros / the sign, "0" the constant, "?" not compared. "" for
-    // none compared.
+    // its low 16 bits widened with zeros / the sign, "0" the constant, "#n" the decimal constant n,
+    // "?" not compared. "" for none compared.
     const char* args = "";
     App app = App::Rule;
     const char* app_name = nullptr;  // for App::Named
