@@ -28,35 +28,36 @@ QX3_CONFORMANCE(MonitorRows,
      .vals = {{F(2, 0), 2}}, .mem = kNameTable},
     {.name = "sqlgmnsz", .words = "wcwrww", .native = "qx3GetSnapshotSize", .args = "#7010000 ? 2",
      .recs = {R(4, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
-    {.name = "qx3gResetMonitor", .words = "vrc", .native = "qx3ResetMonitor", .args = "1 ? 3", .version = 7010000,
+    {.name = "qx3gResetMonitor", .words = "vrc", .native = "qx3ResetMonitor", .args = "1 ? 3 ?", .version = 7010000,
      .recs = {R(2, 20)}, .strings = {SF(1, 4, 8)}},
-    {.name = "sqlgmrst", .words = "uwcswww", .native = "qx3ResetMonitor", .args = "#7010000 ? 3",
+    {.name = "sqlgmrst", .words = "uwcswww", .native = "qx3ResetMonitor", .args = "#7010000 ? 3 ?",
      .strings = {S(4, 1)}},
     {.name = "sqlgmon", .words = "wwwww", .native = "sqlmon", .args = "5 4 3 2", .app = App::None},
     {.name = "qx3gMonitorSwitches", .words = "www", .native = "qx3MonitorSwitches", .args = "1 2 3", .app = App::None},
     {.name = "qx3gConvMonStream", .words = "www", .native = "qx3ConvMonStream", .args = "1 2 3", .app = App::None});
 
+// The natives that take a record of strings also record those strings as extra words ("?").
 QX3_CONFORMANCE(AvailabilityRows,
     {.name = "qx3gDatabasePing", .words = "vwc", .native = "qx3DatabasePing", .args = "1 2 3", .version = 9010000},
     {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3",
      .app = App::None, .version = 9050000, .recs = {R(2, 16)}},
     {.name = "qx3gDatabaseUnquiesce", .words = "vwc", .native = "qx3DatabaseUnquiesce", .args = "1 0 3",
      .app = App::None, .version = 9050000},
-    {.name = "qx3gInstanceQuiesce", .words = "vrc", .native = "qx3InstanceQuiesce", .args = "1 ? 3",
+    {.name = "qx3gInstanceQuiesce", .words = "vrc", .native = "qx3InstanceQuiesce", .args = "1 ? 3 ? ? ?",
      .app = App::None, .version = 9070200, .recs = {R(2, 40)},
      .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
-    {.name = "qx3gInstanceUnquiesce", .words = "vrc", .native = "qx3InstanceUnquiesce", .args = "1 ? 3",
+    {.name = "qx3gInstanceUnquiesce", .words = "vrc", .native = "qx3InstanceUnquiesce", .args = "1 ? 3 ?",
      .app = App::None, .version = 9050000, .recs = {R(2, 8)}, .strings = {SF(1, 4, 0)}},
     {.name = "sqlgrstd", .words = "uuucsss", .native = "sqlerstd_api", .args = "7 6 5 4",
      .strings = {S(7, 3), S(6, 2), S(5, 1)}},
-    {.name = "qx3gDatabaseRestart", .words = "vrc", .native = "qx3DatabaseRestart", .args = "1 ? 3",
+    {.name = "qx3gDatabaseRestart", .words = "vrc", .native = "qx3DatabaseRestart", .args = "1 ? 3 ? ? ? ?",
      .version = 9050000, .recs = {R(2, 32)},
      .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
-    {.name = "qx3gHADRStart", .words = "vrc", .native = "qx3HADRStart", .args = "1 ? 3", .version = 8020000,
+    {.name = "qx3gHADRStart", .words = "vrc", .native = "qx3HADRStart", .args = "1 ? 3 ? ? ?", .version = 8020000,
      .recs = {R(2, 32)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
-    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3", .version = 8020000,
+    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?", .version = 8020000,
      .recs = {R(2, 28)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
-    {.name = "qx3gHADRStop", .words = "vrc", .native = "qx3HADRStop", .args = "1 ? 3", .version = 8020000,
+    {.name = "qx3gHADRStop", .words = "vrc", .native = "qx3HADRStop", .args = "1 ? 3 ? ? ?", .version = 8020000,
      .recs = {R(2, 24)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
     {.name = "sqlg_activate_db", .words = "uuussswc", .native = "sqle_activate_db_api", .args = "4 5 6 0 8",
      .strings = {S(4, 1), S(5, 2), S(6, 3)}},
@@ -330,7 +331,7 @@ TEST_P(AvailabilityRecords, NativeRecordsFieldByField) {
         std::vector<std::unique_ptr<Guarded>> texts;
         for (size_t s = 0; s < row.strings.size(); ++s) {
             texts.push_back(std::make_unique<Guarded>(s + 3));
-            texts.back()->fill(static_cast<uint8_t>(0x41 + s));
+            texts.back()->set(0, std::string(s + 3, static_cast<char>(0x41 + s)));
             const uint32_t p = w(texts.back()->data()), n = static_cast<uint32_t>(s + 2);
             memcpy(req.data() + row.strings[s].first, &p, 4);
             memcpy(req.data() + row.strings[s].second, &n, 4);
