@@ -27,6 +27,13 @@ constexpr int32_t kNoNameTable = -1607;
 // The area is checked over its count and one object before anything in it is read.
 constexpr uint32_t kAreaCheck = offsetof(qx3gMonitorArea, objects) + sizeof(qx3gMonitorObject);
 
+// The caller's area need not be aligned: its count is read byte-wise.
+uint32_t count_of(const qx3gMonitorArea* area) {
+    uint32_t n;
+    __builtin_memcpy(&n, area, sizeof n);
+    return n;
+}
+
 char* name_of(qx3gMonitorArea* area, uint32_t i) {
     return reinterpret_cast<char*>(area) + offsetof(qx3gMonitorArea, objects) + i * sizeof(qx3gMonitorObject) +
            offsetof(qx3gMonitorObject, name);
@@ -37,11 +44,11 @@ char* name_of(qx3gMonitorArea* area, uint32_t i) {
 template <class Native>
 int32_t with_names_terminated(const char* tag, sqlca* ca, qx3gMonitorArea* area, Native&& native_call) {
     if (area == nullptr || !accessible(area, kAreaCheck, kReadWrite)) return native_call();
-    if (area->iObjectCount == 0) return memory_failed(ca, kSnapshotName, kNoObjects);
+    if (count_of(area) == 0) return memory_failed(ca, kSnapshotName, kNoObjects);
     SlotArray slots(tag);
-    if (slots.take(area->iObjectCount) != 0) return memory_failed(ca, kSnapshotName, kNoNameTable);
+    if (slots.take(count_of(area)) != 0) return memory_failed(ca, kSnapshotName, kNoNameTable);
     // The count is read afresh for every object: it lives in the caller's memory.
-    for (uint32_t i = 0; i < slots.count() && i < area->iObjectCount; ++i)
+    for (uint32_t i = 0; i < slots.count() && i < count_of(area); ++i)
         slots.place_trimmed(i, name_of(area, i), QX3_MONITOR_NAME_WIDTH);
     const int32_t rc = native_call();
     slots.restore_and_release([area](uint32_t i) { return name_of(area, i); });

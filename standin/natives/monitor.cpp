@@ -4,6 +4,7 @@
 // object name of the monitor area as they read it, as one list. A missing record is reported as a
 // missing parameter.
 #include <stddef.h>
+#include <string.h>
 
 #include "native/monitor.h"
 #include "natives/seen_lists.h"
@@ -19,7 +20,7 @@ standin::SeenList names_of(const qx3gMonitorArea* area) {
     standin::SeenList out;
     if (!seen::readable(area, sizeof(uint32_t))) return out;
     out.null = false;
-    out.count = area->iObjectCount;
+    memcpy(&out.count, area, sizeof out.count);  // the caller's area need not be aligned
     const char* base = reinterpret_cast<const char*>(area) + offsetof(qx3gMonitorArea, objects);
     for (uint32_t i = 0; i < out.count && i < standin::kSeenEntries; ++i) {
         const char* name = base + i * sizeof(qx3gMonitorObject) + offsetof(qx3gMonitorObject, name);
