@@ -14,7 +14,9 @@ STANDIN_EXPORT int32_t QX3_SERVICE sqlagcptr_real(const void* p, uint32_t length
 }
 
 STANDIN_EXPORT void QX3_SERVICE sqlmprca(const char* function, uint16_t length, const char* parameter, sqlca* ca) {
-    record("sqlmprca", {word(function), length, word(parameter), word(ca)}, (1u << 0) | (1u << 2));
+    // A fifth word the library did not pass: the sqlcode the record held when the report began.
+    const uint32_t code_before = ca != nullptr ? static_cast<uint32_t>(ca->sqlcode) : 0;
+    record("sqlmprca", {word(function), length, word(parameter), word(ca), code_before}, (1u << 0) | (1u << 2));
     if (ca == nullptr) return;
     fill_sqlca(ca, "sqlmprca", -2032);
     const size_t n = parameter ? strnlen(parameter, sizeof ca->sqlerrmc) : 0;

@@ -156,6 +156,11 @@ public:
         s.place(p, n);
         slots_[i] = SlotRecord{s.pos, s.saved};
     }
+    // Element i is a fixed-width, blank-padded field: the blank-trim rule.
+    void place_trimmed(uint32_t i, char* field, uint32_t width) {
+        const Slot s = qx3::place_trimmed(field, width);
+        slots_[i] = SlotRecord{s.pos, s.saved};
+    }
 
     // Restores in index order, then gives the block back. string_of(i) yields element i's string
     // as the caller's list holds it now.

@@ -202,6 +202,7 @@ uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& word
         compare = false;
         return 0;
     }
+    if (spec == "0") return 0;
     if (spec[0] == '#') return static_cast<uint32_t>(strtoul(spec.c_str() + 1, nullptr, 0));
     const char how = isdigit(static_cast<unsigned char>(spec[0])) ? 'w' : spec[0];
     const size_t k = static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1;

@@ -141,8 +141,8 @@ struct Row {
     const char* words;
     const char* native = "";  // the native it calls; "" for none
     // The native's arguments from the words, in the native's order: "k" word k whole, "zk" / "sk"
-    // its low 16 bits widened with zeros / the sign, "bk" its low 8 bits widened with zeros, "#n" the
-    // constant n, "?" not compared. "" for
+    // its low 16 bits widened with zeros / the sign, "bk" its low 8 bits widened with zeros, "0" or "#n"
+    // the constant 0 or n, "?" not compared. "" for
     // none compared.
     const char* args = "";
     App app = App::Rule;

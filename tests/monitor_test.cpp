@@ -1,0 +1,377 @@
+// Snapshot monitor and availability controls: every member against its row; the object-list
+// blank-trim and the snapshot exits as tables; the native records field by field.
+#include <string.h>
+
+#include <map>
+#include <memory>
+
+#include "support/conformance.h"
+#include "support/harness.h"
+
+using namespace qx3test;
+using namespace qx3test::conf;
+
+namespace {
+// A monitor area of two objects and its spare byte: names at 12 and 148 of the area.
+constexpr uint32_t kArea2 = 4 + 2 * 136 + 1;
+const Mem kNameTable{.errp = "sqlgmnsz", .code = -1607, .refused = -1607};
+}  // namespace
+
+QX3_CONFORMANCE(MonitorRows,
+    {.name = "qx3gGetSnapshot", .words = "vrc", .native = "qx3GetSnapshot", .args = "1 2 3", .version = 9070000,
+     .recs = {R(2, 24), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}}, .vals = {{F(2, 0), 2}},
+     .mem = kNameTable},
+    {.name = "sqlgmnss", .words = "wcwwwrww", .native = "qx3GetSnapshot", .args = "#6010000 ? 2",
+     .recs = {R(6, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+    {.name = "qx3gGetSnapshotSize", .words = "vrc", .native = "qx3GetSnapshotSize", .args = "1 2 3",
+     .version = 8020000, .recs = {R(2, 16), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}},
+     .vals = {{F(2, 0), 2}}, .mem = kNameTable},
+    {.name = "sqlgmnsz", .words = "wcwrww", .native = "qx3GetSnapshotSize", .args = "#7010000 ? 2",
+     .recs = {R(4, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+    {.name = "qx3gResetMonitor", .words = "vrc", .native = "qx3ResetMonitor", .args = "1 ? 3 ?", .version = 7010000,
+     .recs = {R(2, 20)}, .strings = {SF(1, 4, 8)}},
+    {.name = "sqlgmrst", .words = "uwcswww", .native = "qx3ResetMonitor", .args = "#7010000 ? 3 ?",
+     .strings = {S(4, 1)}},
+    {.name = "sqlgmon", .words = "wwwww", .native = "sqlmon", .args = "5 4 3 2", .app = App::None},
+    {.name = "qx3gMonitorSwitches", .words = "www", .native = "qx3MonitorSwitches", .args = "1 2 3", .app = App::None},
+    {.name = "qx3gConvMonStream", .words = "www", .native = "qx3ConvMonStream", .args = "1 2 3", .app = App::None});
+
+// The natives that take a record of strings also record those strings as extra words ("?").
+QX3_CONFORMANCE(AvailabilityRows,
+    {.name = "qx3gDatabasePing", .words = "vwc", .native = "qx3DatabasePing", .args = "1 2 3", .version = 9010000},
+    {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3",
+     .app = App::None, .version = 9050000, .recs = {R(2, 16)}},
+    {.name = "qx3gDatabaseUnquiesce", .words = "vwc", .native = "qx3DatabaseUnquiesce", .args = "1 0 3",
+     .app = App::None, .version = 9050000},
+    {.name = "qx3gInstanceQuiesce", .words = "vrc", .native = "qx3InstanceQuiesce", .args = "1 ? 3 ? ? ?",
+     .app = App::None, .version = 9070200, .recs = {R(2, 40)},
+     .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
+    {.name = "qx3gInstanceUnquiesce", .words = "vrc", .native = "qx3InstanceUnquiesce", .args = "1 ? 3 ?",
+     .app = App::None, .version = 9050000, .recs = {R(2, 8)}, .strings = {SF(1, 4, 0)}},
+    {.name = "sqlgrstd", .words = "uuucsss", .native = "sqlerstd_api", .args = "7 6 5 4",
+     .strings = {S(7, 3), S(6, 2), S(5, 1)}},
+    {.name = "qx3gDatabaseRestart", .words = "vrc", .native = "qx3DatabaseRestart", .args = "1 ? 3 ? ? ? ?",
+     .version = 9050000, .recs = {R(2, 32)},
+     .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
+    {.name = "qx3gHADRStart", .words = "vrc", .native = "qx3HADRStart", .args = "1 ? 3 ? ? ?", .version = 8020000,
+     .recs = {R(2, 32)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?", .version = 8020000,
+     .recs = {R(2, 28)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+    {.name = "qx3gHADRStop", .words = "vrc", .native = "qx3HADRStop", .args = "1 ? 3 ? ? ?", .version = 8020000,
+     .recs = {R(2, 24)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+    {.name = "sqlg_activate_db", .words = "uuussswc", .native = "sqle_activate_db_api", .args = "4 5 6 0 8",
+     .strings = {S(4, 1), S(5, 2), S(6, 3)}},
+    {.name = "sqlg_deactivate_db", .words = "uuussswc", .native = "sqle_deactivate_db_api", .args = "4 5 6 0 8",
+     .strings = {S(4, 1), S(5, 2), S(6, 3)}});
+
+namespace {
+
+uint32_t word_at(const std::vector<uint8_t>& b, size_t off) {
+    uint32_t v = 0;
+    if (off + 4 <= b.size()) memcpy(&v, b.data() + off, 4);
+    return v;
+}
+
+// A monitor area in guarded memory: the count, the objects, one spare byte.
+struct Area {
+    Guarded g;
+    explicit Area(const std::vector<std::string>& names) : g(4 + 136 * names.size() + 1) {
+        g.fill(0x3C);
+        const uint32_t n = static_cast<uint32_t>(names.size());
+        memcpy(g.data(), &n, 4);
+        for (size_t i = 0; i < names.size(); ++i) {
+            std::string field = names[i];
+            field.resize(128, ' ');
+            g.set(4 + 136 * i + 8, field);
+        }
+    }
+    char* name(size_t i) const { return g.chars() + 4 + 136 * i + 8; }
+};
+
+// The four snapshot calls, each handed the area its own way.
+enum class Snap { Versioned, Legacy, SizeVersioned, SizeLegacy };
+const Snap kSnaps[] = {Snap::Versioned, Snap::Legacy, Snap::SizeVersioned, Snap::SizeLegacy};
+const char* native_of(Snap s) {
+    return s == Snap::Versioned || s == Snap::Legacy ? "qx3GetSnapshot" : "qx3GetSnapshotSize";
+}
+
+class SnapshotCalls : public EntryTest {
+protected:
+    Guarded request{24};
+    int32_t snap(Snap s, void* area, sqlca* ca) {
+        const uint32_t a = w(area);
+        memcpy(request.data(), &a, 4);
+        switch (s) {
+            case Snap::Versioned: return call("qx3gGetSnapshot", 9070000u, request.data(), ca);
+            case Snap::Legacy: return call("sqlgmnss", 1u, ca, 3u, 4u, 5u, area, 7u, 8u);
+            case Snap::SizeVersioned: return call("qx3gGetSnapshotSize", 9070000u, request.data(), ca);
+            case Snap::SizeLegacy: return call("sqlgmnsz", 1u, ca, 3u, area, 5u, 6u);
+        }
+        return 0;
+    }
+};
+
+// ---- The blank-trim rule across the object list ----
+
+struct TrimRow {
+    const char* what;
+    std::vector<std::string> names;  // field contents before blank padding
+    std::vector<std::string> seen;   // what the native call reads
+};
+
+const TrimRow kTrimRows[] = {
+    {"one object", {"SAMPLE"}, {"SAMPLE"}},
+    {"embedded blanks stay", {"MY DB  X"}, {"MY DB  X"}},
+    {"an all-blank name is empty", {"", "B"}, {"", "B"}},
+    {"a full name ends in the next object's first byte",
+     {std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},
+    {"a full last name ends in the spare byte", {"A", std::string(127, 'G') + "H"}, {"A", std::string(127, 'G') + "H"}},
+    {"many objects", {"ONE", "TWO  ", " THREE", "", "FIVE"}, {"ONE", "TWO", " THREE", "", "FIVE"}},
+};
+
+class MonitorNames : public SnapshotCalls {};
+
+TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
+    for (const TrimRow& row : kTrimRows) {
+        for (Snap s : kSnaps) {
+            SCOPED_TRACE(std::string(row.what) + " / " + native_of(s) + " #" + std::to_string(static_cast<int>(s)));
+            standin::reset();
+            Area area(row.names);
+            const Bytes before = area.g.bytes();
+            Status st;
+            Bytes during;
+            standin::during_call([&](const standin::Call&) { during = area.g.bytes(); });
+            standin::set_result(native_of(s), 0x1357);
+            EXPECT_EQ(snap(s, area.g.data(), st.ca()), 0x1357);
+            const auto c = standin::calls_of(native_of(s));
+            ASSERT_EQ(c.size(), 1u);
+            ASSERT_EQ(c[0].lists.size(), 1u);
+            ASSERT_EQ(c[0].lists[0].entries.size(), row.seen.size());
+            // The only changes during the call are the NULs at the trimmed lengths.
+            Bytes expect = before;
+            for (size_t i = 0; i < row.seen.size(); ++i) {
+                EXPECT_EQ(standin::show(c[0].lists[0].entries[i]), row.seen[i]) << "object " << i;
+                expect[4 + 136 * i + 8 + row.seen[i].size()] = 0;
+            }
+            EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "the area during the call";
+            EXPECT_TRUE(SameBytes(before, area.g)) << "the area afterwards";
+            const auto blocks = standin::calls_of("sqloGetMemoryBlockExtended");
+            ASSERT_EQ(blocks.size(), 1u) << "one name table";
+            EXPECT_EQ(blocks[0].words[1], 8u * row.names.size()) << "one 8-byte slot per object";
+            EXPECT_EQ(standin::show(blocks[0].strings[5]),
+                      s == Snap::Versioned || s == Snap::Legacy ? "sqlgmnss" : "sqlgmnsz")
+                << "source tag";
+        }
+    }
+}
+
+// ---- Snapshot exits ----
+
+struct ExitRow {
+    const char* what;
+    uint32_t count;        // objects in the area (a second name always follows the first)
+    bool null_area;
+    bool area_fails;       // the area fails its check over 140 bytes
+    bool name_fails;       // the first name fails its check over 129 bytes
+    int32_t refuse;        // sqloincaChkptr's answer
+    int32_t result;        // 1: the native result
+    int32_t code;          // 0: the status record as the native left it; else sqlcode with "sqlgmnsz"
+    bool native_called;
+};
+
+const ExitRow kExitRows[] = {
+    {"no objects", 0, false, false, false, 0, -1603, -1603, false},
+    {"no objects, record refused", 0, false, false, false, 1, -1603, 0, false},
+    {"no area", 1, true, false, false, 0, 1, 0, true},
+    {"the area fails its check", 0, false, true, false, 0, 1, 0, true},
+    {"the first name fails its check", 2, false, false, true, 0, 1, 0, true},
+};
+
+TEST_P(MonitorNames, ExitsOfTheSnapshotCalls) {
+    for (const ExitRow& row : kExitRows) {
+        for (Snap s : kSnaps) {
+            SCOPED_TRACE(std::string(row.what) + " / " + native_of(s) + " #" + std::to_string(static_cast<int>(s)));
+            standin::reset();
+            Area area({"  FIRST ", "SECOND"});
+            memcpy(area.g.data(), &row.count, 4);
+            const Bytes before = area.g.bytes();
+            Status st;
+            standin::refuse_sqlca(row.refuse);
+            if (row.area_fails || row.name_fails) standin::checks_active(true);
+            if (row.area_fails) standin::fail_check_exact(area.g.data(), 140, standin::kAllModes);
+            if (row.name_fails) standin::fail_check_exact(area.name(0), 129, standin::kAllModes);
+            standin::set_result(native_of(s), 0x2468);
+            const int32_t rc = snap(s, row.null_area ? nullptr : area.g.data(), st.ca());
+            EXPECT_EQ(rc, row.result == 1 ? 0x2468 : row.result);
+            const auto c = standin::calls_of(native_of(s));
+            ASSERT_EQ(c.size(), row.native_called ? 1u : 0u);
+            if (!row.native_called) {
+                EXPECT_TRUE(SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem));
+                EXPECT_EQ(standin::allocations(), 0u);
+            } else if (row.name_fails) {
+                ASSERT_EQ(c[0].lists[0].entries.size(), 2u);
+                EXPECT_EQ(standin::show(c[0].lists[0].entries[0]).substr(0, 8), "  FIRST ") << "passed as it stands";
+                EXPECT_EQ(standin::show(c[0].lists[0].entries[1]), "SECOND");
+            } else {
+                EXPECT_EQ(standin::allocations(), 0u) << "no name is terminated";
+            }
+            EXPECT_TRUE(SameBytes(before, area.g)) << "the area afterwards";
+        }
+    }
+}
+
+// A missing request: -1601 first, then the platform reports the missing parameter; nothing else.
+TEST_P(MonitorNames, AMissingRequestIsReportedAsAMissingParameter) {
+    for (const char* name : {"qx3gGetSnapshot", "qx3gGetSnapshotSize"}) {
+        SCOPED_TRACE(name);
+        standin::reset();
+        Status st;
+        EXPECT_EQ(call(name, 9070000u, nullptr, st.ca()), 0);
+        const auto r = standin::calls_of("sqlmprca");
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(standin::show(r[0].strings[0]), name);
+        EXPECT_EQ(r[0].words[1], 4u);
+        EXPECT_EQ(standin::show(r[0].strings[2]), "data");
+        EXPECT_EQ(r[0].words[3], w(st.ca()));
+        EXPECT_EQ(static_cast<int32_t>(r[0].words[4]), -1601) << "sqlcode when the report began";
+        EXPECT_TRUE(standin::calls_of("qx3GetSnapshot").empty() && standin::calls_of("qx3GetSnapshotSize").empty());
+        EXPECT_EQ(standin::allocations(), 0u);
+    }
+}
+
+// ---- Native records built by the legacy monitor calls ----
+
+TEST_P(MonitorNames, LegacyCallsBuildTheirRecordsFromTheirWords) {
+    Area area({"X"});
+    Status st;
+    EXPECT_EQ(call("sqlgmnss", 0xA1u, st.ca(), 0xA3u, 0xA4u, 0xA5u, area.g.data(), 0xA7u, 0xA8u), 0);
+    auto c = standin::calls_of("qx3GetSnapshot");
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].words[0], 6010000u);
+    const std::vector<uint32_t> snapshot = {w(area.g.data()), 0xA3, 0xA4, 0xA8, 0xA5, 0};
+    for (size_t k = 0; k < snapshot.size(); ++k) EXPECT_EQ(word_at(c[0].record, 4 * k), snapshot[k]) << "word " << k;
+
+    standin::reset();
+    EXPECT_EQ(call("sqlgmnsz", 0xB1u, st.ca(), 0xB3u, area.g.data(), 0xB5u, 0xB6u), 0);
+    c = standin::calls_of("qx3GetSnapshotSize");
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].words[0], 7010000u);
+    const std::vector<uint32_t> size = {w(area.g.data()), 0xB3, 0xB6, 0xFFFFFFFFu};
+    for (size_t k = 0; k < size.size(); ++k) EXPECT_EQ(word_at(c[0].record, 4 * k), size[k]) << "word " << k;
+
+    standin::reset();
+    Guarded text(6);
+    text.set(0, "RESETx");
+    EXPECT_EQ(call("sqlgmrst", 0xFFFF0005u, 0xC2u, st.ca(), text.data(), 0xC5u, 0xC6u, 0xC7u), 0);
+    c = standin::calls_of("qx3ResetMonitor");
+    ASSERT_EQ(c.size(), 1u);
+    const std::vector<uint32_t> reset = {0xC5, w(text.data()), 0xC7, 0xFFFFFFFFu};
+    for (size_t k = 0; k < reset.size(); ++k) EXPECT_EQ(word_at(c[0].record, 4 * k), reset[k]) << "word " << k;
+    EXPECT_EQ(standin::show(c[0].strings[3]), "RESET");
+    EXPECT_EQ(text.bytes(), Bytes({'R', 'E', 'S', 'E', 'T', 'x'}));
+}
+
+QX3_BACKENDS(MonitorNames);
+
+// ---- Native records of the versioned calls, field by field ----
+
+struct Field {
+    uint32_t off;
+    int string;      // >= 0: the pointer of that string; else `value`
+    uint32_t value;
+};
+
+struct MapRow {
+    const char* name;
+    uint32_t version;
+    uint32_t size;                                          // the caller's request
+    std::vector<std::pair<uint32_t, uint32_t>> strings;    // pointer offset, length offset
+    std::vector<std::pair<uint32_t, uint32_t>> words;      // offset, value written there
+    std::vector<Field> native;                              // the whole native record
+};
+
+const MapRow kMapRows[] = {
+    {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}},
+     {{0, -1, 0x11}, {4, 0, 0}, {8, -1, 0x13}, {12, -1, 0x14}}},
+    {"qx3gHADRStart", 2, 32, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0x24}, {28, 0xBEEF1234u}},
+     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x24}, {16, -1, 0x1234}}},
+    {"qx3gHADRTakeover", 3, 28, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0xBEEF5678u}},
+     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x5678}}},
+    {"qx3gHADRStop", 4, 24, {{0, 4}, {8, 12}, {16, 20}}, {}, {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}}},
+    {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {},
+     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, 3, 0}}},
+    {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {{0, 0, 0}}},
+    {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}},
+     {{0, -1, 0}, {4, -1, 0x73}, {8, -1, 0x74}, {12, -1, 0}}},
+    // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
+    {"qx3gInstanceQuiesce", 9050599, 40, {{4, 0}, {12, 8}, {20, 16}}, {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}},
+     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x97}, {16, -1, 0x98}, {20, -1, 0}, {24, -1, 0}}},
+    {"qx3gInstanceQuiesce", 9050600, 40, {{4, 0}, {12, 8}, {20, 16}}, {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}},
+     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x97}, {16, -1, 0x98}, {20, -1, 0}, {24, -1, 0x9A}}},
+    {"qx3gInstanceQuiesce", 9069999, 40, {{4, 0}, {12, 8}, {20, 16}}, {{36, 0x9A}}, {{20, -1, 0}, {24, -1, 0x9A}}},
+    {"qx3gInstanceQuiesce", 9070000, 40, {{4, 0}, {12, 8}, {20, 16}}, {{36, 0x9A}}, {{20, -1, 0}, {24, -1, 0}}},
+    {"qx3gInstanceQuiesce", 9070199, 40, {{4, 0}, {12, 8}, {20, 16}}, {{36, 0x9A}}, {{24, -1, 0}}},
+    {"qx3gInstanceQuiesce", 9070200, 40, {{4, 0}, {12, 8}, {20, 16}}, {{36, 0x9A}}, {{24, -1, 0x9A}}},
+    {"qx3gInstanceQuiesce", 0xFFFFFFFFu, 40, {{4, 0}, {12, 8}, {20, 16}}, {{36, 0x9A}}, {{24, -1, 0x9A}}},
+};
+
+class AvailabilityRecords : public EntryTest {};
+
+TEST_P(AvailabilityRecords, NativeRecordsFieldByField) {
+    const std::map<std::string, std::string> natives = {
+        {"qx3gResetMonitor", "qx3ResetMonitor"},         {"qx3gHADRStart", "qx3HADRStart"},
+        {"qx3gHADRTakeover", "qx3HADRTakeover"},         {"qx3gHADRStop", "qx3HADRStop"},
+        {"qx3gDatabaseRestart", "qx3DatabaseRestart"},   {"qx3gInstanceUnquiesce", "qx3InstanceUnquiesce"},
+        {"qx3gDatabaseQuiesce", "qx3DatabaseQuiesce"},   {"qx3gInstanceQuiesce", "qx3InstanceQuiesce"}};
+    for (const MapRow& row : kMapRows) {
+        SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.version));
+        standin::reset();
+        Guarded req(row.size);
+        req.fill(0xE1);
+        std::vector<std::unique_ptr<Guarded>> texts;
+        for (size_t s = 0; s < row.strings.size(); ++s) {
+            texts.push_back(std::make_unique<Guarded>(s + 3));
+            texts.back()->set(0, std::string(s + 3, static_cast<char>(0x41 + s)));
+            const uint32_t p = w(texts.back()->data()), n = static_cast<uint32_t>(s + 2);
+            memcpy(req.data() + row.strings[s].first, &p, 4);
+            memcpy(req.data() + row.strings[s].second, &n, 4);
+        }
+        for (const auto& [off, value] : row.words) memcpy(req.data() + off, &value, 4);
+        const Bytes before = req.bytes();
+        Status st;
+        EXPECT_EQ(call(row.name, row.version, req.data(), st.ca()), 0);
+        const auto c = standin::calls_of(natives.at(row.name));
+        ASSERT_EQ(c.size(), 1u);
+        EXPECT_EQ(c[0].words[0], row.version);
+        for (const Field& f : row.native) {
+            const uint32_t expect = f.string >= 0 ? w(texts[static_cast<size_t>(f.string)]->data()) : f.value;
+            EXPECT_EQ(word_at(c[0].record, f.off), expect) << "native offset " << f.off;
+        }
+        for (size_t s = 0; s < row.strings.size(); ++s)
+            EXPECT_EQ(standin::show(c[0].strings[3 + s]), std::string(s + 2, static_cast<char>(0x41 + s)));
+        EXPECT_TRUE(SameBytes(before, req)) << "the request afterwards";
+    }
+}
+
+// A missing request reaches the native call as a missing record; the native's code comes back.
+TEST_P(AvailabilityRecords, AMissingRequestGoesOnAsAMissingRecord) {
+    const std::pair<const char*, const char*> calls_[] = {
+        {"qx3gResetMonitor", "qx3ResetMonitor"},       {"qx3gHADRStart", "qx3HADRStart"},
+        {"qx3gHADRTakeover", "qx3HADRTakeover"},       {"qx3gHADRStop", "qx3HADRStop"},
+        {"qx3gDatabaseRestart", "qx3DatabaseRestart"}, {"qx3gInstanceUnquiesce", "qx3InstanceUnquiesce"},
+        {"qx3gInstanceQuiesce", "qx3InstanceQuiesce"}, {"qx3gDatabaseQuiesce", "qx3DatabaseQuiesce"}};
+    for (const auto& [name, native] : calls_) {
+        SCOPED_TRACE(name);
+        standin::reset();
+        Status st;
+        EXPECT_EQ(call(name, 9070200u, nullptr, st.ca()), -1601);
+        const auto c = standin::calls_of(native);
+        ASSERT_EQ(c.size(), 1u);
+        EXPECT_EQ(c[0].words[1], 0u);
+        EXPECT_EQ(st.ca()->sqlcode, -1601) << "as the native call reported it";
+    }
+}
+
+QX3_BACKENDS(AvailabilityRecords);
+
+}  // namespace
