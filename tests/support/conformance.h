@@ -143,6 +143,12 @@ struct Row {
     std::optional<Exit> check_exit = {};  // what a string's failing check does, if not passed on
     bool nulls = true;                    // each string may be null
     bool positive = false;                // a length of 0 is passed on untouched
+    // Strings (indices into `strings`) that are the texts of media-list entries: a failing check
+    // ends the call with the check's value before the native call, the status record untouched.
+    std::vector<int> entries = {};
+    // The call returns the outcome of its own checks, not the native's result: 0 when they pass,
+    // the failing check's value when the string checked last (entries aside) fails.
+    bool own_status = false;
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
