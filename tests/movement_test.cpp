@@ -29,13 +29,13 @@ QX3_CONFORMANCE(MovementRows,
                  SF(7, 60, 82, 2)},
      .vals = {null_at(1, 4), null_at(1, 36), null_at(1, 72), type_of(2, 'S'), one_entry(2), type_of(4, 'L'),
               one_entry(4)},
-     .mem = {.errp = "sqluMake"}, .entries = {0, 1}},
+     .mem = {.errp = "sqluMake"}, .entries = {0, 1}, .prechecked = true},
     {.name = "sqlgload", .words = "uuurnwwswssiwwrnwwc", .native = "sqluload_api",
      .args = "4 5 6 7 8 9 10 11 s12 13 14 15 16 17 18 19",
      .recs = {R(4, 12), RF(1, 8, 260), R(15, 12), RF(3, 8, 220)},
      .strings = {SI(2, 4, 0), SI(4, 4, 0), S(8, 1), S(10, 2), S(11, 3)},
      .vals = {type_of(1, 'S'), one_entry(1), type_of(3, 'L'), one_entry(3)},
-     .mem = {.errp = "sqluMake"}, .entries = {0, 1}},
+     .mem = {.errp = "sqluMake"}, .entries = {0, 1}, .prechecked = true},
     {.name = "qx3gLoadQuery", .words = "vrc", .native = "qx3LoadQuery", .args = "1 ? 3", .version = 7,
      .recs = {R(2, 28)}, .strings = {SF(1, 24, 20), SF(1, 8, 4)}, .own_status = true},
     {.name = "sqlgqry", .words = "uussc", .native = "sqluqry_api", .args = "3 4 5",
@@ -190,8 +190,12 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
             EXPECT_EQ(rc, want);
             EXPECT_EQ(trace_calls(), r.services);
             for (const standin::Call& c : standin::calls()) {
-                if (c.name == "pdtEntry" || c.name.compare(0, 8, "sqleWlDi") == 0) EXPECT_EQ(c.words, std::vector<uint32_t>{e.probe});
-                if (c.name == "sqltExit") EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want)}));
+                if (c.name == "pdtEntry" || c.name.compare(0, 8, "sqleWlDi") == 0) {
+                    EXPECT_EQ(c.words, std::vector<uint32_t>{e.probe});
+                }
+                if (c.name == "sqltExit") {
+                    EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want)}));
+                }
                 if (c.name == "pdFlightRecordTrc") {
                     const uint32_t hi = want < 0 ? 0xFFFFFFFFu : 0;
                     EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want), hi, 0, 0, 0, 0}));

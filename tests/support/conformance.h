@@ -149,6 +149,9 @@ struct Row {
     // The call returns the outcome of its own checks, not the native's result: 0 when they pass,
     // the failing check's value when the string checked last (entries aside) fails.
     bool own_status = false;
+    // Each string is first checked over another range (its length alone, or for reading only): one
+    // that fails that check is left alone without the check over length + 1 for both.
+    bool prechecked = false;
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
