@@ -4,6 +4,9 @@
 //    it; the library lends it one for the duration of the call and gives the byte back.
 // 2. Attach to a node. The node name, user and password lie one after another in a single buffer,
 //    each given by its offset and length, separated by one byte that lends each its terminator.
+// 3. List the database directory through the versioned scans.
+// 4. Export a table to two targets through qx3gExport: the media list's entries carry no NUL; the
+//    native side sees each target terminated, and the caller gets the list back whole.
 #include <stdio.h>
 #include <string.h>
 
@@ -153,6 +156,67 @@ bool list_database_directory() {
     return ok && rc == 0 && intact;
 }
 
+void print_entry(const char* label, const sqluMediaEntry220& e) {
+    printf("%s length %u, text [", label, e.iLength);
+    for (uint32_t i = 0; i < e.iLength + 2; ++i) printf(e.text[i] ? "%c" : "\\0", e.text[i]);
+    printf("]\n");
+}
+
+// Exports a table to two files named in a media list of type 'L'. Each entry's text is followed by
+// other bytes ('#'), not by a NUL.
+bool export_table() {
+    sqluMediaEntry220 targets[2];
+    memset(targets, '#', sizeof targets);
+    const char* names[2] = {"staff.ixf", "staff2.ixf"};
+    for (int i = 0; i < 2; ++i) {
+        targets[i].iLength = static_cast<uint32_t>(strlen(names[i]));
+        memcpy(targets[i].text, names[i], strlen(names[i]));
+    }
+    sqluMediaList media;
+    memset(&media, 0, sizeof media);
+    media.iMediaType = QX3_MEDIA_L;
+    media.iNumEntries = 2;
+    media.piEntries = targets;
+    char query[] = "SELECT * FROM STAFF;;";  // the statement is the first 19 characters
+    char format[] = "IXF?";
+    char messages[] = "export.msg!";
+    sqluMediaEntry220 before[2];
+    memcpy(before, targets, sizeof targets);
+
+    qx3gExportStruct rec;
+    memset(&rec, 0, sizeof rec);
+    rec.piString1 = query;
+    rec.iString1Len = 19;
+    rec.piList1 = &media;
+    rec.piString2 = format;
+    rec.iString2Len = 3;
+    rec.piString3 = messages;
+    rec.iString3Len = 10;
+    sqlca ca;
+    memset(&ca, 0, sizeof ca);
+
+    standin::reset();
+    printf("\n");
+    standin::during_call([&](const standin::Call&) {
+        print_entry("during the export, target 1:", targets[0]);
+        print_entry("during the export, target 2:", targets[1]);
+    });
+    const int32_t rc = qx3gExport(9000000, &rec, &ca);
+    for (const standin::Call& c : standin::calls_of("qx3Export")) {
+        const standin::SeenList& l = c.lists[0];
+        printf("qx3Export saw \"%s\" and a media list of type '%c' with %u entries:", standin::show(c.strings[0]).c_str(),
+               static_cast<char>(l.type), l.count);
+        for (const standin::Seen& e : l.entries) printf(" \"%s\"", standin::show(e).c_str());
+        printf("\n");
+    }
+    printf("qx3gExport returned %d, sqlcode %d\n", rc, ca.sqlcode);
+    print_entry("after the export, target 1: ", targets[0]);
+    print_entry("after the export, target 2: ", targets[1]);
+    const bool intact = memcmp(before, targets, sizeof targets) == 0 && memcmp(query, "SELECT * FROM STAFF;;", 21) == 0;
+    printf("media list and strings %s\n", intact ? "given back byte for byte" : "CHANGED");
+    return intact && rc == 0;
+}
+
 }  // namespace
 
 int main() {
@@ -162,5 +226,6 @@ int main() {
     printf("\n");
     const bool attach_ok = attach();
     const bool listed = list_database_directory();
-    return reset_ok && read_ok && attach_ok && listed ? 0 : 1;
+    const bool exported = export_table();
+    return reset_ok && read_ok && attach_ok && listed && exported ? 0 : 1;
 }

@@ -162,6 +162,12 @@ struct Row {
     std::vector<const char*> exit_names = {};
     std::vector<Exit> check_exits = {};   // per string: what its failing check does (overrides check_exit)
     bool cptrs = false;                   // also tests records through sqlocptrs, which ignores the switch
+    // Strings (indices into `strings`) that are the texts of media-list entries: a failing check
+    // ends the call with the check's value before the native call, the status record untouched.
+    std::vector<int> entries = {};
+    // The call returns the outcome of its own checks, not the native's result: 0 when they pass,
+    // the failing check's value when the string checked last (entries aside) fails.
+    bool own_status = false;
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }

@@ -1,0 +1,374 @@
+// Data movement: load, load queries, export and import. The rows give each entry point's words,
+// strings, lists and exits; the tables below check what the rows cannot: the native records field
+// by field, the list shapes, the trace bracket, and the exits particular to this family.
+#include <string.h>
+
+#include "qx3agapi_movement.h"
+#include "support/conformance.h"
+#include "support/harness.h"
+#include "support/lists.h"
+
+using namespace qx3test;
+using namespace qx3test::conf;
+
+namespace {
+// A media list of one entry with an inline text: its record, then its entry array.
+constexpr Val type_of(int node, char type) { return {F(node, 0), static_cast<uint32_t>(type), 1}; }
+constexpr Val one_entry(int node) { return {F(node, 4), 1}; }
+constexpr Val null_at(int node, uint32_t off) { return {F(node, off), 0}; }
+}  // namespace
+
+// Transcribed from the interface description: argument orders, offsets, codes as numbers.
+QX3_CONFORMANCE(MovementRows,
+    // Record, list 1 ('S') and its entries, list 3 ('L') and its entries, then both sub-records.
+    {.name = "qx3gLoad", .words = "vrc", .native = "qx3Load", .args = "1 ? 3", .app = App::Untouched,
+     .version = 0x01020304,
+     .recs = {R(2, 76), RF(1, 0, 12), RF(2, 8, 260), RF(1, 32, 12), RF(4, 8, 220), RF(1, 44, 72), RF(1, 52, 84)},
+     .strings = {SI(3, 4, 0), SI(5, 4, 0), SF(1, 16, 62, 2), SF(1, 24, 64, 2), SF(1, 28, 66, 2), SF(6, 16, 54, 2),
+                 SF(7, 0, 72, 2), SF(7, 4, 74, 2), SF(7, 8, 76, 2), SF(7, 44, 78, 2), SF(7, 48, 80, 2),
+                 SF(7, 60, 82, 2)},
+     .vals = {null_at(1, 4), null_at(1, 36), null_at(1, 72), type_of(2, 'S'), one_entry(2), type_of(4, 'L'),
+              one_entry(4)},
+     .mem = {.errp = "sqluMake"}, .entries = {0, 1}},
+    {.name = "sqlgload", .words = "uuurnwwswssiwwrnwwc", .native = "sqluload_api",
+     .args = "4 5 6 7 8 9 10 11 s12 13 14 15 16 17 18 19",
+     .recs = {R(4, 12), RF(1, 8, 260), R(15, 12), RF(3, 8, 220)},
+     .strings = {SI(2, 4, 0), SI(4, 4, 0), S(8, 1), S(10, 2), S(11, 3)},
+     .vals = {type_of(1, 'S'), one_entry(1), type_of(3, 'L'), one_entry(3)},
+     .mem = {.errp = "sqluMake"}, .entries = {0, 1}},
+    {.name = "qx3gLoadQuery", .words = "vrc", .native = "qx3LoadQuery", .args = "1 ? 3", .version = 7,
+     .recs = {R(2, 28)}, .strings = {SF(1, 24, 20), SF(1, 8, 4)}, .own_status = true},
+    {.name = "sqlgqry", .words = "uussc", .native = "sqluqry_api", .args = "3 4 5",
+     .strings = {S(3, 1), S(4, 2)}, .own_status = true},
+    // Record, list 1 ('L') and its entries, list 2 ('C') and its entries; lists 3 and 4 null.
+    {.name = "qx3gExport", .words = "vrc", .native = "qx3Export", .args = "1 ? 3", .version = 9000000,
+     .recs = {R(2, 60), RF(1, 4, 12), RF(2, 8, 220), RF(1, 8, 12), RF(4, 8, 260)},
+     .strings = {SI(3, 4, 0), SI(5, 4, 0), SF(1, 0, 40, 2), SF(1, 20, 42, 2), SF(1, 28, 44, 2)},
+     .vals = {null_at(1, 52), null_at(1, 56), type_of(2, 'L'), one_entry(2), type_of(4, 'C'), one_entry(4)},
+     .mem = {.errp = "sqluMake"}, .check_exit = Exit{1, -83, "QX3GEXPR"}, .entries = {0, 1}},
+    {.name = "sqlgexpt", .words = "uuucwiswswws", .native = "sqluexpt_api", .args = "12 11 10 9 8 7 s6 5 4",
+     .strings = {S(7, 1), S(9, 2), S(12, 3)}},
+    {.name = "sqlgexpr", .words = "uuusrrwwswsiwwc", .native = "sqluexpr_api",
+     .args = "4 5 6 7 8 9 10 11 s12 13 14 15",
+     .recs = {R(5, 12), RF(1, 8, 220), R(6, 12), RF(3, 8, 260)},
+     .strings = {SI(2, 4, 0), SI(4, 4, 0), S(9, 2), S(11, 3), S(4, 1)},
+     .vals = {type_of(1, 'L'), one_entry(1), type_of(3, 'C'), one_entry(3)},
+     .mem = {.errp = "sqlgexpr", .asks = false, .inca = true}, .entries = {0, 1}, .own_status = true},
+    {.name = "qx3gImport", .words = "vrc", .native = "qx3Import", .args = "1 ? 3", .version = 0xFFFFFFFF,
+     .recs = {R(2, 60), RF(1, 4, 12), RF(2, 8, 220)},
+     .strings = {SI(3, 4, 0), SF(1, 0, 44, 2), SF(1, 16, 46, 2), SF(1, 24, 48, 2)},
+     .vals = {type_of(2, 'L'), one_entry(2)}, .mem = {.errp = "sqluMake"}, .entries = {0}},
+    {.name = "sqlgimpt", .words = "uuucwwiswswws", .native = "sqluimpt_api", .args = "13 12 11 10 9 8 s7 6 5 4",
+     .strings = {S(8, 1), S(10, 2), S(13, 3)}},
+    {.name = "sqlgimpr", .words = "uuusrwwswsiwwwwc", .native = "sqluimpr_api",
+     .args = "4 5 6 7 8 9 10 s11 12 13 14 15 16", .recs = {R(5, 12), RF(1, 8, 220)},
+     .strings = {SI(2, 4, 0), S(8, 2), S(10, 3), S(4, 1)}, .vals = {type_of(1, 'L'), one_entry(1)},
+     .mem = {.errp = "sqlgimpr"}, .entries = {0}, .own_status = true});
+
+namespace {
+
+class Movement : public EntryTest {};
+QX3_BACKENDS(Movement);
+
+std::vector<std::string> trace_calls() {
+    std::vector<std::string> out;
+    for (const standin::Call& c : standin::calls())
+        if (c.name != "sqlo_create_init_app_data" && c.name != "sqlo_ptr_check_active" && c.name != "sqlagcptr_real" &&
+            c.name.compare(0, 4, "qx3L") != 0 && c.name != "sqluload_api")
+            out.push_back(c.name);
+    return out;
+}
+
+// A record of distinct words: word k holds 0x1000 * (k + 1) + k, list and string words null.
+template <class T>
+void distinct(T* rec, size_t size, std::initializer_list<uint32_t> null_offsets) {
+    for (uint32_t k = 0; k < size / 4; ++k) {
+        const uint32_t v = 0x1000u * (k + 1) + k;
+        memcpy(reinterpret_cast<uint8_t*>(rec) + 4 * k, &v, 4);
+    }
+    for (uint32_t off : null_offsets) memset(reinterpret_cast<uint8_t*>(rec) + off, 0, 4);
+}
+
+uint32_t word_at(const std::vector<uint8_t>& b, size_t off) {
+    uint32_t v = 0;
+    memcpy(&v, b.data() + off, 4);
+    return v;
+}
+
+}  // namespace
+
+// ---- Native records, offset by offset ------------------------------------------------------------
+
+TEST_P(Movement, NativeRecordsTakeEachFieldFromItsGenericOffset) {
+    struct Row {
+        const char* entry;
+        const char* native;
+        uint32_t version;
+        size_t generic_size;  // the caller's record ends on a guard page here
+        std::initializer_list<uint32_t> nulls;
+        // Native offset and the generic offset its 4 bytes come from (~0u: zero).
+        std::vector<std::pair<uint32_t, uint32_t>> map;
+    } rows[] = {
+        {"qx3gLoad", "qx3Load", 5, 76, {0, 4, 16, 24, 28, 32, 36, 44, 52, 72},
+         {{8, 8}, {12, 12}, {20, 20}, {40, 40}, {48, 48}, {56, 56}, {64, 68}}},
+        {"qx3gLoadQuery", "qx3LoadQuery", 6, 28, {8, 24}, {{0, 0}, {8, 12}, {12, 16}}},
+        // Below the version of lists 3 and 4 the record may end before them.
+        {"qx3gExport", "qx3Export", 8999999, 52, {0, 4, 8, 20, 28}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}, {44, ~0u}, {48, ~0u}}},
+        {"qx3gExport", "qx3Export", 9000000, 60, {0, 4, 8, 20, 28, 52, 56}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}}},
+        {"qx3gImport", "qx3Import", 0, 60, {0, 4, 16, 24}, {{8, 8}, {12, 12}, {20, 20}, {32, 32}, {36, 36}, {40, 40}, {44, ~0u}, {48, 56}}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.entry) + " " + std::to_string(r.version));
+        standin::reset();
+        Guarded rec(r.generic_size);
+        distinct(rec.data(), r.generic_size, r.nulls);
+        const Bytes before = rec.bytes();
+        Status st;
+        EXPECT_EQ(call(r.entry, r.version, rec.data(), st.ca()), 0);
+        EXPECT_TRUE(SameBytes(before, rec));
+        const auto c = calls(r.native);
+        ASSERT_EQ(c.size(), 1u);
+        EXPECT_EQ(c[0].words[0], r.version);
+        for (const auto& [native, generic] : r.map)
+            EXPECT_EQ(word_at(c[0].record, native), generic == ~0u ? 0u : word_at(before, generic)) << "native " << native;
+    }
+}
+
+TEST_P(Movement, SixteenBitValuesPassAsSixteenBits) {
+    // qx3gLoad: 60 is a u16 beside the first length; qx3gExport/qx3gImport: a u16 whose neighbour
+    // the native record leaves zero (import) or as padding.
+    Guarded load(76), imp(60);
+    distinct(load.data(), 76, {0, 4, 16, 24, 28, 32, 36, 44, 52, 72});
+    distinct(imp.data(), 60, {0, 4, 16, 24});
+    Status st;
+    call("qx3gLoad", 1u, load.data(), st.ca());
+    call("qx3gImport", 1u, imp.data(), st.ca());
+    const auto l = calls("qx3Load")[0].record, i = calls("qx3Import")[0].record;
+    EXPECT_EQ(word_at(l, 60) & 0xFFFF, word_at(load.bytes(), 60) & 0xFFFF);
+    EXPECT_EQ(word_at(i, 28), word_at(imp.bytes(), 28) & 0xFFFF) << "two zero bytes after the value";
+}
+
+// ---- Trace bracket ---------------------------------------------------------------------------------
+
+TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
+    struct Row {
+        uint32_t entry_flags, exit_flags;
+        bool app_fails;
+        std::vector<std::string> services;
+    } rows[] = {
+        {0, 0, false, {"sqltinit"}},
+        {0x1, 0, false, {"sqltinit", "pdtEntry"}},
+        {0x40000, 0, false, {"sqltinit", "sqleWlDispDiagEntry", "sqleWlDispDiagExit"}},
+        {0, 0x2, false, {"sqltinit", "sqltExit"}},
+        {0, 0x8000, true, {"sqltinit", "sqltExit"}},
+        {0, 0x80, true, {"sqltinit", "pdFlightRecordTrc"}},
+        {0x40001, 0x8082, true, {"sqltinit", "pdtEntry", "sqleWlDispDiagEntry", "sqleWlDispDiagExit", "sqltExit", "pdFlightRecordTrc"}},
+        {0xFFFBFFFE, 0xFFFF7F7D, false, {"sqltinit"}},
+    };
+    struct Entry {
+        const char* name;
+        uint32_t probe;
+        int32_t app_rc;
+    } entries[] = {{"qx3gLoad", 0x1C93006A, -1022}, {"sqlgload", 0x1C930069, 0}};
+    for (const Entry& e : entries) {
+        for (const Row& r : rows) {
+            SCOPED_TRACE(std::string(e.name) + " flags " + std::to_string(r.entry_flags) + "/" + std::to_string(r.exit_flags));
+            standin::reset();
+            standin::trace_flags()[0x248 / 4] = r.entry_flags;
+            standin::trace_flags()[0x54 / 4] = r.exit_flags;
+            if (r.app_fails) standin::fail_app_data(3);
+            standin::set_result("qx3Load", -7);
+            standin::set_result("sqluload_api", -7);
+            Guarded rec(76);
+            memset(rec.data(), 0, 76);
+            Status st;
+            std::vector<uint32_t> words(19, 0);
+            words[18] = w(st.ca());
+            const int32_t rc = std::string(e.name) == "qx3gLoad" ? call(e.name, 1u, rec.data(), st.ca())
+                                                                : call_words(e.name, words);
+            const int32_t want = r.app_fails ? e.app_rc : -7;
+            EXPECT_EQ(rc, want);
+            EXPECT_EQ(trace_calls(), r.services);
+            for (const standin::Call& c : standin::calls()) {
+                if (c.name == "pdtEntry" || c.name.compare(0, 8, "sqleWlDi") == 0) {
+                    EXPECT_EQ(c.words, std::vector<uint32_t>{e.probe});
+                }
+                if (c.name == "sqltExit") {
+                    EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want)}));
+                }
+                if (c.name == "pdFlightRecordTrc") {
+                    const uint32_t hi = want < 0 ? 0xFFFFFFFFu : 0;
+                    EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want), hi, 0, 0, 0, 0}));
+                }
+            }
+        }
+    }
+}
+
+// ---- Lists of the load record ----------------------------------------------------------------------
+
+namespace {
+Texts texts_of(int n) {
+    Texts t;
+    for (int i = 0; i < n; ++i) t.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
+    return t;
+}
+}  // namespace
+
+TEST_P(Movement, LoadListsByTheirPlaceTypeAndCount) {
+    struct Row {
+        uint32_t offset;  // of the list's field in the load record
+        char type;
+        int entries;
+        int32_t count;     // iNumEntries as given
+        size_t lent;       // entries lent a NUL during the call
+        unsigned blocks;   // slot arrays asked for
+        int32_t rc;
+    } rows[] = {
+        {0, 'S', 0, 0, 0, 1, 0},     // list 1 always has a slot array
+        {4, 'S', 0, 0, 0, 0, 0},     // the others only with entries
+        {0, 'L', 2, 2, 0, 0, 0},     // another type than expected is passed on as it is
+        {4, 'S', 2, 2, 2, 1, 0},
+        {72, 'S', 2, 2, 2, 1, 0},
+        {32, 'L', 2, 2, 2, 1, 0},
+        {32, 'C', 2, 2, 0, 0, 0},
+        {36, 'O', 3, 3, 1, 1, 0},    // only the first entry of type 'O'
+        {36, 'L', 2, 2, 2, 1, 0},
+        {36, 'Q', 2, 2, 0, 0, 0},    // list 4 knows 'L' and 'O' only
+        {4, 'S', 2, -1, 0, 1, -83},  // no slot array for a negative count
+        {0, 'S', 2, INT32_MIN / 4, 0, 1, 0},  // nor an entry
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.offset) + " " + r.type + " " + std::to_string(r.count));
+        standin::reset();
+        CallerMemory mem;
+        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(r.entries));
+        l.list->iNumEntries = r.count;
+        Guarded& rec = mem.add("record", 76);
+        memset(rec.data(), 0, 76);
+        memcpy(rec.data() + r.offset, &l.list, 4);
+        Status st;
+        const auto before = mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call&) { during = mem.snapshot(); });
+        EXPECT_EQ(call("qx3gLoad", 1u, rec.data(), st.ca()), r.rc);
+        EXPECT_EQ(standin::allocations(), r.blocks);
+        EXPECT_TRUE(mem.Is(before));
+        if (r.rc == 0) {
+            EXPECT_TRUE(CallerMemory::Same(mem.with_nuls(before, l.borrowed(r.lent)), during, mem.names()));
+        } else {
+            EXPECT_TRUE(SameBytes(st.with(-83, "sqluMake"), st.mem));
+            EXPECT_TRUE(calls("qx3Load").empty());
+        }
+    }
+}
+
+TEST_P(Movement, LoadMemoryFailureAtEachSlotArrayGivesEveryListBack) {
+    const uint32_t offsets[] = {0, 4, 72, 32, 36};
+    const char types[] = {'S', 'S', 'S', 'L', 'O'};
+    for (unsigned k = 1; k <= 5; ++k) {
+        for (bool refused : {false, true}) {
+            SCOPED_TRACE("request " + std::to_string(k) + (refused ? " refused" : ""));
+            standin::reset();
+            CallerMemory mem;
+            Guarded& rec = mem.add("record", 76);
+            memset(rec.data(), 0, 76);
+            for (int i = 0; i < 5; ++i) {
+                auto l = inplace_media(mem, "list " + std::to_string(i), static_cast<uint8_t>(types[i]), texts_of(2));
+                memcpy(rec.data() + offsets[i], &l.list, 4);
+            }
+            Status st;
+            const auto before = mem.snapshot();
+            standin::fail_allocation(k);
+            standin::refuse_sqlca(refused ? 1 : 0);
+            EXPECT_EQ(call("qx3gLoad", 1u, rec.data(), st.ca()), -83);
+            EXPECT_EQ(standin::allocations(), k) << "no list after the failing one is converted";
+            EXPECT_TRUE(SameBytes(refused ? st.before : st.with(-83, "sqluMake"), st.mem));
+            EXPECT_TRUE(mem.Is(before));
+            EXPECT_TRUE(standin::live_blocks().empty());
+            EXPECT_TRUE(calls("qx3Load").empty());
+        }
+    }
+}
+
+// ---- Lists of the legacy export and import ---------------------------------------------------------
+
+TEST_P(Movement, LegacyListsAndTheStatusOfTheirLastCheck) {
+    struct Row {
+        const char* entry;
+        char type;          // of the list at word 5
+        int32_t count;
+        int fail;           // entry whose text fails its check with 9, or -1
+        int32_t rc;
+        bool native;
+        size_t lent;
+    } rows[] = {
+        {"sqlgexpr", 'L', 3, -1, 0, true, 3},
+        {"sqlgexpr", 'L', 3, 1, 0, true, 2},   // a later entry's check replaces the failure
+        {"sqlgexpr", 'L', 3, 2, 9, false, 2},  // the last one's stands: no native call
+        {"sqlgexpr", 'L', 0, -1, 0, true, 0},  // no entries, no slot array
+        {"sqlgexpr", 'C', 3, -1, 0, true, 0},  // 'C' belongs at word 6
+        {"sqlgimpr", 'L', 3, 2, 9, false, 2},
+        {"sqlgimpr", 'S', 3, -1, 0, true, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.entry) + " " + r.type + std::to_string(r.count) + " fail " + std::to_string(r.fail));
+        standin::reset();
+        CallerMemory mem;
+        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(3));
+        l.list->iNumEntries = r.count;
+        if (r.fail >= 0) standin::fail_check_exact(l.texts[static_cast<size_t>(r.fail)], 4 + static_cast<uint32_t>(r.fail), standin::kAllModes, 9);
+        standin::checks_active(true);
+        Status st;
+        const auto before = mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call&) { during = mem.snapshot(); });
+        std::vector<uint32_t> words(std::string(r.entry) == "sqlgexpr" ? 15 : 16, 0);
+        words[4] = w(l.list);
+        words.back() = w(st.ca());
+        EXPECT_EQ(call_words(r.entry, words), r.rc);
+        EXPECT_EQ(calls(std::string(r.entry) == "sqlgexpr" ? "sqluexpr_api" : "sqluimpr_api").size(), r.native ? 1u : 0u);
+        if (r.native) {
+            std::vector<const char*> lent = l.borrowed(3);
+            if (r.fail >= 0) lent.erase(lent.begin() + r.fail);
+            lent.resize(r.lent);
+            EXPECT_TRUE(CallerMemory::Same(mem.with_nuls(before, lent), during, mem.names()));
+        }
+        EXPECT_TRUE(mem.Is(before));
+        EXPECT_EQ(standin::allocations(), r.count > 0 && r.lent + (r.fail >= 0) > 0 ? 1u : 0u);
+    }
+}
+
+// ---- Records that are not there -------------------------------------------------------------------
+
+TEST_P(Movement, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
+    struct Row {
+        const char* entry;
+        bool unreadable;      // the record is there but fails its read check
+        int32_t rc;
+        int32_t code;         // 0: the status record untouched
+        const char* errp;
+    } rows[] = {
+        {"qx3gLoad", false, -3223, 0, nullptr},
+        {"qx3gLoad", true, -3223, 0, nullptr},
+        {"qx3gExport", false, -83, -83, "QX3GEXPR"},
+        {"qx3gImport", false, -83, -83, nullptr},
+        {"qx3gLoadQuery", false, -83, -83, nullptr},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.entry) + (r.unreadable ? " unreadable" : " null"));
+        standin::reset();
+        Guarded rec(76);
+        rec.fill(3);
+        const Bytes before = rec.bytes();
+        if (r.unreadable) {
+            standin::checks_active(true);
+            standin::fail_checks(rec.data(), 76, standin::mode_bit(1));
+        }
+        Status st;
+        EXPECT_EQ(call(r.entry, 9000000u, r.unreadable ? rec.data() : nullptr, st.ca()), r.rc);
+        EXPECT_TRUE(SameBytes(r.code == 0 ? st.before : r.errp ? st.with(r.code, r.errp) : st.with(r.code), st.mem));
+        EXPECT_TRUE(SameBytes(before, rec));
+        for (const char* n : {"qx3Load", "qx3Export", "qx3Import", "qx3LoadQuery"}) EXPECT_TRUE(calls(n).empty());
+    }
+}
