@@ -21,7 +21,10 @@ constexpr uint32_t kMostItems = 0xFFFFFFFFu / kRoomPerItem;
 
 using CfgNative = int32_t(QX3_NATIVE*)(uint32_t, qx3CfgParm*, sqlca*);
 
-int32_t configure(CfgNative native, const DiagName& name, uint32_t version, qx3gCfgParm* parm, sqlca* pSqlca) {
+// The native is a template argument: each entry point calls its own native directly, with the
+// conversion inlined into it, rather than through a pointer.
+template <CfgNative native>
+[[gnu::always_inline]] inline int32_t configure(const DiagName& name, uint32_t version, qx3gCfgParm* parm, sqlca* pSqlca) {
     if (!app_data_ready()) return app_data_failed(pSqlca);
     Term alias;
     alias.place(parm->piDbAlias, parm->iDbAliasLen);
@@ -68,9 +71,9 @@ int32_t configure(CfgNative native, const DiagName& name, uint32_t version, qx3g
 }  // namespace
 
 QX3_ENTRY(qx3gCfgGet, QX3GCFGGET, (uint32_t version, qx3gCfgParm* pParmStruct, sqlca* pSqlca)) {
-    return configure(qx3CfgGet, diag("qx3gCfgG"), version, pParmStruct, pSqlca);
+    return configure<qx3CfgGet>(diag("qx3gCfgG"), version, pParmStruct, pSqlca);
 }
 
 QX3_ENTRY(qx3gCfgSet, QX3GCFGSET, (uint32_t version, qx3gCfgParm* pParmStruct, sqlca* pSqlca)) {
-    return configure(qx3CfgSet, diag("qx3gCfgS"), version, pParmStruct, pSqlca);
+    return configure<qx3CfgSet>(diag("qx3gCfgS"), version, pParmStruct, pSqlca);
 }

@@ -156,6 +156,33 @@ inline int32_t call_native(std::index_sequence<I...>, G... g) {
     return Native(take<R.arg[I]>(g...)...);
 }
 
+// A terminator made where it is placed: one slot per string of the route and nothing else to set
+// up, so that a call of one string costs one slot, not a frame of the largest route's.
+inline Term placed(char* s, uint32_t n) {
+    Term t;
+    t.place(s, n);
+    return t;
+}
+
+// The route's strings terminated in its order, the native call, the terminators taken back.
+template <auto Native, Route R, class... G, size_t... I>
+inline int32_t call_terminated(std::index_sequence<I...>, G... g) {
+    static_assert(((R.term[I].string < sizeof...(G) && R.term[I].length < sizeof...(G)) && ...),
+                  "a terminated string names a word the entry point does not have");
+    static_assert((std::is_same_v<WordType<R.term[I].string, G...>, char*> && ...),
+                  "only a char* word is terminated");
+    static_assert((std::is_same_v<WordType<R.term[I].length, G...>, uint32_t> && ...),
+                  "a string's length is a 16-bit word");
+    // A braced list is evaluated left to right: the strings are terminated in the route's order.
+    Term t[] = {placed(nth<R.term[I].string>(g...), qx3::zx(nth<R.term[I].length>(g...)))...};
+    const int32_t rc = call_native<Native, R>(std::make_index_sequence<R.args>{}, g...);
+    // Taken back last one first: where a caller hands one buffer over twice with equal lengths,
+    // the later slot saved the earlier one's NUL, and only this order leaves the caller's byte.
+    // Terminators on different bytes come back the same in either order.
+    for (size_t i = sizeof...(I); i-- > 0;) t[i].restore();
+    return rc;
+}
+
 // Application-data step where the route has it, terminators in the route's order, the one native
 // call, the terminators taken back, the native result.
 template <Ep E, class... G>
@@ -172,14 +199,11 @@ inline int32_t forward(G... g) {
         (keep_status(ca, g), ...);
         if (!app_data_ready()) return app_data_failed(ca);
     }
-    Term t[kMaxStrings];
-    place_all<R>(t, std::make_index_sequence<R.strings>{}, g...);
-    const int32_t rc = call_native<Row::native, R>(std::make_index_sequence<R.args>{}, g...);
-    // Taken back last one first: where a caller hands one buffer over twice with equal lengths,
-    // the later slot saved the earlier one's NUL, and only this order leaves the caller's byte.
-    // Terminators on different bytes come back the same in either order.
-    for (size_t i = R.strings; i-- > 0;) t[i].restore();
-    return rc;
+    if constexpr (R.strings == 0) {
+        return call_native<Row::native, R>(std::make_index_sequence<R.args>{}, g...);
+    } else {
+        return call_terminated<Row::native, R>(std::make_index_sequence<R.strings>{}, g...);
+    }
 }
 
 }  // namespace qx3::fwd
