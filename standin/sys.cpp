@@ -36,13 +36,19 @@ struct State {
     std::vector<Check> checks;
     std::map<uintptr_t, Block> ledger;
     std::vector<std::string> faults;
-    uint32_t flags[256] = {};
 };
 
+// One state per thread: calls made on a thread are recorded, controlled and accounted for on that
+// thread alone, so that threads calling at once each see their own calls and their own ledger.
+// Never destroyed: the DLL may be unloaded after exit handlers run.
 State& st() {
-    static State* s = new State;  // never destroyed: the DLL may be unloaded after exit handlers run
+    static thread_local State* s = nullptr;
+    if (s == nullptr) s = new State;
     return *s;
 }
+
+// The trace-flags table is one for the process: QX3WINT exports its address as data.
+uint32_t g_flags[256] = {};
 
 // Reads a string the way a native would, without running into a guard page: stops at the NUL or
 // at the first byte that is not readable.
@@ -89,7 +95,7 @@ void reset() {
     s.after = nullptr;
     s.calls.clear();
     s.checks.clear();
-    memset(s.flags, 0, sizeof s.flags);
+    memset(g_flags, 0, sizeof g_flags);
     // A block still live is a leak of whatever ran before: it stays on record as a fault, so that
     // a reset between two rows of a table cannot hide it.
     for (auto& [p, b] : s.ledger) {
@@ -134,7 +140,7 @@ std::vector<Block> live_blocks() {
 }
 unsigned allocations() { return st().alloc_count; }
 const std::vector<std::string>& faults() { return st().faults; }
-uint32_t* trace_flags() { return st().flags; }
+uint32_t* trace_flags() { return g_flags; }
 
 std::string trace() {
     std::string out;

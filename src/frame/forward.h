@@ -168,7 +168,9 @@ inline int32_t forward(G... g) {
         (keep_status(ca, g), ...);
         if (!app_data_ready()) return app_data_failed(ca);
     }
-    Term t[kMaxStrings];
+    // Only as many slots as the route terminates: a larger array's initial image would be kept in
+    // writable data, and the library keeps nothing there but its marker.
+    Term t[R.strings > 0 ? R.strings : 1];
     place_all<R>(t, std::make_index_sequence<R.strings>{}, g...);
     const int32_t rc = call_native<Row::native, R>(std::make_index_sequence<R.args>{}, g...);
     // Taken back last one first: where a caller hands one buffer over twice with equal lengths,
