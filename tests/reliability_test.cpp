@@ -1,8 +1,8 @@
 // Calls nobody chose by hand, and calls from many threads at once, generated from the conformance
 // rows: every entry point with a row is swept and threaded without a line of its own here.
 //
-//   qx3tests --gtest_filter='Reliability.*' --calls N --seed S   a longer sweep
-//   qx3tests --gtest_filter='Reliability.Sweep' --seed S --call K  one call again, as reported
+//   qx3tests --gtest_filter='Reliability*' --calls N --seed S --thread-calls M   a longer run
+//   qx3tests --gtest_filter='Reliability/Sweep.Shard/0' --seed S --call K      one call again
 #include <pthread.h>
 #include <signal.h>
 #include <string.h>
@@ -395,20 +395,26 @@ std::string one_call(const std::vector<Target>& targets, uint64_t seed, uint64_t
     return problem.empty() ? "" : t_current + ": " + problem;
 }
 
-TEST(Reliability, Sweep) {
+// The sweep's calls are dealt to four shards, so that CTest can run them side by side.
+class Sweep : public ::testing::TestWithParam<int> {};
+
+TEST_P(Sweep, Shard) {
     const std::vector<Target> targets = live_targets();
     ASSERT_FALSE(targets.empty());
-    const uint64_t seed = option("--seed", 20261206), calls = option("--calls", 100000);
-    const uint64_t first = option("--call", 0), count = option("--call", UINT64_MAX) == UINT64_MAX ? calls : 1;
-    printf("sweep: seed %llu, %llu calls over %zu entry points\n", static_cast<unsigned long long>(seed),
-           static_cast<unsigned long long>(count), targets.size());
+    const uint64_t seed = option("--seed", 20261206), calls = option("--calls", 100000), shard = GetParam();
+    const bool replay = option("--call", UINT64_MAX) != UINT64_MAX;
+    if (replay && shard != 0) return;
+    const uint64_t first = replay ? option("--call", 0) : calls * shard / 4;
+    const uint64_t end = replay ? first + 1 : calls * (shard + 1) / 4;
+    printf("sweep: seed %llu, calls %llu to %llu over %zu entry points\n", static_cast<unsigned long long>(seed),
+           static_cast<unsigned long long>(first), static_cast<unsigned long long>(end - 1), targets.size());
     signal(SIGSEGV, on_crash);
     signal(SIGBUS, on_crash);
     fresh_native_layer();
-    for (uint64_t i = first; i < first + count; ++i) {
+    for (uint64_t i = first; i < end; ++i) {
         const std::string p = one_call(targets, seed, 0, i);
         if (!p.empty()) {
-            ADD_FAILURE() << p << "\nreplay: --gtest_filter=Reliability.Sweep --seed " << seed << " --call " << i;
+            ADD_FAILURE() << p << "\nreplay: --gtest_filter=Reliability/Sweep.Shard/0 --seed " << seed << " --call " << i;
             break;
         }
     }
@@ -416,6 +422,7 @@ TEST(Reliability, Sweep) {
     signal(SIGBUS, SIG_DFL);
     expect_native_layer_clean();
 }
+INSTANTIATE_TEST_SUITE_P(Reliability, Sweep, ::testing::Range(0, 4));
 
 // Eight threads call the entry points at once, each on buffers of its own and with a stand-in
 // state of its own: each native call saw its own thread's words and strings, and each thread's
@@ -423,7 +430,7 @@ TEST(Reliability, Sweep) {
 TEST(Reliability, EightThreadsAtOnce) {
     const std::vector<Target> targets = live_targets();
     ASSERT_FALSE(targets.empty());
-    const uint64_t seed = option("--seed", 20261206), calls = option("--thread-calls", 10000);
+    const uint64_t seed = option("--seed", 20261206), calls = option("--thread-calls", 2500);
     struct Job {
         const std::vector<Target>* targets;
         uint64_t seed, calls, stream;
