@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <map>
+#include <mutex>
 
 #include "common.h"
 #include "native/platform.h"
@@ -197,9 +198,17 @@ void fill_sqlca(void* p, const char* native, int32_t rc) {
     memcpy(ca->sqlstate, rc == 0 ? "00000" : "58004", 5);
 }
 
+// Held while the mappings are read, and by the tests while they map and unmap caller memory: a
+// read of the mappings while another thread changes them can miss a mapping that is there.
+STANDIN_API std::mutex& mappings_lock() {
+    static std::mutex m;
+    return m;
+}
+
 // The process's own mappings say what may be touched; the emulator keeps them for the guest too.
 bool memory_accessible(uintptr_t p, uint32_t len, unsigned mode) {
     if (len == 0) return true;
+    std::lock_guard<std::mutex> hold(mappings_lock());
     uint64_t lo = p, hi = uint64_t{p} + len;
     FILE* f = fopen("/proc/self/maps", "r");
     if (f == nullptr) return false;
