@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <map>
+#include <mutex>
 
 #include "common.h"
 #include "native/platform.h"
@@ -36,13 +37,19 @@ struct State {
     std::vector<Check> checks;
     std::map<uintptr_t, Block> ledger;
     std::vector<std::string> faults;
-    uint32_t flags[256] = {};
 };
 
+// One state per thread: calls made on a thread are recorded, controlled and accounted for on that
+// thread alone, so that threads calling at once each see their own calls and their own ledger.
+// Never destroyed: the DLL may be unloaded after exit handlers run.
 State& st() {
-    static State* s = new State;  // never destroyed: the DLL may be unloaded after exit handlers run
+    static thread_local State* s = nullptr;
+    if (s == nullptr) s = new State;
     return *s;
 }
+
+// The trace-flags table is one for the process: QX3WINT exports its address as data.
+uint32_t g_flags[256] = {};
 
 // Reads a string the way a native would, without running into a guard page: stops at the NUL or
 // at the first byte that is not readable.
@@ -89,7 +96,7 @@ void reset() {
     s.after = nullptr;
     s.calls.clear();
     s.checks.clear();
-    memset(s.flags, 0, sizeof s.flags);
+    memset(g_flags, 0, sizeof g_flags);
     // A block still live is a leak of whatever ran before: it stays on record as a fault, so that
     // a reset between two rows of a table cannot hide it.
     for (auto& [p, b] : s.ledger) {
@@ -134,7 +141,7 @@ std::vector<Block> live_blocks() {
 }
 unsigned allocations() { return st().alloc_count; }
 const std::vector<std::string>& faults() { return st().faults; }
-uint32_t* trace_flags() { return st().flags; }
+uint32_t* trace_flags() { return g_flags; }
 
 std::string trace() {
     std::string out;
@@ -191,9 +198,17 @@ void fill_sqlca(void* p, const char* native, int32_t rc) {
     memcpy(ca->sqlstate, rc == 0 ? "00000" : "58004", 5);
 }
 
+// Held while the mappings are read, and by the tests while they map and unmap caller memory: a
+// read of the mappings while another thread changes them can miss a mapping that is there.
+STANDIN_API std::mutex& mappings_lock() {
+    static std::mutex m;
+    return m;
+}
+
 // The process's own mappings say what may be touched; the emulator keeps them for the guest too.
 bool memory_accessible(uintptr_t p, uint32_t len, unsigned mode) {
     if (len == 0) return true;
+    std::lock_guard<std::mutex> hold(mappings_lock());
     uint64_t lo = p, hi = uint64_t{p} + len;
     FILE* f = fopen("/proc/self/maps", "r");
     if (f == nullptr) return false;

@@ -174,6 +174,8 @@ inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
 // Registers rows; returns them (for the instantiation below).
 std::vector<Row> rows(std::initializer_list<Row> list);
+// Every row registered so far, whole: calls can be generated from them.
+const std::vector<Row>& registered_rows();
 
 class Conformance : public EntryBase, public ::testing::WithParamInterface<std::tuple<Backend*, Row>> {
 protected:

@@ -7,10 +7,15 @@
 #include <stdarg.h>
 
 #include <map>
+#include <mutex>
 #include <utility>
 
 #include "frame/entry_table.inc"
 #include "peloader/peloader.h"
+
+namespace standin {
+STANDIN_API std::mutex& mappings_lock();
+}
 
 namespace qx3test {
 
@@ -19,6 +24,7 @@ const size_t kPage = 4096;
 }
 
 Guarded::Guarded(size_t size) : size_(size) {
+    std::lock_guard<std::mutex> hold(standin::mappings_lock());
     const size_t pages = (size + kPage - 1) / kPage + 1;
     map_size_ = pages * kPage;
     void* m = mmap(nullptr, map_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -30,7 +36,10 @@ Guarded::Guarded(size_t size) : size_(size) {
     fill(0x3C);
 }
 
-Guarded::~Guarded() { munmap(map_, map_size_); }
+Guarded::~Guarded() {
+    std::lock_guard<std::mutex> hold(standin::mappings_lock());
+    munmap(map_, map_size_);
+}
 
 void Guarded::fill(uint8_t seed) {
     // Never 0x00 or 0x20: a stray NUL or blank stands out.
