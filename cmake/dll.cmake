@@ -28,3 +28,4 @@ target_compile_options(qx3agapi PRIVATE ${QX3_FREESTANDING_FLAGS})
 target_link_options(qx3agapi PRIVATE
   -nostdlib -nostartfiles -Wl,-e,_DllMain@12 -Wl,--disable-stdcall-fixup)
 target_link_libraries(qx3agapi PRIVATE ${QX3_IMPORT_LIBS} kernel32 msvcrt gcc)
+include(cmake/sdk_dll.cmake)

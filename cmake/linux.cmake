@@ -63,6 +63,7 @@ ExternalProject_Add(qx3agapi_dll
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
     -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
     -DQX3_GEN_DIR=${QX3_GEN_DIR}
+    -DQX3_RELEASE=${QX3_RELEASE}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/dll/qx3agapi.dll
@@ -82,4 +83,9 @@ target_include_directories(client PRIVATE standin)
 target_compile_options(client PRIVATE -Wall -Wextra -Werror)
 
 enable_testing()
-add_subdirectory(tests)
+if(QX3_RELEASE)
+  add_subdirectory(tests/release)
+else()
+  add_subdirectory(tests)
+endif()
+include(cmake/sdk.cmake)

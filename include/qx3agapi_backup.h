@@ -1,8 +1,11 @@
 // Backup: the two legacy calls (sqlgbkp, sqlgbkup) and the versioned qx3gBackup.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_BACKUP_H
 #define QX3AGAPI_BACKUP_H
 
-#include "qx3agapi.h"
 #include "qx3agapi_lists.h"
 
 // ---- qx3gBackup -------------------------------------------------------------------------------

@@ -1,8 +1,11 @@
 // Database configuration: legacy token-array calls on one database's configuration.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_DBCFG_H
 #define QX3AGAPI_DBCFG_H
 
-#include "qx3agapi.h"
 
 // One configuration parameter of a legacy token array; the native call receives the caller's array
 // as it stands. An array of n items is 8 * n bytes.

@@ -2,10 +2,13 @@
 // Most widen their 16-bit values and forward; bind and rebind lend their strings a terminator;
 // sqlgaddr, sqlgdref and sqlgmcpy give pointer-less host languages addresses as numbers and copy
 // memory, without a native call.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_ESQL_H
 #define QX3AGAPI_ESQL_H
 
-#include "qx3agapi.h"
 
 // Stores `value` in the word at pWord. Result 0.
 QX3_EXTERN_C int32_t QX3_API sqlgaddr(uint32_t value, uint32_t* pWord);

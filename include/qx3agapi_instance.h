@@ -3,10 +3,12 @@
 // Strings of the start and stop records are lent a terminator only when their length is greater
 // than 0; a zero-length string goes on untouched. The user and group strings of the start options
 // are the exception: they are lent one whenever their pointer is set.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_INSTANCE_H
 #define QX3AGAPI_INSTANCE_H
-
-#include "qx3agapi.h"
 
 // ---- Start and stop of the instance (versioned) ----
 

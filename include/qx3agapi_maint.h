@@ -1,8 +1,11 @@
 // Maintenance utilities: runstats, reorg and inspect.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_MAINT_H
 #define QX3AGAPI_MAINT_H
 
-#include "qx3agapi.h"
 
 // ---- qx3gRunstats --------------------------------------------------------------------------------
 

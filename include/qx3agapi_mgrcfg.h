@@ -1,9 +1,12 @@
 // Database manager configuration: legacy token-array calls on the instance-wide configuration.
 // The items and value lengths are those of the database calls (qx3agapi_dbcfg.h).
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_MGRCFG_H
 #define QX3AGAPI_MGRCFG_H
 
-#include "qx3agapi.h"
 #include "qx3agapi_dbcfg.h"
 
 // Get the current values / the defaults of the listed parameters; string-valued parameters come

@@ -2,10 +2,12 @@
 //
 // Words whose meaning belongs to the native interface alone are plain 32-bit words (uint32_t): the
 // library hands them on without looking at them.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_MONITOR_H
 #define QX3AGAPI_MONITOR_H
-
-#include "qx3agapi.h"
 
 // ---- Snapshot monitor: the monitor area -------------------------------------------------------
 

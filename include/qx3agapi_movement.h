@@ -4,10 +4,13 @@
 // terminates, in place, the entries of each media list whose type is the one the call expects (a
 // list of another type reaches the native call as the caller built it). The records below are a
 // binary interface shared with the caller and with the native layer.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_MOVEMENT_H
 #define QX3AGAPI_MOVEMENT_H
 
-#include "qx3agapi.h"
 #include "qx3agapi_lists.h"
 
 // ---- Load --------------------------------------------------------------------------------------

@@ -1,8 +1,11 @@
 // Rollforward, recover and archive log, and the recovery history.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_RECOVERY_H
 #define QX3AGAPI_RECOVERY_H
 
-#include "qx3agapi.h"
 #include "qx3agapi_lists.h"
 
 // ---- Rollforward --------------------------------------------------------------------------------

@@ -3,10 +3,13 @@
 //
 // Words whose meaning belongs to the native interface alone are passed as plain 32-bit words
 // (uint32_t): the library hands them on without looking at them.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_SCAN_H
 #define QX3AGAPI_SCAN_H
 
-#include "qx3agapi.h"
 
 // ---- Records of the versioned database-directory scans ----
 

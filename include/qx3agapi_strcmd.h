@@ -1,9 +1,12 @@
 // String-argument commands: calls that lend their length-counted strings a terminator and forward,
 // the registration calls with their fixed record, the instance name, and plain pass-throughs.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_STRCMD_H
 #define QX3AGAPI_STRCMD_H
 
-#include "qx3agapi.h"
 
 // A signed 16-bit value passed in a whole argument word; only the low 16 bits are read, with sign.
 typedef uint32_t qx3_i16w;

@@ -2,10 +2,13 @@
 // length-counted value buffer, and an optional length-counted database alias. Every value buffer
 // with a non-null pointer needs one more writable byte, lent a NUL during the call, whatever the
 // parameter's type. The record layout is the same for every version number.
+// The shared header first, outside the guard: it declares every family, this one included, so the
+// types this family takes from another are complete whichever header a program names first.
+#include "qx3agapi.h"
+
 #ifndef QX3AGAPI_VCFG_H
 #define QX3AGAPI_VCFG_H
 
-#include "qx3agapi.h"
 
 // One parameter of a request (16 bytes).
 //

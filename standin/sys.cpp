@@ -143,20 +143,27 @@ unsigned allocations() { return st().alloc_count; }
 const std::vector<std::string>& faults() { return st().faults; }
 uint32_t* trace_flags() { return g_flags; }
 
+namespace {
+
+// One call as a line: name(0x1 "text", 0x2, ...) with each string as the native saw it.
+std::string trace_line(const Call& c) {
+    std::string out = c.name + "(";
+    char buf[32];
+    for (size_t i = 0; i < c.words.size(); ++i) {
+        if (i) out += ", ";
+        snprintf(buf, sizeof buf, "0x%x", c.words[i]);
+        out += buf;
+        if (i < c.strings.size() && !c.strings[i].null) out += " \"" + show(c.strings[i]) + "\"";
+    }
+    for (const std::string& item : c.items) out += " [" + item + "]";
+    return out + ")\n";
+}
+
+}  // namespace
+
 std::string trace() {
     std::string out;
-    char buf[32];
-    for (const Call& c : st().calls) {
-        out += c.name + "(";
-        for (size_t i = 0; i < c.words.size(); ++i) {
-            if (i) out += ", ";
-            snprintf(buf, sizeof buf, "0x%x", c.words[i]);
-            out += buf;
-            if (i < c.strings.size() && !c.strings[i].null) out += " \"" + show(c.strings[i]) + "\"";
-        }
-        for (const std::string& item : c.items) out += " [" + item + "]";
-        out += ")\n";
-    }
+    for (const Call& c : st().calls) out += trace_line(c);
     return out;
 }
 
@@ -167,6 +174,10 @@ void record(const char* name, std::vector<uint32_t> words, uint64_t string_words
     for (size_t i = 0; i < words.size(); ++i)
         if (string_words & (uint64_t{1} << i)) c.strings[i] = read_string(words[i]);
     c.words = std::move(words);
+    // QX3_STANDIN_TRACE names a file that receives every call as it happens, for a developer who
+    // runs a program against the stand-in rather than a test that reads calls().
+    if (const char* path = getenv("QX3_STANDIN_TRACE"); path && *path)
+        if (FILE* f = fopen(path, "a")) fputs(trace_line(c).c_str(), f), fclose(f);
     st().calls.push_back(std::move(c));
 }
 
