@@ -41,9 +41,14 @@ inline bool accessible(const void* p, uint32_t length, Access mode) {
 // ---- Temporary terminators ---------------------------------------------------------------------
 
 // One temporary terminator: where the NUL went (-1: none) and the byte it displaced.
+//
+// The constructors are user-written on purpose: with member initializers alone, the compiler
+// copies an array of slots from an image it keeps in writable data, and the library keeps nothing
+// there but its marker.
 struct Slot {
-    int32_t pos = -1;
-    uint32_t saved = 0;
+    int32_t pos;
+    uint32_t saved;
+    Slot() : pos(-1), saved(0) {}
 
     // The placing rule: a null string or one that fails its check over n + 1 bytes gets no
     // terminator and goes to the native call as it stands.
@@ -92,8 +97,9 @@ struct Trimmed {
 // A fixed slot that remembers its string, for strings that come in argument words (nothing in
 // caller memory can move them between placing and restoring).
 struct Term {
-    char* p = nullptr;
+    char* p;
     Slot slot;
+    Term() : p(nullptr) {}
     void place(char* s, uint32_t n) {
         p = s;
         slot.place(s, n);

@@ -24,8 +24,10 @@ standin::SeenList names_of(const qx3gMonitorArea* area) {
     const char* base = reinterpret_cast<const char*>(area) + offsetof(qx3gMonitorArea, objects);
     for (uint32_t i = 0; i < out.count && i < standin::kSeenEntries; ++i) {
         const char* name = base + i * sizeof(qx3gMonitorObject) + offsetof(qx3gMonitorObject, name);
-        if (!seen::readable(name, 1)) break;
-        out.entries.push_back(standin::read_seen(name));
+        // Read no further than the name and its spare byte: a name that was not lent its NUL (its
+        // area failed the check) must not lead the read past the caller's area.
+        if (!seen::readable(name, QX3_MONITOR_NAME_WIDTH + 1)) break;
+        out.entries.push_back(seen::field(name, QX3_MONITOR_NAME_WIDTH + 1));
     }
     return out;
 }
