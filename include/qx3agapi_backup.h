@@ -39,6 +39,7 @@
 //    100   20 iWord12 to iWord16                               V3
 //    120    8 piString5, iString5Len                           V4
 //    128    8 iWord17, iWord18                                 V4
+typedef struct qx3gBackupStruct qx3gBackupStruct;
 struct qx3gBackupStruct {
     char* piString1;
     uint32_t iString1Len;
@@ -83,6 +84,7 @@ struct qx3gBackupStruct {
 //    116   20 iWord12 to iWord16 V3
 //    136    4 piString5         V4
 //    140    8 iWord17, iWord18  V4
+typedef struct qx3BackupStruct qx3BackupStruct;
 struct qx3BackupStruct {
     char* piString1;
     char oOutput1[33];

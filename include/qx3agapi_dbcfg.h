@@ -14,6 +14,7 @@
 //      0    2 token     number of the configuration parameter
 //      2    2 (padding) not read
 //      4    4 value     the caller's buffer for the parameter's value
+typedef struct qx3ConfigItem qx3ConfigItem;
 struct qx3ConfigItem {
     uint16_t token;
     uint16_t reserved;

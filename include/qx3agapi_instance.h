@@ -20,6 +20,7 @@
 //      8    4 piString      string
 //     12    4 piSubRecord1  options (qx3gInstanceOptions)
 //     16    4 piSubRecord2  start: qx3gStartOptions; stop: qx3gStopOptions
+typedef struct qx3gInstanceStruct qx3gInstanceStruct;
 struct qx3gInstanceStruct {
     uint8_t iFlag;
     uint32_t iStringLen;
@@ -38,6 +39,7 @@ struct qx3gInstanceStruct {
 //     16    4 piString2
 //     20    4 iString3Len   length of piString3
 //     24    4 piString3
+typedef struct qx3gInstanceOptions qx3gInstanceOptions;
 struct qx3gInstanceOptions {
     uint8_t iOption;
     uint32_t iString1Len;
@@ -72,6 +74,7 @@ struct qx3gInstanceOptions {
 //     80    4 iGroupLen     length of piGroup
 //     84    4 piGroup       string G
 //     88    1 iType         'U' chooses piUser, 'G' piGroup
+typedef struct qx3gStartOptions qx3gStartOptions;
 struct qx3gStartOptions {
     uint32_t iStringXLen;
     char* piStringX;
@@ -100,6 +103,7 @@ struct qx3gStartOptions {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iStringLen    length of piString
 //      4    4 piString
+typedef struct qx3gStopOptions qx3gStopOptions;
 struct qx3gStopOptions {
     uint32_t iStringLen;
     char* piString;
@@ -114,6 +118,7 @@ struct qx3gStopOptions {
 //      4    4 piString      as in the request
 //      8    4 piSubRecord1  the call's native qx3InstanceOptions
 //     12    4 piSubRecord2  start: the call's native qx3StartOptions; stop: the caller's own
+typedef struct qx3InstanceStruct qx3InstanceStruct;
 struct qx3InstanceStruct {
     uint8_t iFlag;
     char* piString;
@@ -128,6 +133,7 @@ struct qx3InstanceStruct {
 //      4    4 piString1
 //      8    4 piString2
 //     12    4 piString3
+typedef struct qx3InstanceOptions qx3InstanceOptions;
 struct qx3InstanceOptions {
     uint8_t iOption;
     char* piString1;
@@ -144,6 +150,7 @@ struct qx3InstanceOptions {
 //     72    4 piUser
 //     76    4 piGroup
 //     80    1 iType
+typedef struct qx3StartOptions qx3StartOptions;
 struct qx3StartOptions {
     uint8_t iHead[68];
     uint8_t iSelector;

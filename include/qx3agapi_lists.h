@@ -26,6 +26,7 @@
 // OFFSET SIZE DESCRIPTION
 //      0    4 iLength  characters of the text
 //      4  256 text     the text; text[iLength] is lent a NUL during a call
+typedef struct sqluMediaEntry sqluMediaEntry;
 struct sqluMediaEntry {
     uint32_t iLength;
     char text[256];
@@ -36,6 +37,7 @@ struct sqluMediaEntry {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iLength  characters of the text
 //      4  216 text     the text; text[iLength] is lent a NUL during a call
+typedef struct sqluMediaEntry220 sqluMediaEntry220;
 struct sqluMediaEntry220 {
     uint32_t iLength;
     char text[216];
@@ -46,6 +48,7 @@ struct sqluMediaEntry220 {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iLength  characters of the text
 //      4  516 text     the text; text[iLength] is lent a NUL during a call
+typedef struct sqluMediaEntry520 sqluMediaEntry520;
 struct sqluMediaEntry520 {
     uint32_t iLength;
     char text[516];
@@ -56,6 +59,7 @@ struct sqluMediaEntry520 {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iLength  characters of the text
 //      4    4 piText   the text (may be null); piText[iLength] is lent a NUL during a call
+typedef struct sqluMediaPtrEntry sqluMediaPtrEntry;
 struct sqluMediaPtrEntry {
     uint32_t iLength;
     char* piText;
@@ -68,6 +72,7 @@ struct sqluMediaPtrEntry {
 //      1    3 (padding)    not read
 //      4    4 iNumEntries  number of entries, signed: 0 or less means none
 //      8    4 piEntries    first entry, of the form iMediaType gives
+typedef struct sqluMediaList sqluMediaList;
 struct sqluMediaList {
     uint8_t iMediaType;
     uint8_t reserved[3];
@@ -80,6 +85,7 @@ struct sqluMediaList {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iLength  characters of the name, at most 19
 //      4   20 text     the name; text[iLength] is lent a NUL during a call
+typedef struct sqluTablespaceEntry sqluTablespaceEntry;
 struct sqluTablespaceEntry {
     uint32_t iLength;
     char text[20];
@@ -90,6 +96,7 @@ struct sqluTablespaceEntry {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iNumEntries  number of entries, signed: 0 or less means none
 //      4    4 piEntries    first entry
+typedef struct sqluTablespaceList sqluTablespaceList;
 struct sqluTablespaceList {
     int32_t iNumEntries;
     struct sqluTablespaceEntry* piEntries;
@@ -103,6 +110,7 @@ struct sqluTablespaceList {
 //      0    4 piEntry    the text (may be null); piEntry[iEntryLen] is lent a NUL during a call
 //      4    4 iEntryLen  its length
 //      8    4 reserved   not read
+typedef struct qx3gMediaEntry qx3gMediaEntry;
 struct qx3gMediaEntry {
     char* piEntry;
     uint32_t iEntryLen;
@@ -116,6 +124,7 @@ struct qx3gMediaEntry {
 //      4    4 iNumEntries  number of entries (unsigned)
 //      8    1 iMediaType   media type code, handed to the native list as it stands
 //      9    3 (padding)    not read
+typedef struct qx3gMediaList qx3gMediaList;
 struct qx3gMediaList {
     struct qx3gMediaEntry* piEntries;
     uint32_t iNumEntries;
@@ -129,6 +138,7 @@ struct qx3gMediaList {
 //      0    4 piName    the name (may be null); piName[iNameLen] is lent a NUL during a call
 //      4    4 iNameLen  its length
 //      8    4 reserved  not read
+typedef struct qx3gTablespaceEntry qx3gTablespaceEntry;
 struct qx3gTablespaceEntry {
     char* piName;
     uint32_t iNameLen;
@@ -140,6 +150,7 @@ struct qx3gTablespaceEntry {
 // OFFSET SIZE DESCRIPTION
 //      0    4 piEntries    array of iNumEntries entries
 //      4    4 iNumEntries  number of entries (unsigned)
+typedef struct qx3gTablespaceList qx3gTablespaceList;
 struct qx3gTablespaceList {
     struct qx3gTablespaceEntry* piEntries;
     uint32_t iNumEntries;
@@ -155,6 +166,7 @@ struct qx3gTablespaceList {
 //      4    4 iNumEntries  number of entries
 //      8    1 iMediaType   the generic list's media type
 //      9    3 (zero)
+typedef struct qx3MediaList qx3MediaList;
 struct qx3MediaList {
     char** piEntries;
     uint32_t iNumEntries;
@@ -167,6 +179,7 @@ struct qx3MediaList {
 // OFFSET SIZE DESCRIPTION
 //      0    4 piEntries    array of iNumEntries pointers to NUL-terminated copies (or null)
 //      4    4 iNumEntries  number of entries
+typedef struct qx3TablespaceList qx3TablespaceList;
 struct qx3TablespaceList {
     char** piEntries;
     uint32_t iNumEntries;

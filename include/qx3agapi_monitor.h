@@ -20,6 +20,7 @@
 //      0    8 iLeading   the object's leading fields, passed on unread
 //      8  128 name       object name, blank-padded, not terminated; lent a NUL just after its last
 //                        non-blank character (in the next byte past the field when it has none)
+typedef struct qx3gMonitorObject qx3gMonitorObject;
 struct qx3gMonitorObject {
     uint32_t iLeading[2];
     char name[QX3_MONITOR_NAME_WIDTH];
@@ -31,6 +32,7 @@ struct qx3gMonitorObject {
 // OFFSET SIZE DESCRIPTION
 //      0    4 iObjectCount  number of objects that follow
 //      4  136 objects[i]    object i at 4 + 136 * i
+typedef struct qx3gMonitorArea qx3gMonitorArea;
 struct qx3gMonitorArea {
     uint32_t iObjectCount;
     struct qx3gMonitorObject objects[1];
@@ -41,6 +43,7 @@ struct qx3gMonitorArea {
 //
 // OFFSET SIZE DESCRIPTION
 //      0    4 piMonitorArea  the monitor area, or null
+typedef struct qx3gSnapshotRequest qx3gSnapshotRequest;
 struct qx3gSnapshotRequest {
     struct qx3gMonitorArea* piMonitorArea;
 };
@@ -51,6 +54,7 @@ struct qx3gSnapshotRequest {
 //      0    4 piMonitorArea
 //      4   16 iWord2 .. iWord5   arguments 3, 4, 8 and 5 of sqlgmnss, in this order
 //     20    4 iWord6             0
+typedef struct qx3SnapshotRecord qx3SnapshotRecord;
 struct qx3SnapshotRecord {
     struct qx3gMonitorArea* piMonitorArea;
     uint32_t iWord2;
@@ -67,6 +71,7 @@ struct qx3SnapshotRecord {
 //      4    4 iWord2   argument 3 of sqlgmnsz
 //      8    4 iWord3   argument 6 of sqlgmnsz
 //     12    4 iWord4   -1
+typedef struct qx3SnapshotSizeRecord qx3SnapshotSizeRecord;
 struct qx3SnapshotSizeRecord {
     struct qx3gMonitorArea* piMonitorArea;
     uint32_t iWord2;
@@ -88,6 +93,7 @@ struct qx3SnapshotSizeRecord {
 //      8    4 iStringLen
 //     12    4 iWord3      native field 3
 //     16    4 iWord4      native field 4
+typedef struct qx3gResetMonitorStruct qx3gResetMonitorStruct;
 struct qx3gResetMonitorStruct {
     uint32_t iWord1;
     char* piString;
@@ -103,6 +109,7 @@ struct qx3gResetMonitorStruct {
 //      4    4 piString    NUL-terminated
 //      8    4 iWord3
 //     12    4 iWord4      -1 from the legacy reset
+typedef struct qx3ResetMonitorStruct qx3ResetMonitorStruct;
 struct qx3ResetMonitorStruct {
     uint32_t iWord1;
     char* piString;
@@ -120,6 +127,7 @@ struct qx3ResetMonitorStruct {
 //     16    8 piString3, iString3Len
 //     24    4 iWord       (start only)
 //     28    2 iValue      (start only; takeover: at 24)
+typedef struct qx3gHADRStartStruct qx3gHADRStartStruct;
 struct qx3gHADRStartStruct {
     char* piString1;
     uint32_t iString1Len;
@@ -130,6 +138,7 @@ struct qx3gHADRStartStruct {
     uint32_t iWord;
     uint16_t iValue;
 };
+typedef struct qx3gHADRTakeoverStruct qx3gHADRTakeoverStruct;
 struct qx3gHADRTakeoverStruct {
     char* piString1;
     uint32_t iString1Len;
@@ -139,6 +148,7 @@ struct qx3gHADRTakeoverStruct {
     uint32_t iString3Len;
     uint16_t iValue;
 };
+typedef struct qx3gHADRStopStruct qx3gHADRStopStruct;
 struct qx3gHADRStopStruct {
     char* piString1;
     uint32_t iString1Len;
@@ -154,6 +164,7 @@ struct qx3gHADRStopStruct {
 //      0   12 piString1 .. piString3
 //     12    4 iWord       (start)        | 12 2 iValue (takeover), 14 2 zero
 //     16    2 iValue      (start), 18 2 zero
+typedef struct qx3HADRStartStruct qx3HADRStartStruct;
 struct qx3HADRStartStruct {
     char* piString1;
     char* piString2;
@@ -162,6 +173,7 @@ struct qx3HADRStartStruct {
     uint16_t iValue;
     uint16_t iReserved;
 };
+typedef struct qx3HADRTakeoverStruct qx3HADRTakeoverStruct;
 struct qx3HADRTakeoverStruct {
     char* piString1;
     char* piString2;
@@ -169,6 +181,7 @@ struct qx3HADRTakeoverStruct {
     uint16_t iValue;
     uint16_t iReserved;
 };
+typedef struct qx3HADRStopStruct qx3HADRStopStruct;
 struct qx3HADRStopStruct {
     char* piString1;
     char* piString2;
@@ -182,6 +195,7 @@ struct qx3HADRStopStruct {
 // OFFSET SIZE DESCRIPTION
 //      0   16 iString1Len .. iString4Len
 //     16   16 piString1 .. piString4
+typedef struct qx3gDatabaseRestartStruct qx3gDatabaseRestartStruct;
 struct qx3gDatabaseRestartStruct {
     uint32_t iString1Len;
     uint32_t iString2Len;
@@ -193,6 +207,7 @@ struct qx3gDatabaseRestartStruct {
     char* piString4;
 };
 // The native restart record: the four strings, NUL-terminated (16 bytes).
+typedef struct qx3DatabaseRestartStruct qx3DatabaseRestartStruct;
 struct qx3DatabaseRestartStruct {
     char* piString1;
     char* piString2;
@@ -216,6 +231,7 @@ struct qx3DatabaseRestartStruct {
 //     28    4 iWord8      native field 5
 //     32    4 iWord9      not read
 //     36    4 iWord10     native field 7, for the versions above
+typedef struct qx3gInstanceQuiesceStruct qx3gInstanceQuiesceStruct;
 struct qx3gInstanceQuiesceStruct {
     uint32_t iString1Len;
     char* piString1;
@@ -236,6 +252,7 @@ struct qx3gInstanceQuiesceStruct {
 //     16    4 iWord8
 //     20    4 iField6
 //     24    4 iField7
+typedef struct qx3InstanceQuiesceStruct qx3InstanceQuiesceStruct;
 struct qx3InstanceQuiesceStruct {
     char* piString1;
     char* piString2;
@@ -247,10 +264,12 @@ struct qx3InstanceQuiesceStruct {
 };
 
 // The instance unquiesce request (8 bytes) and its native record (4 bytes).
+typedef struct qx3gInstanceUnquiesceStruct qx3gInstanceUnquiesceStruct;
 struct qx3gInstanceUnquiesceStruct {
     uint32_t iString1Len;
     char* piString1;
 };
+typedef struct qx3InstanceUnquiesceStruct qx3InstanceUnquiesceStruct;
 struct qx3InstanceUnquiesceStruct {
     char* piString1;
 };
@@ -261,6 +280,7 @@ struct qx3InstanceUnquiesceStruct {
 //      0    8 iWord1, iWord2   not read
 //      8    4 iWord3           native field 2
 //     12    4 iWord4           native field 3
+typedef struct qx3gDatabaseQuiesceStruct qx3gDatabaseQuiesceStruct;
 struct qx3gDatabaseQuiesceStruct {
     uint32_t iWord1;
     uint32_t iWord2;
@@ -268,6 +288,7 @@ struct qx3gDatabaseQuiesceStruct {
     uint32_t iWord4;
 };
 // The native database quiesce record (16 bytes); fields 1 and 4 are 0.
+typedef struct qx3DatabaseQuiesceStruct qx3DatabaseQuiesceStruct;
 struct qx3DatabaseQuiesceStruct {
     uint32_t iField1;
     uint32_t iWord3;

@@ -24,6 +24,7 @@
 //     20   34 (passed through)
 //     54    2 iStringLen   its length
 //     56   16 (passed through)
+typedef struct qx3gLoadSub1 qx3gLoadSub1;
 struct qx3gLoadSub1 {
     uint8_t reserved0[16];
     char* piString;
@@ -45,6 +46,7 @@ struct qx3gLoadSub1 {
 //     60    4 piString6    length at 82
 //     64    8 (passed through)
 //     72   12 iStringLen   the six lengths, u16 each
+typedef struct qx3gLoadSub2 qx3gLoadSub2;
 struct qx3gLoadSub2 {
     char* piString1;
     char* piString2;
@@ -83,6 +85,7 @@ struct qx3gLoadSub2 {
 //     66    2 iString3Len
 //     68    4 iValue8
 //     72    4 piList5      media list of type 'S'
+typedef struct qx3gLoadStruct qx3gLoadStruct;
 struct qx3gLoadStruct {
     sqluMediaList* piList1;
     sqluMediaList* piList2;
@@ -115,6 +118,7 @@ struct qx3gLoadStruct {
 //     62    2 (padding, not written)
 //     64    4 iValue8
 //     68    4 piList5
+typedef struct qx3LoadStruct qx3LoadStruct;
 struct qx3LoadStruct {
     sqluMediaList* piList1;
     sqluMediaList* piList2;
@@ -147,6 +151,7 @@ struct qx3LoadStruct {
 //     16    4 iValue3
 //     20    4 iStringBLen
 //     24    4 piStringB
+typedef struct qx3gLoadQueryStruct qx3gLoadQueryStruct;
 struct qx3gLoadQueryStruct {
     uint32_t iValue1;
     uint32_t iStringALen;
@@ -165,6 +170,7 @@ struct qx3gLoadQueryStruct {
 //      8    4 iValue2
 //     12    4 iValue3
 //     16    4 piStringB
+typedef struct qx3LoadQueryStruct qx3LoadQueryStruct;
 struct qx3LoadQueryStruct {
     uint32_t iValue1;
     char* piStringA;
@@ -195,6 +201,7 @@ struct qx3LoadQueryStruct {
 //     46    6 (not read)
 //     52    4 piList3      media list of type 'L'            QX3_EXPORT_LISTS34
 //     56    4 piList4      media list of type 'C'            QX3_EXPORT_LISTS34
+typedef struct qx3gExportStruct qx3gExportStruct;
 struct qx3gExportStruct {
     char* piString1;
     sqluMediaList* piList1;
@@ -231,6 +238,7 @@ struct qx3gExportStruct {
 //     40    4 iReserved    not set by the library
 //     44    4 piList3      null below QX3_EXPORT_LISTS34
 //     48    4 piList4      null below QX3_EXPORT_LISTS34
+typedef struct qx3ExportStruct qx3ExportStruct;
 struct qx3ExportStruct {
     char* piString1;
     sqluMediaList* piList1;
@@ -263,6 +271,7 @@ struct qx3ExportStruct {
 //     44    6 iString1Len, iString2Len, iString3Len (u16)
 //     50    6 (not read)
 //     56    4 iValue8
+typedef struct qx3gImportStruct qx3gImportStruct;
 struct qx3gImportStruct {
     char* piString1;
     sqluMediaList* piList1;
@@ -296,6 +305,7 @@ struct qx3gImportStruct {
 //     32   12 iValue5, iValue6, iValue7
 //     44    4 iReserved    always 0
 //     48    4 iValue8
+typedef struct qx3ImportStruct qx3ImportStruct;
 struct qx3ImportStruct {
     char* piString1;
     sqluMediaList* piList1;

@@ -31,6 +31,7 @@
 //     60    4 piDroppedTblID
 //     64    4 piExportDir
 //     68    4 iValue10
+typedef struct qx3RollforwardIn qx3RollforwardIn;
 struct qx3RollforwardIn {
     uint32_t iValue1;
     char* piDbAlias;
@@ -59,6 +60,7 @@ struct qx3RollforwardIn {
 //      0    4 poText   the caller's 33-byte text: NUL-terminated by the native call, blank-padded after
 //      4    8 iWord1, iWord2   passed through
 //     12    4 oWord    filled by the native call
+typedef struct qx3RollforwardOut qx3RollforwardOut;
 struct qx3RollforwardOut {
     char* poText;
     uint32_t iWord1;
@@ -71,6 +73,7 @@ struct qx3RollforwardOut {
 // OFFSET SIZE DESCRIPTION
 //      0    4 input record
 //      4    4 output record
+typedef struct qx3RollforwardStruct qx3RollforwardStruct;
 struct qx3RollforwardStruct {
     struct qx3RollforwardIn* pIn;
     struct qx3RollforwardOut* pOut;
@@ -87,6 +90,7 @@ struct qx3RollforwardStruct {
 //     20    4 iDroppedTblIDLen
 //     24    4 iExportDirLen
 //     28   72 native: the native input record, word for word
+typedef struct qx3gRollforwardIn qx3gRollforwardIn;
 struct qx3gRollforwardIn {
     uint32_t iDbAliasLen;
     uint32_t iStopTimeLen;
@@ -103,6 +107,7 @@ struct qx3gRollforwardIn {
 // OFFSET SIZE DESCRIPTION
 //      0    4 input record
 //      4    4 output record (the native output record's shape)
+typedef struct qx3gRollforwardStruct qx3gRollforwardStruct;
 struct qx3gRollforwardStruct {
     struct qx3gRollforwardIn* pIn;
     struct qx3RollforwardOut* pOut;
@@ -136,6 +141,7 @@ struct qx3gRollforwardStruct {
 //     66    6 not read
 //     72    4 piDroppedTblID                       60
 //     76    4 piExportDir                          64
+typedef struct sqlgRollforwardIn sqlgRollforwardIn;
 struct sqlgRollforwardIn {
     uint16_t iDbAliasLen;
     uint16_t iStopTimeLen;
@@ -167,6 +173,7 @@ struct sqlgRollforwardIn {
 };
 
 // The legacy output record (12 bytes): the first three words of qx3RollforwardOut.
+typedef struct sqlgRollforwardOut sqlgRollforwardOut;
 struct sqlgRollforwardOut {
     char* poText;
     uint32_t iWord1;
@@ -198,6 +205,7 @@ struct sqlgRollforwardOut {
 //    104    8 iWord13, iWord14                        76, 80
 //    112    8 piEncrLibrary, iEncrLibraryLen (V4)     84
 //    120    8 iWord15, iWord16 (V4)                   88, 92
+typedef struct qx3gRecoverStruct qx3gRecoverStruct;
 struct qx3gRecoverStruct {
     char* piSourceDBAlias;
     uint32_t iSourceDBAliasLen;
@@ -239,6 +247,7 @@ struct qx3gRecoverStruct {
 //     84    4 piEncrLibrary (V4, else null)
 //     88    8 iWord15, iWord16 (V4, else 0)
 //     96    4 always 0
+typedef struct qx3RecoverStruct qx3RecoverStruct;
 struct qx3RecoverStruct {
     char* piSourceDBAlias;
     char* piUserName;
@@ -268,6 +277,7 @@ struct qx3RecoverStruct {
 //     12   12 piString1, piString2, piString3
 //     24    4 iHalf1, iHalf2 (u16)
 //     28    8 iWord1, iWord2
+typedef struct qx3gArchiveLogStruct qx3gArchiveLogStruct;
 struct qx3gArchiveLogStruct {
     uint32_t iString1Len;
     uint32_t iString2Len;
@@ -287,6 +297,7 @@ struct qx3gArchiveLogStruct {
 //      0   12 piString1, piString2, piString3
 //     12    4 iHalf1, iHalf2 (u16)
 //     16    8 iWord1, iWord2
+typedef struct qx3ArchiveLogStruct qx3ArchiveLogStruct;
 struct qx3ArchiveLogStruct {
     char* piString1;
     char* piString2;
@@ -311,6 +322,7 @@ struct qx3ArchiveLogStruct {
 //     32    4 oWord3           copied back from QX3_HISTORY_OWORD3 on   from 20
 //     36    2 iHalf1 (u16)                                        24
 //     38    2 oHalf1 (u16)     copied back                       from 26
+typedef struct qx3gHistoryOpenStruct qx3gHistoryOpenStruct;
 struct qx3gHistoryOpenStruct {
     char* piString1;
     char* piString2;
@@ -332,6 +344,7 @@ struct qx3gHistoryOpenStruct {
 //     12   12 oWord1, oWord2, oWord3
 //     24    2 iHalf1
 //     26    2 oHalf1
+typedef struct qx3HistoryOpenStruct qx3HistoryOpenStruct;
 struct qx3HistoryOpenStruct {
     char* piString1;
     char* piString2;
@@ -349,6 +362,7 @@ struct qx3HistoryOpenStruct {
 //      0   16 piString1 to piString4
 //     16   16 iString1Len to iString4Len
 //     32    8 iWord1, iWord2
+typedef struct qx3gHistoryUpdateStruct qx3gHistoryUpdateStruct;
 struct qx3gHistoryUpdateStruct {
     char* piString1;
     char* piString2;
@@ -367,6 +381,7 @@ struct qx3gHistoryUpdateStruct {
 // OFFSET SIZE DESCRIPTION
 //      0   16 piString1 to piString4
 //     16    8 iWord1, iWord2
+typedef struct qx3HistoryUpdateStruct qx3HistoryUpdateStruct;
 struct qx3HistoryUpdateStruct {
     char* piString1;
     char* piString2;
@@ -382,6 +397,7 @@ struct qx3HistoryUpdateStruct {
 //      0    4 iString1Len
 //      4    4 piString1
 //      8   16 iWord1 to iWord4
+typedef struct qx3gPruneStruct qx3gPruneStruct;
 struct qx3gPruneStruct {
     uint32_t iString1Len;
     char* piString1;
@@ -396,6 +412,7 @@ struct qx3gPruneStruct {
 // OFFSET SIZE DESCRIPTION
 //      0    4 piString1
 //      4   16 iWord1 to iWord4
+typedef struct qx3PruneStruct qx3PruneStruct;
 struct qx3PruneStruct {
     char* piString1;
     uint32_t iWord1;

@@ -49,6 +49,7 @@
 //    148    8 piString11, iString11Len                         always
 //    156    8 piString12, iString12Len                         R5
 //    164    8 iWord10, iWord11                                 R5
+typedef struct qx3gRestoreStruct qx3gRestoreStruct;
 struct qx3gRestoreStruct {
     char* piString1;
     uint32_t iString1Len;
@@ -111,6 +112,7 @@ struct qx3gRestoreStruct {
 //    140    4 piString12        R5
 //    144    8 iWord10, iWord11  R5
 //    152    4 (0)
+typedef struct qx3RestoreStruct qx3RestoreStruct;
 struct qx3RestoreStruct {
     char* piString1;
     char* piString2;

@@ -20,6 +20,7 @@
 //      4    4 piString    string for the open call; lent a terminator at piString[iStringLen]
 //      8    2 oValue1     first word returned by the open (written only when it succeeds)
 //     10    2 oValue2     second word returned by the open (written only when it succeeds)
+typedef struct qx3gDbDirOpenScanRec qx3gDbDirOpenScanRec;
 struct qx3gDbDirOpenScanRec {
     uint32_t iStringLen;
     char* piString;
@@ -33,6 +34,7 @@ struct qx3gDbDirOpenScanRec {
 //      0    4 piString    NUL-terminated string
 //      4    2 oValue1     first word returned
 //      6    2 oValue2     second word returned
+typedef struct qx3DbDirOpenScanRec qx3DbDirOpenScanRec;
 struct qx3DbDirOpenScanRec {
     char* piString;
     uint16_t oValue1;
@@ -45,6 +47,7 @@ struct qx3DbDirOpenScanRec {
 //      0    2 iHandle     the scan
 //      2    2 (padding)
 //      4    4 poEntry     where the native call put the entry (written only when it succeeds)
+typedef struct qx3DbDirNextEntryRec qx3DbDirNextEntryRec;
 struct qx3DbDirNextEntryRec {
     uint16_t iHandle;
     void* poEntry;
@@ -54,6 +57,7 @@ struct qx3DbDirNextEntryRec {
 //
 // OFFSET SIZE DESCRIPTION
 //      0    2 iHandle     the scan
+typedef struct qx3DbDirCloseScanRec qx3DbDirCloseScanRec;
 struct qx3DbDirCloseScanRec {
     uint16_t iHandle;
 };
@@ -67,6 +71,7 @@ struct qx3DbDirCloseScanRec {
 //      0  168 native      filled by the native call
 //    168    6 text6       NUL-terminated text, returned blank-padded without a NUL
 //    174    2 native2     filled by the native call
+typedef struct qx3TablespaceRecord qx3TablespaceRecord;
 struct qx3TablespaceRecord {
     uint8_t native[168];
     char text6[6];
@@ -80,6 +85,7 @@ struct qx3TablespaceRecord {
 //      0   12 native      passed on as it stands
 //     12    4 nameLen     length of the name
 //     16  276 name        the name, inline, with room for its terminator
+typedef struct qx3ContainerName qx3ContainerName;
 struct qx3ContainerName {
     uint8_t native[12];
     uint32_t nameLen;

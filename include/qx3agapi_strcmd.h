@@ -19,6 +19,7 @@ typedef uint32_t qx3_i16w;
 //     50    2 length1   length of string1
 //     52  130 string2   second string, inline
 //    182    2 length2   length of string2
+typedef struct sqleRegistration sqleRegistration;
 struct sqleRegistration {
     char string1[50];
     uint16_t length1;

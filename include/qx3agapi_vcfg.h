@@ -17,6 +17,7 @@
 //      4    4 iValueLen  length of the value in bytes
 //      8    4 pioValue   the caller's value buffer; may be null
 //     12    4 iFlags     handed to the native item unchanged
+typedef struct qx3gCfgItem qx3gCfgItem;
 struct qx3gCfgItem {
     uint32_t iToken;
     uint32_t iValueLen;
@@ -32,6 +33,7 @@ struct qx3gCfgItem {
 //      8    4 iFlags       handed to the native request unchanged
 //     12    4 iDbAliasLen  length of piDbAlias in bytes
 //     16    4 piDbAlias    database alias, not terminated; may be null
+typedef struct qx3gCfgParm qx3gCfgParm;
 struct qx3gCfgParm {
     uint32_t iNumItems;
     struct qx3gCfgItem* piItems;
@@ -47,6 +49,7 @@ struct qx3gCfgParm {
 //      0    4 token  iToken
 //      4    4 value  pioValue, NUL-terminated in place at iValueLen when non-null
 //      8    4 flags  iFlags of the item
+typedef struct qx3CfgItem qx3CfgItem;
 struct qx3CfgItem {
     uint32_t token;
     char* value;
@@ -59,6 +62,7 @@ struct qx3CfgItem {
 //      4    4 items  the native item array
 //      8    4 flags  iFlags of the request
 //     12    4 alias  piDbAlias, NUL-terminated in place, or null
+typedef struct qx3CfgParm qx3CfgParm;
 struct qx3CfgParm {
     uint32_t count;
     struct qx3CfgItem* items;

@@ -55,7 +55,10 @@ elseif(STEP STREQUAL "consumer")
   if(NOT OUT MATCHES "(-I|-isystem )${PREFIX}/[^ ]*include")
     message(FATAL_ERROR "consumer not compiled against ${PREFIX}/include:\n${OUT}")
   endif()
-  if(OUT MATCHES "${SRC}/include" OR OUT MATCHES "${BUILD}/")
+  # The prefix (and the consumer's own build beside it) lies under the build tree here: take it out
+  # of the line before looking for anything else of the build tree.
+  string(REPLACE "${PREFIX}" "" outside "${OUT}")
+  if(outside MATCHES "${SRC}/include" OR outside MATCHES "${BUILD}/")
     message(FATAL_ERROR "consumer reached into the source or build tree:\n${OUT}")
   endif()
   file(REMOVE ${bin}/trace.txt)
