@@ -89,7 +89,8 @@ add_dependencies(dll_client standin_dlls qx3agapi_dll)
 # ReferenceIsCurrent fails while the committed pages differ. Regenerate: --target update-reference.
 add_executable(genref tools/genref.cpp)
 target_include_directories(genref PRIVATE src ${CMAKE_SOURCE_DIR})
-target_compile_options(genref PRIVATE -Wall -Wextra -Werror)
+# std::regex under AddressSanitizer draws a false maybe-uninitialized warning from the library.
+target_compile_options(genref PRIVATE -Wall -Wextra -Werror -Wno-maybe-uninitialized)
 add_custom_target(update-reference COMMAND genref ${CMAKE_SOURCE_DIR} --update
   COMMENT "Rewriting docs/reference from the entry-point table and the headers")
 
