@@ -195,15 +195,15 @@ public:
 
     // What a native saw at a string word: the caller's own bytes up to their first NUL.
     std::string check_seen(const standin::Call& c, const std::vector<Bytes>& during) const {
-        const std::vector<std::string> spec = split(row_.args);
-        for (size_t a = 0; a < spec.size() && a < c.words.size(); ++a) {
-            if (spec[a] == "?") continue;
-            const uint32_t expect = expected(spec[a]);
+        const std::vector<std::string> mapping = split(row_.args);
+        for (size_t a = 0; a < mapping.size() && a < c.words.size(); ++a) {
+            if (mapping[a] == "?") continue;
+            const uint32_t expect = expected(mapping[a]);
             if (c.words[a] != expect)
                 return "native argument " + std::to_string(a + 1) + " is " + std::to_string(c.words[a]) + ", not " +
                        std::to_string(expect);
-            const bool word = isdigit(static_cast<unsigned char>(spec[a][0]));
-            const size_t k = word ? static_cast<size_t>(atoi(spec[a].c_str())) - 1 : words_.size();
+            const bool word = isdigit(static_cast<unsigned char>(mapping[a][0]));
+            const size_t k = word ? static_cast<size_t>(atoi(mapping[a].c_str())) - 1 : words_.size();
             if (k >= words_.size() || row_.words[k] != 's' || a >= c.strings.size()) continue;
             const uint8_t* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(expect));
             if (p == nullptr) {
@@ -259,11 +259,11 @@ private:
         for (const Out& o : row_.outs) limit(o.at, o.size);
         return end - text.off - 1;
     }
-    uint32_t expected(const std::string& spec) const {
-        if (spec == "0") return 0;
-        if (spec[0] == '#') return static_cast<uint32_t>(strtoul(spec.c_str() + 1, nullptr, 0));
-        const char how = isdigit(static_cast<unsigned char>(spec[0])) ? 'w' : spec[0];
-        const uint32_t x = words_[static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1];
+    uint32_t expected(const std::string& mapping) const {
+        if (mapping == "0") return 0;
+        if (mapping[0] == '#') return static_cast<uint32_t>(strtoul(mapping.c_str() + 1, nullptr, 0));
+        const char how = isdigit(static_cast<unsigned char>(mapping[0])) ? 'w' : mapping[0];
+        const uint32_t x = words_[static_cast<size_t>(atoi(mapping.c_str() + (how == 'w' ? 0 : 1))) - 1];
         if (how == 'b') return x & 0xFFu;
         return how == 'z' ? x & 0xFFFFu : how == 's' ? static_cast<uint32_t>(static_cast<int16_t>(x)) : x;
     }

@@ -196,16 +196,16 @@ private:
     std::vector<char*> texts_;
 };
 
-uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& words, bool& compare) {
+uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare) {
     compare = true;
-    if (spec == "?") {
+    if (mapping == "?") {
         compare = false;
         return 0;
     }
-    if (spec == "0") return 0;
-    if (spec[0] == '#') return static_cast<uint32_t>(strtoul(spec.c_str() + 1, nullptr, 0));
-    const char how = isdigit(static_cast<unsigned char>(spec[0])) ? 'w' : spec[0];
-    const size_t k = static_cast<size_t>(atoi(spec.c_str() + (how == 'w' ? 0 : 1))) - 1;
+    if (mapping == "0") return 0;
+    if (mapping[0] == '#') return static_cast<uint32_t>(strtoul(mapping.c_str() + 1, nullptr, 0));
+    const char how = isdigit(static_cast<unsigned char>(mapping[0])) ? 'w' : mapping[0];
+    const size_t k = static_cast<size_t>(atoi(mapping.c_str() + (how == 'w' ? 0 : 1))) - 1;
     const uint32_t x = k < words.size() ? words[k] : 0xDEADBEEF;
     if (how == 'z') return x & 0xFFFFu;
     if (how == 'b') return x & 0xFFu;
@@ -393,15 +393,15 @@ void Conformance::run(const Row& r) {
                 ASSERT_EQ(natives, std::vector<std::string>{r.native}) << "exactly one native call";
                 EXPECT_EQ(during_calls, 1) << "the native ran the in-call hook once";
                 const standin::Call c = standin::calls_of(r.native)[0];
-                const auto spec = split(r.args);
-                if (!spec.empty()) {
-                    ASSERT_EQ(c.words.size(), spec.size()) << "native argument count";
-                    for (size_t a = 0; a < spec.size(); ++a) {
+                const auto mapping = split(r.args);
+                if (!mapping.empty()) {
+                    ASSERT_EQ(c.words.size(), mapping.size()) << "native argument count";
+                    for (size_t a = 0; a < mapping.size(); ++a) {
                         bool compare = false;
-                        const uint32_t expect = expected_arg(spec[a], mem.words(), compare);
+                        const uint32_t expect = expected_arg(mapping[a], mem.words(), compare);
                         if (compare) {
                             EXPECT_EQ(c.words[a], expect)
-                                << "native argument " << a + 1 << " (" << spec[a] << "): 0x" << std::hex << c.words[a]
+                                << "native argument " << a + 1 << " (" << mapping[a] << "): 0x" << std::hex << c.words[a]
                                 << " instead of 0x" << expect;
                         }
                     }
