@@ -4,7 +4,10 @@ include(ExternalProject)
 
 # AddressSanitizer (preset asan): everything built here, the shared library included, is
 # instrumented; the DLL's cross build is not. Leak detection cannot run under qemu-i386, so the
-# preset turns it off (ASAN_OPTIONS=detect_leaks=0); any other report fails the run.
+# preset turns it off (ASAN_OPTIONS=detect_leaks=0); any other report fails the run. The test
+# preset also lets a refused allocation come back empty, as the tests of oversized lists expect
+# (allocator_may_return_null=1), and keeps the emulated process below 3 GiB (QEMU_RESERVED_VA),
+# the address space the sanitizer assumes of a 32-bit process and shadows.
 option(QX3_ASAN "Build with AddressSanitizer" OFF)
 if(QX3_ASAN)
   add_compile_options(-fsanitize=address -fno-omit-frame-pointer)
