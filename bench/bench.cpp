@@ -15,6 +15,7 @@
 #include "native/strcmd.h"
 #include "qx3agapi_backup.h"
 #include "qx3agapi_dbcfg.h"
+#include "qx3agapi_movement.h"
 #include "qx3agapi_strcmd.h"
 #include "qx3agapi_vcfg.h"
 
@@ -197,6 +198,18 @@ void bkn_prepare(uint32_t n) {
 }
 void bkn_call() { qx3gBackup(kVersion, &bkn_parm, &ca); }
 
+// qx3gLoad: a first media list of type 'S' with n entries, each lent its NUL in place.
+std::vector<sqluMediaEntry> load_entries;
+sqluMediaList load_list;
+qx3gLoadStruct load_parm;
+void load_prepare(uint32_t n) {
+    load_entries.assign(n, sqluMediaEntry{5, "media"});
+    load_list = sqluMediaList{QX3_MEDIA_S, {0, 0, 0}, static_cast<int32_t>(n), load_entries.data()};
+    load_parm = qx3gLoadStruct{};
+    load_parm.piList1 = &load_list;
+}
+void load_call() { qx3gLoad(kVersion, &load_parm, &ca); }
+
 struct Scaling {
     const char* name;
     const char* what;
@@ -210,9 +223,7 @@ const Scaling kScaling[] = {
     {"sqlgudb", "string items", 65535, udb_prepare, udb_call},
     {"qx3gCfgGet", "items", 100000, vcfg_prepare, vcfg_call},
     {"qx3gBackup", "media entries", 100000, bkn_prepare, bkn_call},
-    // LOAD: the load's media lists go here, as one row once load exists, e.g.
-    //   {"qx3gLoad", "media entries", 100000, load_prepare, load_call},
-    // with load_prepare(n) building a request whose media lists hold n entries in all.
+    {"qx3gLoad", "media entries", 100000, load_prepare, load_call},
 };
 
 const uint32_t kCounts[] = {1, 10, 100, 1000, 10000, 100000};

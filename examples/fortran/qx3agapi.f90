@@ -26,6 +26,57 @@ module qx3agapi
     type(c_ptr) :: value
   end type qx3ConfigItem
 
+  ! Open request of a versioned database-directory scan (12 bytes): the directory's path, length
+  ! counted; the open returns the scan's handle and the number of its entries.
+  type, bind(c) :: qx3gDbDirOpenScanRec
+    integer(c_int32_t) :: iStringLen
+    type(c_ptr) :: piString
+    integer(c_int16_t) :: oValue1
+    integer(c_int16_t) :: oValue2
+  end type qx3gDbDirOpenScanRec
+
+  ! Next-entry request (8 bytes): the scan's handle in, the entry's address out.
+  type, bind(c) :: qx3DbDirNextEntryRec
+    integer(c_int16_t) :: iHandle
+    integer(c_int16_t) :: reserved
+    type(c_ptr) :: poEntry
+  end type qx3DbDirNextEntryRec
+
+  ! Close request (2 bytes): the scan's handle.
+  type, bind(c) :: qx3DbDirCloseScanRec
+    integer(c_int16_t) :: iHandle
+  end type qx3DbDirCloseScanRec
+
+  ! A media entry of type 'L' (220 bytes): the text's length, then the text, which is lent a
+  ! terminator at text(iLength + 1) for the duration of a call.
+  type, bind(c) :: sqluMediaEntry220
+    integer(c_int32_t) :: iLength
+    character(kind=c_char) :: text(216)
+  end type sqluMediaEntry220
+
+  ! A media list (12 bytes): the type code, the number of entries and the first entry.
+  type, bind(c) :: sqluMediaList
+    character(kind=c_char) :: iMediaType
+    character(kind=c_char) :: reserved(3)
+    integer(c_int32_t) :: iNumEntries
+    type(c_ptr) :: piEntries
+  end type sqluMediaList
+
+  ! The export request (60 bytes): the statement, the target list of type 'L', the file format and
+  ! the message file, each string with its length.
+  type, bind(c) :: qx3gExportStruct
+    type(c_ptr) :: piString1, piList1, piList2
+    integer(c_int32_t) :: iValue1, iValue2
+    type(c_ptr) :: piString2
+    integer(c_int32_t) :: iValue3
+    type(c_ptr) :: piString3
+    integer(c_int16_t) :: iValue4, reserved34
+    integer(c_int32_t) :: iValue5
+    integer(c_int16_t) :: iString1Len, iString2Len, iString3Len
+    character(kind=c_char) :: reserved46(6)
+    type(c_ptr) :: piList3, piList4
+  end type qx3gExportStruct
+
   interface
     ! Reset the configuration of the database named by a length-counted alias.
     integer(c_int32_t) function sqlgrdb(aliasLen, ca, alias) bind(c, name='sqlgrdb')
@@ -55,5 +106,41 @@ module qx3agapi
       type(sqlca) :: ca
       character(kind=c_char) :: node(*), user(*), password(*)
     end function sqlgatin
+
+    ! Open a scan of the database directory on a path.
+    integer(c_int32_t) function qx3gDbDirOpenScan(version, rec, ca) bind(c, name='qx3gDbDirOpenScan')
+      import :: c_int32_t, sqlca, qx3gDbDirOpenScanRec
+!GCC$ ATTRIBUTES STDCALL :: qx3gDbDirOpenScan
+      integer(c_int32_t), value :: version
+      type(qx3gDbDirOpenScanRec) :: rec
+      type(sqlca) :: ca
+    end function qx3gDbDirOpenScan
+
+    ! Step a scan to its next entry.
+    integer(c_int32_t) function qx3gDbDirGetNextEntry(version, rec, ca) bind(c, name='qx3gDbDirGetNextEntry')
+      import :: c_int32_t, sqlca, qx3DbDirNextEntryRec
+!GCC$ ATTRIBUTES STDCALL :: qx3gDbDirGetNextEntry
+      integer(c_int32_t), value :: version
+      type(qx3DbDirNextEntryRec) :: rec
+      type(sqlca) :: ca
+    end function qx3gDbDirGetNextEntry
+
+    ! Close a scan.
+    integer(c_int32_t) function qx3gDbDirCloseScan(version, rec, ca) bind(c, name='qx3gDbDirCloseScan')
+      import :: c_int32_t, sqlca, qx3DbDirCloseScanRec
+!GCC$ ATTRIBUTES STDCALL :: qx3gDbDirCloseScan
+      integer(c_int32_t), value :: version
+      type(qx3DbDirCloseScanRec) :: rec
+      type(sqlca) :: ca
+    end function qx3gDbDirCloseScan
+
+    ! Export the rows of a statement to the targets of a media list.
+    integer(c_int32_t) function qx3gExport(version, rec, ca) bind(c, name='qx3gExport')
+      import :: c_int32_t, sqlca, qx3gExportStruct
+!GCC$ ATTRIBUTES STDCALL :: qx3gExport
+      integer(c_int32_t), value :: version
+      type(qx3gExportStruct) :: rec
+      type(sqlca) :: ca
+    end function qx3gExport
   end interface
 end module qx3agapi

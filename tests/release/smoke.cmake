@@ -1,6 +1,6 @@
 # Smoke test of the release build: stripped, optimised libraries without test instrumentation, a
-# DLL without link timestamp that carries the product version, and the example client running on
-# both.
+# DLL without link timestamp, reproducible from another directory, that carries the product version,
+# and the example client running on both.
 cmake_minimum_required(VERSION 3.25)
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -28,6 +28,18 @@ file(STRINGS ${dll} texts ENCODING UTF-16LE)
 string(REPLACE "." "\\." version_re "${VERSION}")
 if(NOT "${texts};" MATCHES "ProductVersion;${version_re};")
   message(FATAL_ERROR "qx3agapi.dll carries no product version ${VERSION}:\n${texts}")
+endif()
+
+# Reproducible: the same sources, built again in another directory, give the same bytes.
+set(again ${BUILD}/dll-again)
+file(REMOVE_RECURSE ${again})
+run(${CMAKE_COMMAND} -S ${SRC} -B ${again} -G Ninja -DCMAKE_TOOLCHAIN_FILE=${SRC}/cmake/mingw-i686.cmake
+    -DCMAKE_BUILD_TYPE=Release -DQX3_GEN_DIR=${GEN} -DQX3_RELEASE=ON)
+run(${CMAKE_COMMAND} --build ${again})
+file(SHA256 ${dll} first)
+file(SHA256 ${again}/qx3agapi.dll second)
+if(NOT first STREQUAL second)
+  message(FATAL_ERROR "qx3agapi.dll built again in ${again} differs from ${dll}")
 endif()
 
 run(readelf -S ${SO})

@@ -137,12 +137,17 @@ elseif(STEP STREQUAL "fortran")
       -L${PREFIX}/lib -lqx3agapi -Wl,-rpath-link,${PREFIX}/standin)
   run(qemu-i386 -E LD_LIBRARY_PATH=${PREFIX}/lib:${PREFIX}/standin -E QX3_STANDIN_TRACE=${dir}/trace.txt ${dir}/client)
   if(NOT OUT MATCHES "sqlgrdb returned 0, sqlcode 0\n" OR NOT OUT MATCHES "parameter 105: \\[[^]#]+ \\]"
+     OR NOT OUT MATCHES "open returned 0, 3 entries\n  entry 1: alias [A-Z0-9]+\n  entry 2: alias [A-Z0-9]+\n  entry 3: alias"
+     OR NOT OUT MATCHES "close returned 0, path afterwards: \\[C:\\*\\*\\]"
+     OR NOT OUT MATCHES "qx3gExport returned 0, sqlcode 0\n"
      OR NOT OUT MATCHES "all variables given back as they were")
     message(FATAL_ERROR "Fortran client:\n${OUT}")
   endif()
   file(READ ${dir}/trace.txt seen)
   foreach(line "sqlfrdb\\(0x[0-9a-f]+ \"SAMPLE\", " "sqlfxdb\\(0x[0-9a-f]+ \"SAMPLE\", 0x1, "
-               "sqleatin_api\\(0x[0-9a-f]+ \"S3CRET\", 0x[0-9a-f]+ \"OPERATOR\", 0x[0-9a-f]+ \"NODE7\", ")
+               "sqleatin_api\\(0x[0-9a-f]+ \"S3CRET\", 0x[0-9a-f]+ \"OPERATOR\", 0x[0-9a-f]+ \"NODE7\", "
+               "qx3DbDirOpenScan\\(0x7a6020, 0x[0-9a-f]+, 0x[0-9a-f]+, 0x[0-9a-f]+ \"C:\"\\)"
+               "qx3Export\\(0x895440, 0x[0-9a-f]+, 0x[0-9a-f]+\\)")
     if(NOT seen MATCHES "${line}")
       message(FATAL_ERROR "trace lacks ${line}:\n${seen}")
     endif()
@@ -154,7 +159,7 @@ elseif(STEP STREQUAL "fortran")
     run(${MINGW_FC} -Wall -Werror -J${dir} -o ${dir}/client.exe ${f}/qx3agapi.f90 ${f}/client.f90
         -L${PREFIX}/lib -lqx3agapi)
     run(i686-w64-mingw32-objdump -p ${dir}/client.exe)
-    foreach(name sqlgrdb@12 sqlgxdb@20 sqlgatin@28)
+    foreach(name sqlgrdb@12 sqlgxdb@20 sqlgatin@28 qx3gDbDirOpenScan@12 qx3gDbDirGetNextEntry@12 qx3gDbDirCloseScan@12 qx3gExport@12)
       if(NOT OUT MATCHES "[0-9]+  ${name}\n")
         message(FATAL_ERROR "client.exe does not import ${name}:\n${OUT}")
       endif()

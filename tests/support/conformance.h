@@ -70,6 +70,7 @@ struct Str {
     uint8_t width = 2;
     bool inline_text = false;
     bool ends = false;
+    uint32_t cap = 0xFFFFFFFFu;  // the NUL goes no further into the text than this
 };
 constexpr Str S(int word, int length_word) { return {W(word), W(length_word), 2}; }
 constexpr Str SF(int node, uint32_t ptr_off, uint32_t len_off, uint8_t width = 4) {
@@ -77,6 +78,10 @@ constexpr Str SF(int node, uint32_t ptr_off, uint32_t len_off, uint8_t width = 4
 }
 constexpr Str SI(int node, uint32_t text_off, uint32_t len_off, uint8_t width = 4) {
     return {F(node, text_off), F(node, len_off), width, true};
+}
+constexpr Str Capped(Str s, uint32_t cap) {
+    s.cap = cap;
+    return s;
 }
 constexpr Str Last(Str s) {
     s.ends = true;
