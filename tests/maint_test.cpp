@@ -218,6 +218,7 @@ TEST_P(Maint, RunstatsFaultExits) {
         {[](R r) { r.g->piTablename = nullptr; }, -2032, "piTablename", 0},
         {[](R r) { r.g->piColumnList = nullptr; }, -2032, "piColumnList", 0},
         {[](R r) { r.g->piColumnList[1] = nullptr; }, -2032, "piColumnList", 0},
+        {[](R r) { standin::fail_check_exact(r.g->piColumnList, 8, 1, 2); }, -2032, "piColumnList", 1},
         {[](R r) { standin::fail_check_exact(r.col[1], 8, 1, 7); }, -2032, kCol, 1},
         {[](R r) { r.col[1]->piColumnName = nullptr; }, -2032, std::string(kCol) + ".piColumnName", 0},
         {[](R r) { r.g->piColumnDistributionList = nullptr; }, -2032, "piColumnDistributionList", 0},
