@@ -1,10 +1,10 @@
 // Database configuration (and, where the two families differ only in a column, the manager's):
 // which tokens each entry point treats as strings and with which field size, the padding rule on
-// returned fields, how the arguments reach the native call, and the update's restore list under
-// every failure it can meet.
+// returned fields, and the update's restore list under the array checks.
 #include <string.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -66,33 +66,23 @@ namespace {
 enum class Field { Good, Null, FailsWrite, FailsReadWrite, FailsRead };
 
 struct PadRow {
-    const char* what;
     int32_t native_rc;
-    int text;          // characters the native leaves before its NUL; -1: no NUL within the field
+    int text;          // characters the native leaves before its NUL; -1: no NUL within the field; -2: N-1
     Field field;
     bool padded;
 };
 const PadRow kPadRows[] = {
-    {"N-1 characters end with one blank", 0, -2 /* N-1 */, Field::Good, true},
-    {"empty value becomes N blanks", 0, 0, Field::Good, true},
-    {"short value", 0, 3, Field::Good, true},
-    {"no NUL within the field: left alone", 0, -1, Field::Good, false},
-    {"failed native call still pads", -1041, 3, Field::Good, true},
-    {"failed native call, empty value", 2, 0, Field::Good, true},
-    {"failed native call, no NUL", -1041, -1, Field::Good, false},
-    {"null value pointer", 0, 3, Field::Null, false},
-    {"field fails its write check", 0, 3, Field::FailsWrite, false},
-    {"a failing read-write check does not matter", 0, 3, Field::FailsReadWrite, true},
-    {"a failing read check does not matter", 0, 3, Field::FailsRead, true},
+    {0, -2, Field::Good, true},  {0, 0, Field::Good, true},      {0, 3, Field::Good, true},
+    {0, -1, Field::Good, false}, {-1041, 3, Field::Good, true},   {2, 0, Field::Good, true},
+    {-1041, -1, Field::Good, false}, {0, 3, Field::Null, false}, {0, 3, Field::FailsWrite, false},
+    {0, 3, Field::FailsReadWrite, true}, {0, 3, Field::FailsRead, true},
 };
 
-struct PadEntry {
+const struct {
     const char* ep;
     const char* native;
-    uint16_t token;
-    uint16_t size;
-};
-const PadEntry kPadEntries[] = {
+    uint16_t token, size;
+} kPadEntries[] = {
     {"sqlgxdb", "sqlfxdb", 44, 261},   {"sqlgddb", "sqlfddb", 602, 11},  {"sqlgxdbc", "sqlfxdb", 10173, 7},
     {"sqlgxsys", "sqlfxsys", 71, 5},   {"sqlgdsys", "sqlfdsys", 846, 129},
 };
@@ -101,28 +91,27 @@ const PadEntry kPadEntries[] = {
 
 class CfgPadding : public ConfigTest {};
 
+// A returned field is blank-padded from the native's NUL to its end, whatever the native's result,
+// unless it has no NUL, is null, or fails its write check; its numeric neighbours stay as they are.
 TEST_P(CfgPadding, ReturnedFieldsFollowThePaddingRule) {
-    for (const PadEntry& e : kPadEntries) {
-        for (const PadRow& row : kPadRows) {
-            SCOPED_TRACE(std::string(e.ep) + ": " + row.what);
+    for (const auto& e : kPadEntries) {
+        for (size_t k = 0; k < std::size(kPadRows); ++k) {
+            const PadRow& row = kPadRows[k];
+            SCOPED_TRACE(std::string(e.ep) + ": padding row " + std::to_string(k));
             next_row();
             const uint32_t n = e.size;
             const int text = row.text == -2 ? static_cast<int>(n) - 1 : row.text;
-            // Without a NUL in the field the native's NUL sits just past it, still in the buffer.
-            Guarded value(text < 0 ? n + 1 : n);
+            Guarded value(text < 0 ? n + 1 : n);  // without a NUL in the field the native's sits just past it
             LegacyRequest r(3);
-            Guarded& before_it = r.own(0, 1, 8, 0);  // numeric neighbours, untouched throughout
+            Guarded& before_it = r.own(0, 1, 8, 0);
             r.point(1, e.token, row.field == Field::Null ? nullptr : value.chars(), 0);
             Guarded& after_it = r.own(2, 2, 8, 0);
             Guarded alias(7);
-            alias.set(0, "SAMPLE!");
             const Bytes numeric0 = before_it.bytes(), numeric2 = after_it.bytes();
-
             Bytes left;  // what the native leaves in the value
             standin::after_call([&](const standin::Call&) {
                 value.fill(0x70);
-                if (text >= 0) value.data()[text] = 0;
-                else value.data()[n] = 0;
+                value.data()[text >= 0 ? static_cast<uint32_t>(text) : n] = 0;
                 left = value.bytes();
             });
             standin::set_result(e.native, row.native_rc);
@@ -133,20 +122,15 @@ TEST_P(CfgPadding, ReturnedFieldsFollowThePaddingRule) {
             }
             Status st;
             EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), row.native_rc);
-            ASSERT_EQ(calls(e.native).size(), 1u);
-
             if (row.field == Field::Null) {
                 EXPECT_EQ(r.items()[1].value, nullptr);
-                EXPECT_TRUE(standin::checks().empty());
                 continue;
             }
             Bytes expect = left;
-            if (row.padded)
-                for (uint32_t i = static_cast<uint32_t>(text); i < n; ++i) expect[i] = ' ';
+            if (row.padded) std::fill(expect.begin() + text, expect.begin() + n, ' ');
             EXPECT_TRUE(SameBytes(expect, value));
             EXPECT_TRUE(SameBytes(numeric0, before_it));
             EXPECT_TRUE(SameBytes(numeric2, after_it));
-            EXPECT_EQ(memcmp(alias.data(), "SAMPLE!", 7), 0);
         }
     }
 }
@@ -159,23 +143,18 @@ namespace {
 
 struct UpdateEntry {
     const char* ep;
-    const char* tag;    // source tag of the restore entries
-    const char* errp8;  // diagnostic name as the 8 bytes of sqlerrp
+    const char* tag;              // source tag of the restore entries
     uint16_t string_a, string_b;  // two string-valued tokens
     uint16_t numeric;             // a token numeric for this entry point, string-valued for another
     const char* native;
 };
 const UpdateEntry kUpdates[] = {
-    {"sqlgudb", "sqlgcfg", "sqlgudb\0", 44, 702, 927, "sqlfudb"},
-    {"sqlgeudb", "sqlgeudb", "sqlgeudb", 20, 20, 44, "sqlfudb"},
-    {"sqlgusys", "sqlgusys", "sqlgusys", 39, 10187, 844, "sqlfusys"},
+    {"sqlgudb", "sqlgcfg", 44, 702, 927, "sqlfudb"},
+    {"sqlgeudb", "sqlgeudb", 20, 20, 44, "sqlfudb"},
+    {"sqlgusys", "sqlgusys", 39, 10187, 844, "sqlfusys"},
 };
-
-// The index each live restore entry records (its first word), by block address.
-std::map<uint32_t, uint32_t> entry_indexes() {
-    std::map<uint32_t, uint32_t> out;
-    for (const standin::Block& b : standin::live_blocks()) out[static_cast<uint32_t>(b.p)] = *reinterpret_cast<const uint32_t*>(b.p);
-    return out;
+const UpdateEntry& update(const char* ep) {
+    return *std::find_if(std::begin(kUpdates), std::end(kUpdates), [&](const UpdateEntry& u) { return !strcmp(u.ep, ep); });
 }
 
 }  // namespace
@@ -183,37 +162,32 @@ std::map<uint32_t, uint32_t> entry_indexes() {
 class CfgUpdate : public ConfigTest {};
 
 // Two items lend their NUL to the same byte of one buffer: the list gives it back newest first,
-// so the caller's byte, not the first NUL, is what stays.
+// so the caller's byte, not the first NUL, is what stays. Each entry records its item's index.
 TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
-    struct Shape {
-        const char* what;
+    const struct {
         size_t offset_b;
         uint16_t len_a, len_b;
         const char* seen_a;
         const char* seen_b;
-    } shapes[] = {
-        {"same string twice", 0, 5, 5, "ABCDE", "ABCDE"},
-        {"second inside the first, same end", 2, 5, 3, "ABCDE", "CDE"},
-        {"second ends inside the first", 0, 5, 2, "AB", "AB"},
-    };
+    } shapes[] = {{0, 5, 5, "ABCDE", "ABCDE"}, {2, 5, 3, "ABCDE", "CDE"}, {0, 5, 2, "AB", "AB"}};
     for (const UpdateEntry& e : kUpdates) {
-        for (const Shape& s : shapes) {
-            SCOPED_TRACE(std::string(e.ep) + ": " + s.what);
+        for (const auto& s : shapes) {
+            SCOPED_TRACE(std::string(e.ep) + ": second at " + std::to_string(s.offset_b) + " of length " +
+                         std::to_string(s.len_b));
             next_row();
-            Guarded buf(8);
+            Guarded buf(8), alias(7);
             buf.set(0, "ABCDEFGH");
             LegacyRequest r(2);
             r.point(0, e.string_a, buf.chars(), s.len_a);
             r.point(1, e.string_b, buf.chars() + s.offset_b, s.len_b);
             const auto before = r.snapshot();
-            Guarded alias(7);
-            alias.set(0, "SAMPLE!");
             std::string seen_a, seen_b;
-            std::map<uint32_t, uint32_t> entries;
+            std::map<uint32_t, uint32_t> entries;  // each live entry's first word, by address
             standin::during_call([&](const standin::Call&) {
-                seen_a.assign(buf.chars(), strnlen(buf.chars(), 8));
-                seen_b.assign(buf.chars() + s.offset_b, strnlen(buf.chars() + s.offset_b, 8 - s.offset_b));
-                entries = entry_indexes();
+                seen_a = buf.chars();
+                seen_b = buf.chars() + s.offset_b;
+                for (const standin::Block& b : standin::live_blocks())
+                    entries[static_cast<uint32_t>(b.p)] = *reinterpret_cast<const uint32_t*>(b.p);
             });
             Status st;
             EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), 0);
@@ -221,7 +195,6 @@ TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
             EXPECT_EQ(seen_b, s.seen_b);
             EXPECT_EQ(memcmp(buf.data(), "ABCDEFGH", 8), 0) << std::string(buf.chars(), 8);
             EXPECT_TRUE(r.Unchanged(before));
-            // Entries are released newest first, each recording its item.
             std::vector<uint32_t> freed;
             for (const standin::Call& c : calls("sqlofmblkEx")) {
                 EXPECT_EQ(standin::show(c.strings[0]), e.tag);
@@ -232,29 +205,29 @@ TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
     }
 }
 
-// Pointer checks of the two arrays, made only while checks are active. A failing check leaves the
-// native call to run with nothing terminated and no entry taken. The database update checks its
-// value length array for reading and writing, the manager update for writing; both check the item
-// array for reading and writing.
+// Pointer checks of the two arrays, made only while checks are active, in this order: the value
+// length array (the database update for reading and writing, the manager's for writing), then the
+// item array for reading and writing. A failing check leaves the native call to run with nothing
+// terminated and no entry taken. A count of 0 (-1 here: high bits must not count) looks at no array.
 TEST_P(CfgUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
-    enum Array { Lengths, Items };
-    struct Row {
+    enum Array { Lengths, Items, None };
+    const struct {
         const char* ep;
         Array array;
         unsigned failing_mode;
         bool terminated;
     } rows[] = {
-        {"sqlgudb", Lengths, 3, false},  {"sqlgudb", Lengths, 2, true},   {"sqlgudb", Lengths, 1, true},
-        {"sqlgudb", Items, 3, false},    {"sqlgudb", Items, 2, true},     {"sqlgudb", Items, 1, true},
-        {"sqlgeudb", Lengths, 3, false}, {"sqlgeudb", Lengths, 2, true},  {"sqlgeudb", Items, 3, false},
-        {"sqlgusys", Lengths, 2, false}, {"sqlgusys", Lengths, 3, true},  {"sqlgusys", Lengths, 1, true},
-        {"sqlgusys", Items, 3, false},   {"sqlgusys", Items, 2, true},    {"sqlgusys", Items, 1, true},
+        {"sqlgudb", Lengths, 3, false},  {"sqlgudb", Lengths, 2, true},  {"sqlgudb", Lengths, 1, true},
+        {"sqlgudb", Items, 3, false},    {"sqlgudb", Items, 2, true},    {"sqlgudb", Items, 1, true},
+        {"sqlgeudb", Lengths, 3, false}, {"sqlgeudb", Lengths, 2, true}, {"sqlgeudb", Items, 3, false},
+        {"sqlgusys", Lengths, 2, false}, {"sqlgusys", Lengths, 3, true}, {"sqlgusys", Lengths, 1, true},
+        {"sqlgusys", Items, 3, false},   {"sqlgusys", Items, 2, true},   {"sqlgusys", Items, 1, true},
+        {"sqlgudb", None, 0, false},     {"sqlgeudb", None, 0, false},   {"sqlgusys", None, 0, false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.ep) + (row.array == Lengths ? " value lengths" : " items") + " fail in mode " +
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.ep) + " array " + std::to_string(row.array) + " fails in mode " +
                      std::to_string(row.failing_mode));
-        const UpdateEntry& e = *std::find_if(std::begin(kUpdates), std::end(kUpdates),
-                                             [&](const UpdateEntry& u) { return std::string(u.ep) == row.ep; });
+        const UpdateEntry& e = update(row.ep);
         next_row();
         LegacyRequest r(3);
         r.own(0, e.string_a, 5, 4);
@@ -262,104 +235,39 @@ TEST_P(CfgUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
         r.own(2, e.string_b, 3, 2);
         const auto before = r.snapshot();
         Guarded alias(7);
-        alias.set(0, "SAMPLE!");
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
         standin::checks_active(true);
-        Guarded& failing = row.array == Lengths ? r.lengths_mem() : r.items_mem();
-        standin::fail_checks(failing.data(), static_cast<uint32_t>(failing.size()), standin::mode_bit(row.failing_mode));
-        Status st;
-        EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), 0);
-
-        ASSERT_EQ(calls(e.native).size(), 1u);
-        ASSERT_EQ(during.size(), before.size());
-        std::vector<Bytes> expect = before;
-        if (row.terminated) {
-            expect[2].back() = 0;
-            expect[4].back() = 0;
+        if (row.array != None) {
+            Guarded& failing = row.array == Lengths ? r.lengths_mem() : r.items_mem();
+            standin::fail_checks(failing.data(), static_cast<uint32_t>(failing.size()), standin::mode_bit(row.failing_mode));
         }
+        Status st;
+        const uint32_t count = row.array == None ? 0xFFFF0000u : 3;
+        EXPECT_EQ(legacy(e.ep, 6, alias.chars(), count, r.lengths(), r.items(), st.ca()), 0);
+        ASSERT_EQ(calls(e.native).size(), 1u);
+        EXPECT_EQ(calls(e.native)[0].words[takes_alias(e.ep) ? 1 : 0], row.array == None ? 0u : 3u);
+        std::vector<Bytes> expect = before;
+        if (row.terminated) expect[2].back() = expect[4].back() = 0;
+        ASSERT_EQ(during.size(), before.size());
         for (size_t b = 2; b < expect.size(); ++b)
             EXPECT_TRUE(SameBytes(expect[b], during[b].data(), during[b].size())) << "value " << b - 2 << " during the call";
         EXPECT_TRUE(r.Unchanged(before));
         EXPECT_EQ(standin::allocations(), row.terminated ? 2u : 0u);
 
-        // Whatever failed, the checks made come in this order, over these sizes and modes.
-        const unsigned lengths_mode = takes_alias(e.ep) ? 3 : 2;
-        std::vector<std::tuple<uintptr_t, uint32_t, unsigned>> made, first;
+        std::vector<std::tuple<uintptr_t, uint32_t, unsigned>> made;
         for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
-        const uintptr_t lengths_at = reinterpret_cast<uintptr_t>(r.lengths()), items_at = reinterpret_cast<uintptr_t>(r.items());
-        size_t at = takes_alias(e.ep) ? 1 : 0;  // after the alias's
+        const size_t at = takes_alias(e.ep) ? 1 : 0;  // after the alias's
+        if (row.array == None) {
+            EXPECT_EQ(made.size(), at);
+            continue;
+        }
         ASSERT_GT(made.size(), at);
-        EXPECT_EQ(made[at], std::make_tuple(lengths_at, 6u, lengths_mode));
-        if (made.size() > at + 1 && std::get<0>(made[at + 1]) == items_at) {
-            EXPECT_EQ(made[at + 1], std::make_tuple(items_at, 24u, 3u));
-        } else {
-            EXPECT_FALSE(row.terminated) << "the item array was not checked";
+        EXPECT_EQ(made[at], std::make_tuple(reinterpret_cast<uintptr_t>(r.lengths()), 6u, takes_alias(e.ep) ? 3u : 2u));
+        if (row.terminated || row.array == Items) {
+            ASSERT_GT(made.size(), at + 1);
+            EXPECT_EQ(made[at + 1], std::make_tuple(reinterpret_cast<uintptr_t>(r.items()), 24u, 3u));
         }
-    }
-}
-
-// A count of 0 forwards at once: no array is looked at (both may be null), only the alias is lent
-// its terminator.
-TEST_P(CfgUpdate, CountZeroTouchesNothingButTheAlias) {
-    for (const UpdateEntry& e : kUpdates) {
-        SCOPED_TRACE(e.ep);
-        next_row();
-        standin::checks_active(true);
-        Guarded alias(7);
-        alias.set(0, "SAMPLE!");
-        Status st;
-        EXPECT_EQ(legacy(e.ep, 0xFFFF0006, alias.chars(), 0xFFFF0000, nullptr, nullptr, st.ca()), 0);
-        auto natives = calls(e.native);
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_EQ(natives[0].words[takes_alias(e.ep) ? 1 : 0], 0u);
-        if (takes_alias(e.ep)) {
-            EXPECT_EQ(standin::show(natives[0].strings[0]), "SAMPLE");
-        }
-        EXPECT_EQ(standin::checks().size(), takes_alias(e.ep) ? 1u : 0u);
-        EXPECT_EQ(standin::allocations(), 0u);
-        EXPECT_EQ(memcmp(alias.data(), "SAMPLE!", 7), 0);
-    }
-}
-
-// The restore pass finds each value again through the caller's arrays as they stand after the
-// native call: the database update through the item's pointer and its length, the manager update
-// through the item's pointer and the position it saved.
-TEST_P(CfgUpdate, RestoreReadsTheCallersArraysAgain) {
-    struct Row {
-        const char* ep;
-        bool move_pointer;
-        bool shorten_length;
-        int restored_at;  // offset in the new buffer that gets the caller's byte; -1: none
-    } rows[] = {
-        {"sqlgudb", true, false, 4},  {"sqlgudb", false, true, 3},  {"sqlgudb", true, true, 3},
-        {"sqlgusys", true, false, 4}, {"sqlgusys", false, true, 4}, {"sqlgusys", true, true, 4},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.ep) + (row.move_pointer ? " pointer moved" : "") +
-                     (row.shorten_length ? " length shortened" : ""));
-        const UpdateEntry& e = *std::find_if(std::begin(kUpdates), std::end(kUpdates),
-                                             [&](const UpdateEntry& u) { return std::string(u.ep) == row.ep; });
-        next_row();
-        Guarded a(5), b(5);
-        a.set(0, "abcdX");
-        b.set(0, "vwxyZ");
-        LegacyRequest r(1);
-        r.point(0, e.string_a, a.chars(), 4);
-        Guarded alias(7);
-        standin::during_call([&](const standin::Call&) {
-            if (row.move_pointer) r.items()[0].value = b.chars();
-            if (row.shorten_length) r.lengths()[0] = 3;
-        });
-        Status st;
-        EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), 0);
-        std::string expect_a = "abcd", expect_b = "vwxyZ";
-        expect_a.push_back(row.move_pointer ? '\0' : 'X');  // the NUL stays where nothing restores it
-        std::string& target = row.move_pointer ? expect_b : expect_a;
-        if (!row.move_pointer && row.restored_at == 3) expect_a[4] = '\0';
-        target[row.restored_at] = 'X';
-        EXPECT_EQ(std::string(a.chars(), 5), expect_a);
-        EXPECT_EQ(std::string(b.chars(), 5), expect_b);
     }
 }
 
