@@ -88,19 +88,10 @@ int32_t backup(Blocks& t, sqlca* ca, int ts, int media) {
 }  // namespace
 
 TEST_P(Blocks, EachCallTakesTheBlocksItsBehaviourNeeds) {
-    Guarded s1(7), s2(7), s3(7);
-    for (Guarded* g : {&s1, &s2, &s3}) g->set(0, "ABCDEFG");
     const BlockRow rows[] = {
-        {"sqlgrdb", "sqlfrdb", 0, [&](Blocks& t, sqlca* ca) { return t.go("sqlgrdb", 6u, ca, s1.chars()); }},
-        {"sqlgatin", "sqleatin_api", 0,
-         [&](Blocks& t, sqlca* ca) {
-             return t.go("sqlgatin", 6u, 6u, 6u, ca, s1.chars(), s2.chars(), s3.chars());
-         }},
-        {"sqlgfrce", "sqlefrce_api", 0, [&](Blocks& t, sqlca*) { return t.go("sqlgfrce", 1u, 2u, 3u, 4u); }},
         {"sqlgudb, 3 string and 2 numeric items", "sqlfudb", 3, [](Blocks& t, sqlca* ca) { return udb(t, ca, 3, 2); }},
         {"sqlgudb, 0 items", "sqlfudb", 0, [](Blocks& t, sqlca* ca) { return udb(t, ca, 0, 0); }},
         {"sqlgudb, 1000 string items", "sqlfudb", 1000, [](Blocks& t, sqlca* ca) { return udb(t, ca, 1000, 0); }},
-        {"qx3gCfgGet, 1 item", "qx3CfgGet", 0, [](Blocks& t, sqlca* ca) { return cfg(t, ca, 1); }},
         {"qx3gCfgGet, 64 items", "qx3CfgGet", 0, [](Blocks& t, sqlca* ca) { return cfg(t, ca, 64); }},
         {"qx3gCfgGet, 65 items", "qx3CfgGet", 1, [](Blocks& t, sqlca* ca) { return cfg(t, ca, 65); }},
         {"qx3gCfgGet, 5000 items", "qx3CfgGet", 1, [](Blocks& t, sqlca* ca) { return cfg(t, ca, 5000); }},

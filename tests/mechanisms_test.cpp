@@ -1,5 +1,5 @@
-// The shared mechanisms of the frame, exercised directly against the stand-in: 16-bit words, the
-// placing rule, slot arrays, restore lists, memory blocks, the memory failure exit and padding.
+// The shared mechanisms of the frame, exercised directly against the stand-in where no entry point
+// reaches them: the longest lengths, restore lists, slot arrays and memory blocks.
 #include <string.h>
 
 #include "frame/frame.h"
@@ -16,24 +16,10 @@ protected:
     void TearDown() override { expect_native_layer_clean(); }
 };
 
-TEST_F(Mechanisms, SlotRecordsNothingForNullOrFailedCheck) {
-    Guarded s(4);
-    const Bytes before = s.bytes();
-    qx3::Slot slot;
-    slot.place(nullptr, 3);
-    EXPECT_EQ(slot.pos, -1);
-    EXPECT_EQ(slot.saved, 0u);
-
-    standin::checks_active(true);
-    standin::fail_checks(s.data(), 4, standin::mode_bit(3));
-    slot.place(s.chars(), 3);
-    EXPECT_EQ(slot.pos, -1);
-    EXPECT_EQ(slot.saved, 0u);
-    slot.restore(s.chars());
-    EXPECT_TRUE(SameBytes(before, s));
-}
-
-TEST_F(Mechanisms, SlotAgainstTheGuardPageAtMaximumLength) {
+// A 16-bit length of 65535 borrows the byte right before the guard page, after one check over
+// 65536 bytes. A 32-bit length of 0xFFFFFFFF would put the NUL at p[-1]: no terminator, no check,
+// the status as it was, the byte before the string untouched.
+TEST_F(Mechanisms, TheLongestLengths) {
     Guarded s(65536);
     const Bytes before = s.bytes();
     standin::checks_active(true);
@@ -46,30 +32,26 @@ TEST_F(Mechanisms, SlotAgainstTheGuardPageAtMaximumLength) {
     EXPECT_EQ(standin::checks()[0].length, 65536u);
     slot.restore(s.chars());
     EXPECT_TRUE(SameBytes(before, s));
-}
-
-TEST_F(Mechanisms, ALengthWithNoByteBehindItGetsNoTerminator) {
-    // A 32-bit length of 0xFFFFFFFF would put the NUL at p[-1]: the byte before the string must stay.
-    Guarded buf(8);
-    const Bytes before = buf.bytes();
     for (bool checks : {false, true}) {
         SCOPED_TRACE(checks ? "checks on" : "checks off");
+        standin::reset();
         standin::checks_active(checks);
-        qx3::Slot slot;
-        slot.place(buf.chars() + 1, 0xFFFFFFFFu);
+        slot.place(s.chars() + 1, 0xFFFFFFFFu);
         EXPECT_EQ(slot.pos, -1);
         qx3::SlotRecord entry{};
         int32_t status = 7;
-        qx3::entry_unit(entry, buf.chars() + 1, 0xFFFFFFFFu, status);
+        qx3::entry_unit(entry, s.chars() + 1, 0xFFFFFFFFu, status);
         EXPECT_EQ(entry.pos, -1);
-        EXPECT_EQ(status, 7) << "no check made, status as it was";
-        EXPECT_TRUE(SameBytes(before, buf));
+        EXPECT_EQ(status, 7);
+        EXPECT_TRUE(standin::checks().empty());
+        EXPECT_TRUE(SameBytes(before, s));
     }
 }
 
+// Three elements of one buffer, terminated 0, 1, 2, the last push refused: the walk gives them back
+// 2, 1, 0 — so two terminators on one byte leave the caller's byte — and releases each entry
+// before it looks at the next.
 TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {
-    // Three elements of one buffer, terminated 0, 1, 2; the walk must give them back 2, 1, 0 and
-    // release each entry before it looks at the next.
     Guarded buf(12);
     const Bytes before = buf.bytes();
     qx3::RestoreList list("sqlgcfg");
@@ -78,7 +60,9 @@ TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {
         ASSERT_EQ(list.push(i, static_cast<uint8_t>(*at)), 0);
         *at = 0;
     }
-    EXPECT_EQ(standin::live_blocks().size(), 3u);
+    standin::fail_allocation(1, 0x8B0F0001);
+    EXPECT_EQ(list.push(9, 'y'), 0x8B0F0001);
+    ASSERT_EQ(standin::live_blocks().size(), 3u);
     for (const standin::Block& b : standin::live_blocks()) {
         EXPECT_EQ(b.size, 12u);
         EXPECT_EQ(b.tag, "sqlgcfg");
@@ -95,36 +79,14 @@ TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {
     EXPECT_TRUE(SameBytes(before, buf));
 }
 
-TEST_F(Mechanisms, RestoreListTwoElementsOnOneByteGiveTheCallerItsByte) {
-    // Two elements terminated at the same byte: newest-first unwinding puts the caller's byte back
-    // last, so it survives.
-    Guarded buf(4);
-    buf.set(0, "ABCD");
-    qx3::RestoreList list("sqlgcfg");
-    for (uint32_t i = 0; i < 2; ++i) {
-        ASSERT_EQ(list.push(i, static_cast<uint8_t>(buf.chars()[2])), 0);
-        buf.chars()[2] = 0;
-    }
-    list.unwind([&](uint32_t, uint8_t saved) { buf.chars()[2] = static_cast<char>(saved); });
-    EXPECT_EQ(memcmp(buf.data(), "ABCD", 4), 0);
-}
-
-TEST_F(Mechanisms, RestoreListPushThatFailsLeavesTheListAsItWas) {
-    qx3::RestoreList list("sqlgeudb");
-    ASSERT_EQ(list.push(7, 'x'), 0);
-    standin::fail_allocation(1, 0x8B0F0001);
-    EXPECT_EQ(list.push(8, 'y'), 0x8B0F0001);
-    std::vector<uint32_t> seen;
-    list.unwind([&](uint32_t index, uint8_t) { seen.push_back(index); });
-    EXPECT_EQ(seen, (std::vector<uint32_t>{7}));
-}
-
+// One block of 8 bytes per slot; an element whose check fails gets no terminator and is not asked
+// for again; the rest come back in index order, and the block goes.
 TEST_F(Mechanisms, SlotArrayPlacesRestoresInIndexOrderAndReleases) {
     Guarded buf(3 * 6);
     const Bytes before = buf.bytes();
     char* strings[3] = {buf.chars(), buf.chars() + 6, buf.chars() + 12};
     standin::checks_active(true);
-    standin::fail_checks(strings[1], 6, standin::mode_bit(3));  // element 1 gets no terminator
+    standin::fail_checks(strings[1], 6, standin::mode_bit(3));
     qx3::SlotArray slots("sqlgts");
     ASSERT_EQ(slots.take(3), 0);
     ASSERT_EQ(standin::live_blocks().size(), 1u);
@@ -144,7 +106,13 @@ TEST_F(Mechanisms, SlotArrayPlacesRestoresInIndexOrderAndReleases) {
     EXPECT_TRUE(SameBytes(before, buf));
 }
 
-TEST_F(Mechanisms, SlotArrayThatCannotBeHadReportsTheServiceCode) {
+// A request looks at the service's code alone: a refused one leaves the pointer and the slot array
+// untaken, with nothing to release; a granted one carries its size and tag to the service and back.
+TEST_F(Mechanisms, BlockRequestLooksAtTheCodeAloneAndCarriesItsTag) {
+    void* out = reinterpret_cast<void*>(uintptr_t{0xC0FFEE});
+    standin::fail_allocation(1, 77);
+    EXPECT_EQ(qx3::block_get("sqlgbkp", 16, &out), 77);
+    EXPECT_EQ(out, reinterpret_cast<void*>(uintptr_t{0xC0FFEE})) << "the failed request's pointer is not taken";
     qx3::SlotArray slots("sqlgts");
     standin::fail_allocation(1, 0x1234);
     EXPECT_EQ(slots.take(4), 0x1234);
@@ -154,19 +122,13 @@ TEST_F(Mechanisms, SlotArrayThatCannotBeHadReportsTheServiceCode) {
         return nullptr;
     });
     EXPECT_TRUE(calls("sqlofmblkEx").empty());
-}
-
-TEST_F(Mechanisms, BlockRequestLooksAtTheCodeAloneAndCarriesItsTag) {
-    void* out = reinterpret_cast<void*>(uintptr_t{0xC0FFEE});
-    standin::fail_allocation(1, 77);
-    EXPECT_EQ(qx3::block_get("sqlgbkp", 16, &out), 77);
-    EXPECT_EQ(out, reinterpret_cast<void*>(uintptr_t{0xC0FFEE})) << "the failed request's pointer is not taken";
     ASSERT_EQ(qx3::block_get("sqlgbkp", 16, &out), 0);
     qx3::block_free("sqlgbkp", out);
     auto gets = calls("sqloGetMemoryBlockExtended");
-    ASSERT_EQ(gets.size(), 2u);
-    EXPECT_EQ(gets[1].words[1], 16u);
-    EXPECT_EQ(standin::show(gets[1].strings[5]), "sqlgbkp");
+    ASSERT_EQ(gets.size(), 3u);
+    EXPECT_EQ(gets[2].words[0] + gets[2].words[2] + gets[2].words[4], 0u);
+    EXPECT_EQ(gets[2].words[1], 16u);
+    EXPECT_EQ(standin::show(gets[2].strings[5]), "sqlgbkp");
     auto frees = calls("sqlofmblkEx");
     ASSERT_EQ(frees.size(), 1u);
     EXPECT_EQ(frees[0].words[2], w(out));

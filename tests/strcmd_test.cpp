@@ -17,20 +17,13 @@ QX3_CONFORMANCE(StringCommandsRows,
      .strings = {S(5, 1), S(6, 2), S(7, 3)}},
     {.name = "sqlgmgdb", .words = "uuucsss", .native = "sqlemgdb_api", .args = "7 6 5 4",
      .strings = {S(7, 3), S(6, 2), S(5, 1)}},
-    {.name = "sqlgtbau", .words = "usc", .native = "sqlutbau", .args = "2 3",
-     .strings = {S(2, 1)}},
-    {.name = "sqlgsact", .words = "usc", .native = "sqlesact_api", .args = "2 3",
-     .strings = {S(2, 1)}},
-    {.name = "sqlguncd", .words = "ucs", .native = "sqleuncd_api", .args = "3 2",
-     .strings = {S(3, 1)}},
-    {.name = "sqlguncn", .words = "ucs", .native = "sqleuncn_api", .args = "3 2",
-     .strings = {S(3, 1)}},
-    {.name = "sqlgdrpd", .words = "wucws", .native = "sqledrpd_api", .args = "5 4 3",
-     .strings = {S(5, 2)}},
-    {.name = "sqlgproc", .words = "ucswww", .native = "sqleproc_api", .args = "3 6 4 5 2",
-     .strings = {S(3, 1)}},
-    {.name = "sqlgvqdp", .words = "uswwc", .native = "sqluvqdp", .args = "2 3 4 5",
-     .strings = {S(2, 1)}},
+    {.name = "sqlgtbau", .words = "usc", .native = "sqlutbau", .args = "2 3", .strings = {S(2, 1)}},
+    {.name = "sqlgsact", .words = "usc", .native = "sqlesact_api", .args = "2 3", .strings = {S(2, 1)}},
+    {.name = "sqlguncd", .words = "ucs", .native = "sqleuncd_api", .args = "3 2", .strings = {S(3, 1)}},
+    {.name = "sqlguncn", .words = "ucs", .native = "sqleuncn_api", .args = "3 2", .strings = {S(3, 1)}},
+    {.name = "sqlgdrpd", .words = "wucws", .native = "sqledrpd_api", .args = "5 4 3", .strings = {S(5, 2)}},
+    {.name = "sqlgproc", .words = "ucswww", .native = "sqleproc_api", .args = "3 6 4 5 2", .strings = {S(3, 1)}},
+    {.name = "sqlgvqdp", .words = "uswwc", .native = "sqluvqdp", .args = "2 3 4 5", .strings = {S(2, 1)}},
     {.name = "qx3gUtilityControl", .words = "www", .native = "qx3UtilityControl", .args = "1 2 3", .app = App::None},
     {.name = "sqlgadau", .words = "ww", .native = "sqluadau", .args = "1 2", .app = App::None},
     {.name = "sqlgauth", .words = "w", .native = "sqluauth_api", .args = "1", .app = App::None},
@@ -50,8 +43,7 @@ QX3_CONFORMANCE(StringCommandsRows,
     {.name = "sqlgdreg", .words = "urc", .native = "sqledreg_api", .args = "z1 2 3", .recs = {R(2, 184)},
      .strings = {SI(1, 0, 50, 2), SI(1, 52, 182, 2)}},
     // The instance name comes back blank-padded over 9 bytes.
-    {.name = "sqlggins", .words = "cr", .native = "sqlegins_api", .args = "2 1", .recs = {R(2, 9)},
-     .outs = {{F(1, 0), 9}}});
+    {.name = "sqlggins", .words = "cr", .native = "sqlegins_api", .args = "2 1", .recs = {R(2, 9)}, .outs = {{F(1, 0), 9}}});
 
 class StringCommands : public EntryTest {};
 
@@ -65,116 +57,90 @@ TEST_P(StringCommands, ThreeStringsInOneBuffer) {
     EXPECT_EQ(call("sqlgatin", 0xFFFF0005u, 4u, 0x00010006u, st.ca(), p, p + 6, p + 11), 0);
     auto natives = calls("sqleatin_api");
     ASSERT_EQ(natives.size(), 1u);
-    EXPECT_EQ(standin::show(natives[0].strings[0]), "SECRET");
-    EXPECT_EQ(standin::show(natives[0].strings[1]), "USER");
-    EXPECT_EQ(standin::show(natives[0].strings[2]), "NODE1");
+    EXPECT_EQ(standin::show(natives[0].strings[0]) + standin::show(natives[0].strings[1]) +
+                  standin::show(natives[0].strings[2]), "SECRETUSERNODE1");
     EXPECT_TRUE(SameBytes(Bytes(text.begin(), text.end()), buf));
 }
 
-QX3_BACKENDS(StringCommands);
-
-// ---- Registration ----
-
-namespace {
-
+// The registration record: lengths at offsets 50 and 182 behind the strings at 0 and 52. Each
+// string is checked over length + 1 for reading and writing; one that fails, or runs past the
+// record, goes on unterminated. Per case: the record offsets that hold a NUL during the call (-1:
+// none; -2: the record passed as null), and the checks made as (record offset, length), after that of the whole record (0, 184).
 struct RegRow {
     const char* what;
     uint16_t length1, length2;  // as stored in the record
     bool checks;
-    bool null_record;
-    int nul1, nul2;  // record offsets that hold a NUL during the call, -1 for none
-    std::vector<std::pair<uint32_t, uint32_t>> checked;  // (record offset, length), in order, all mode 3
+    int nul1, nul2;
+    std::vector<std::pair<uint32_t, uint32_t>> checked;
 };
-
 const RegRow kRegRows[] = {
-    {"checks off: both strings terminated", 10, 20, false, false, 10, 72, {}},
-    {"checks on and passing", 10, 20, true, false, 10, 72, {{0, 184}, {0, 11}, {52, 21}}},
-    {"empty strings", 0, 0, true, false, 0, 52, {{0, 184}, {0, 1}, {52, 1}}},
-    {"string 1 runs past the record: only string 2", 200, 20, true, false, -1, 72, {{0, 184}, {0, 201}, {52, 21}}},
-    {"string 2 runs past the record: only string 1", 10, 140, true, false, 10, -1, {{0, 184}, {0, 11}, {52, 141}}},
-    {"string 1 fills its field: the NUL lands on length 1", 50, 129, false, false, 50, 181, {}},
+    {"checks off: both strings terminated", 10, 20, false, 10, 72, {}},
+    {"checks on and passing", 10, 20, true, 10, 72, {{0, 11}, {52, 21}}},
+    {"empty strings", 0, 0, true, 0, 52, {{0, 1}, {52, 1}}},
+    {"string 1 runs past the record: only string 2", 200, 20, true, -1, 72, {{0, 201}, {52, 21}}},
+    {"string 2 runs past the record: only string 1", 10, 140, true, 10, -1, {{0, 11}, {52, 141}}},
+    {"string 1 fills its field: the NUL lands on length 1", 50, 129, false, 50, 181, {}},
     // Length 2 is read once string 1's NUL sits on its low byte: 0x0105 reads as 0x0100, whose
     // range runs past the record.
-    {"length 2 read after string 1's NUL", 182, 0x0105, true, false, 182, -1, {{0, 184}, {0, 183}, {52, 257}}},
-    {"both terminators on one byte", 62, 10, false, false, 62, 62, {}},
-    {"null record with checks on: nothing placed", 10, 20, true, true, -1, -1, {{0, 184}}},
+    {"length 2 read after string 1's NUL", 182, 0x0105, true, 182, -1, {{0, 183}, {52, 257}}},
+    {"both terminators on one byte", 62, 10, false, 62, 62, {}},
+    {"null record: nothing placed", 10, 20, true, -2, -2, {}},
 };
 
-}  // namespace
+class Registration : public EntryTest {};
 
-class Registration : public EntryTest {
-protected:
-    void run(const char* entry, const char* native) {
-        for (const RegRow& row : kRegRows) {
-            SCOPED_TRACE(std::string(entry) + ": " + row.what);
-            standin::reset();
-            Guarded rec(sizeof(sqleRegistration));
-            rec.fill(0x47);
-            memcpy(rec.data() + 50, &row.length1, 2);
-            memcpy(rec.data() + 182, &row.length2, 2);
-            const Bytes before = rec.bytes();
-            Status st;
-            standin::checks_active(row.checks);
-            standin::set_result(native, -1234);
-            Bytes during;
-            standin::during_call([&](const standin::Call&) { during = rec.bytes(); });
-            void* p = row.null_record ? nullptr : rec.data();
-
-            EXPECT_EQ(call(entry, 0xBEEF8003u, p, st.ca()), -1234);
-
-            auto natives = calls(native);
-            ASSERT_EQ(natives.size(), 1u);
-            EXPECT_EQ(natives[0].words[0], 0x8003u) << "the kind goes on with its low 16 bits";
-            EXPECT_EQ(natives[0].words[1], w(p));
-            EXPECT_EQ(natives[0].words[2], w(st.ca()));
-            if (!row.null_record) {
-                Bytes expect = before;
-                if (row.nul1 >= 0) expect[row.nul1] = 0;
-                if (row.nul2 >= 0) expect[row.nul2] = 0;
-                EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
-            }
-            EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
-            const auto& checks = standin::checks();
-            ASSERT_EQ(checks.size(), row.checked.size());
-            for (size_t i = 0; i < checks.size(); ++i) {
-                EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(p) + row.checked[i].first) << "check " << i + 1;
-                EXPECT_EQ(checks[i].length, row.checked[i].second) << "check " << i + 1;
-                EXPECT_EQ(checks[i].mode, 3u) << "check " << i + 1;
-            }
+TEST_P(Registration, SqlgregsTerminatesTheRecordStrings) {
+    for (const RegRow& row : kRegRows) {
+        SCOPED_TRACE(row.what);
+        standin::reset();
+        Guarded rec(184);
+        rec.fill(0x47);
+        memcpy(rec.data() + 50, &row.length1, 2);
+        memcpy(rec.data() + 182, &row.length2, 2);
+        const Bytes before = rec.bytes();
+        Status st;
+        standin::checks_active(row.checks);
+        Bytes during;
+        standin::during_call([&](const standin::Call&) { during = rec.bytes(); });
+        const bool null = row.nul1 == -2;
+        EXPECT_EQ(call("sqlgregs", 0xBEEF8003u, null ? nullptr : rec.data(), st.ca()), 0);
+        ASSERT_EQ(calls("sqleregs_api").size(), 1u);
+        Bytes expect = before;
+        if (row.nul1 >= 0) expect[row.nul1] = 0;
+        if (row.nul2 >= 0) expect[row.nul2] = 0;
+        if (!null) { EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call"; }
+        EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
+        auto checked = row.checked;
+        if (row.checks) checked.insert(checked.begin(), {0, 184});
+        const auto& checks = standin::checks();
+        ASSERT_EQ(checks.size(), checked.size());
+        for (size_t i = 0; i < checks.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(checks[i].p, (null ? 0u : w(rec.data())) + checked[i].first);
+            EXPECT_EQ(checks[i].length, checked[i].second);
+            EXPECT_EQ(checks[i].mode, 3u);
         }
     }
-};
+}
 
-TEST_P(Registration, SqlgregsTerminatesTheRecordStrings) { run("sqlgregs", "sqleregs_api"); }
-
-QX3_BACKENDS(Registration);
-
-// ---- Instance name ----
-
-namespace {
-
+// The instance name comes back blank-padded from its first NUL over 9 bytes, whatever the native
+// reported; a field with no NUL is left as it is, and so is one whose write check fails.
 struct InsRow {
     const char* what;
     std::string returned;  // what the native leaves in bytes 0..n-1 ("" keeps its own name)
     int32_t result;
-    bool checks;
     bool write_check_fails;
-    std::string after;  // all 9 bytes
+    std::string after;  // all 9 bytes; '?' for the byte no one wrote
 };
-
 const InsRow kInsRows[] = {
-    {"a short name is blank-padded", std::string("ABC\0", 4), 0, false, false, "ABC      "},
-    {"the native's own name", "", 0, false, false, "QX3INST  "},
-    {"no NUL in the field: left as it is", "ABCDEFGHI", 0, false, false, "ABCDEFGHI"},
-    {"NUL first: all blanks", std::string("\0", 1), 0, false, false, "         "},
-    {"NUL last", std::string("ABCDEFGH\0", 9), 0, false, false, "ABCDEFGH "},
-    {"padded whatever the native reported", std::string("ABC\0", 4), -1032, false, false, "ABC      "},
-    {"checks on and passing", std::string("ABC\0", 4), 0, true, false, "ABC      "},
-    {"write check fails: as the native left it", std::string("ABC\0", 4), 0, true, true,
-     std::string("ABC\0NST\0", 8) + "?"},
+    {"a short name is blank-padded", std::string("ABC\0", 4), 0, false, "ABC      "},
+    {"the native's own name", "", 0, false, "QX3INST  "},
+    {"no NUL in the field: left as it is", "ABCDEFGHI", 0, false, "ABCDEFGHI"},
+    {"NUL first: all blanks", std::string("\0", 1), 0, false, "         "},
+    {"NUL last", std::string("ABCDEFGH\0", 9), 0, false, "ABCDEFGH "},
+    {"padded whatever the native reported", std::string("ABC\0", 4), -1032, false, "ABC      "},
+    {"write check fails: as the native left it", std::string("ABC\0", 4), 0, true, std::string("ABC\0NST\0?", 9)},
 };
-
-}  // namespace
 
 class InstanceName : public EntryTest {};
 
@@ -186,32 +152,23 @@ TEST_P(InstanceName, SqlgginsPadsTheReturnedName) {
         buf.fill(0x30);
         const uint8_t last = buf.data()[8];
         Status st;
-        standin::checks_active(row.checks);
+        standin::checks_active(true);
         if (row.write_check_fails) standin::fail_checks(buf.data(), 9, standin::mode_bit(2));
         standin::set_result("sqlegins_api", row.result);
         standin::during_call([&](const standin::Call&) {
             if (!row.returned.empty()) buf.set(0, row.returned);
         });
-
         EXPECT_EQ(call("sqlggins", st.ca(), buf.chars()), row.result);
-
-        auto natives = calls("sqlegins_api");
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_EQ(natives[0].words[0], w(buf.data()));
-        EXPECT_EQ(natives[0].words[1], w(st.ca()));
+        ASSERT_EQ(calls("sqlegins_api").size(), 1u);
         Bytes expect(row.after.begin(), row.after.end());
-        if (row.after.back() == '?') expect[8] = last;  // the byte no one wrote
+        if (expect[8] == '?') expect[8] = last;
         EXPECT_TRUE(SameBytes(expect, buf));
-        const auto& checks = standin::checks();
-        if (row.checks) {
-            ASSERT_EQ(checks.size(), 1u);
-            EXPECT_EQ(checks[0].p, reinterpret_cast<uintptr_t>(buf.data()));
-            EXPECT_EQ(checks[0].length, 9u);
-            EXPECT_EQ(checks[0].mode, 2u);
-        } else {
-            EXPECT_TRUE(checks.empty());
-        }
+        ASSERT_EQ(standin::checks().size(), 1u) << "the field, for writing";
+        EXPECT_EQ(standin::checks()[0].p, w(buf.data()));
+        EXPECT_EQ(standin::checks()[0].length * 10 + standin::checks()[0].mode, 92u) << "9 bytes, mode 2";
     }
 }
 
+QX3_BACKENDS(StringCommands);
+QX3_BACKENDS(Registration);
 QX3_BACKENDS(InstanceName);
