@@ -1,5 +1,5 @@
-// Backup: qx3gBackup's native record by version, its copied lists, its strings, its returned texts
-// and its exits; the legacy sqlgbkp and sqlgbkup with their in-place lists.
+// Backup: qx3gBackup's native record by version, the returned texts of qx3gBackup and qx3gRestore,
+// and every backup entry point's row.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -12,33 +12,20 @@ namespace {
 
 // ---- qx3gBackup -------------------------------------------------------------------------------
 
-// A complete generic backup record in caller memory: five strings, two output buffers, both lists,
-// and a distinct word in every other field.
+// A generic backup record in caller memory: five strings, both lists and both outputs null, and a
+// distinct word in every other field.
 struct BackupCall {
     CallerMemory mem;
     qx3gBackupStruct* rec = nullptr;
     char* s[5] = {};
     uint32_t len[5] = {};
-    Generic<qx3gTablespaceList> ts;
-    Generic<qx3gMediaList> media;
 
-    struct Options {
-        bool lists = true;
-        uint32_t out1 = 33, out2 = 15;
-        bool null_out1 = false, null_out2 = false;
-    };
-    explicit BackupCall(Options o) {
+    BackupCall() {
         static const char* const texts[5] = {"SAMPLE", "/archive/one", "ADMIN", "qx3-vendor.lib", "OPTIONS=FAST"};
         for (int i = 0; i < 5; ++i) {
             s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
             len[i] = static_cast<uint32_t>(strlen(texts[i]));
         }
-        if (o.lists) {
-            ts = generic_tablespaces(mem, "tablespaces", {std::string("SYSCATSPACE"), std::string("USERSPACE1")});
-            media = generic_media(mem, "media", 'L', {std::string("/mnt/a"), std::string("/mnt/bb")});
-        }
-        char* out1 = o.null_out1 ? nullptr : mem.add("output 1", o.out1 ? o.out1 : 1).chars();
-        char* out2 = o.null_out2 ? nullptr : mem.add("output 2", o.out2 ? o.out2 : 1).chars();
         Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
         for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) {
             const uint32_t word = 0xB0000000u + off;
@@ -50,10 +37,9 @@ struct BackupCall {
         rec->piString3 = s[2], rec->iString3Len = len[2];
         rec->piString4 = s[3], rec->iString4Len = len[3];
         rec->piString5 = s[4], rec->iString5Len = len[4];
-        rec->poOutput1 = out1, rec->iOutput1Len = o.out1;
-        rec->poOutput2 = out2, rec->iOutput2Len = o.out2;
-        rec->piTablespaceList = o.lists ? ts.list : nullptr;
-        rec->piMediaList = o.lists ? media.list : nullptr;
+        rec->poOutput1 = rec->poOutput2 = nullptr;
+        rec->piTablespaceList = nullptr;
+        rec->piMediaList = nullptr;
     }
 };
 
@@ -84,7 +70,6 @@ struct VersionRow {
     bool v1, v2, v3, v4;
 };
 const VersionRow kBackupVersions[] = {
-    {0, false, false, false, false},
     {8010199, false, false, false, false},
     {8010200, true, false, false, false},
     {8010399, true, false, false, false},
@@ -97,7 +82,6 @@ const VersionRow kBackupVersions[] = {
     {10050000, true, true, true, false},
     {10050299, true, true, true, false},
     {10050300, true, true, true, true},
-    {0x7FFFFFFF, true, true, true, true},
     {0x80000000, true, true, true, true},
     {0xFFFFFFFF, true, true, true, true},
 };
@@ -119,7 +103,7 @@ TEST_P(Backup, NativeRecordByVersion) {
     for (const VersionRow& v : kBackupVersions) {
         SCOPED_TRACE("version " + std::to_string(v.version));
         standin::reset();
-        BackupCall b({.lists = false, .null_out1 = true, .null_out2 = true});
+        BackupCall b;
         const auto before = b.mem.snapshot();
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
@@ -173,176 +157,45 @@ const PadRow kPadRows[] = {
      "ab    ", "", 0, true},
 };
 
+// The returned texts of qx3gBackup (two) and qx3gRestore (the first only), in an otherwise null
+// record: the native's text copied up to its field and blank-padded to the caller's length.
 TEST_P(Backup, ReturnedTextsArePadded) {
-    for (const PadRow& r : kPadRows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        BackupCall b({.lists = false, .out1 = r.len1, .out2 = r.len2, .null_out1 = r.null1, .null_out2 = r.null2});
-        const std::string before2 = r.null2 ? "" : std::string(b.rec->poOutput2, r.len2);
-        standin::during_call([&](const standin::Call& c) {
-            auto* n = reinterpret_cast<qx3BackupStruct*>(uintptr_t{c.words[1]});
-            memset(n->oOutput1, 'V', sizeof n->oOutput1);  // bytes past the text are not the caller's business
-            memset(n->oOutput2, 'W', sizeof n->oOutput2);
-            memcpy(n->oOutput1, r.native1.data(), r.native1.size());
-            memcpy(n->oOutput2, r.native2.data(), r.native2.size());
-        });
-        if (r.fail_write2) {
-            standin::checks_active(true);
-            standin::fail_checks(b.rec->poOutput2, r.len2, standin::mode_bit(2));
+    for (const bool restore : {false, true}) {
+        for (const PadRow& r : kPadRows) {
+            if (restore && r.fail_write2) continue;
+            SCOPED_TRACE(std::string(restore ? "qx3gRestore: " : "qx3gBackup: ") + r.what);
+            standin::reset();
+            Guarded rec(restore ? 172 : 136), out1(r.len1), out2(r.len2);
+            memset(rec.data(), 0, rec.size());
+            const uint32_t at = restore ? 16 : 8;  // the first buffer's pointer, its length behind it
+            const uint32_t p1 = r.null1 ? 0 : w(out1.data()), p2 = r.null2 ? 0 : w(out2.data());
+            memcpy(rec.data() + at, &p1, 4), memcpy(rec.data() + at + 4, &r.len1, 4);
+            if (!restore) memcpy(rec.data() + 16, &p2, 4), memcpy(rec.data() + 20, &r.len2, 4);
+            standin::during_call([&](const standin::Call& c) {
+                // Bytes past the text are not the caller's business.
+                uint8_t* n = reinterpret_cast<uint8_t*>(uintptr_t{c.words[1]});
+                const size_t f1 = restore ? 8 : 4, w1 = restore ? 36 : 33;
+                memset(n + f1, 'V', w1), memcpy(n + f1, r.native1.data(), r.native1.size());
+                if (!restore) memset(n + 37, 'W', 15), memcpy(n + 37, r.native2.data(), r.native2.size());
+            });
+            if (r.fail_write2) {
+                standin::checks_active(true);
+                standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
+            }
+            standin::set_result(restore ? "qx3Restore" : "qx3Backup", r.result);
+            Status st;
+            EXPECT_EQ(call(restore ? "qx3gRestore" : "qx3gBackup", 10050300u, rec.data(), st.ca()), r.result);
+            if (!r.null1) {
+                EXPECT_EQ(std::string(out1.chars(), r.len1), r.out1);
+            }
+            if (!r.null2 && !restore) {
+                EXPECT_EQ(std::string(out2.chars(), r.len2), r.fail_write2 ? std::string("cd\0WW", 5) : r.out2);
+            }
         }
-        standin::set_result("qx3Backup", r.result);
-        Status st;
-        EXPECT_EQ(call("qx3gBackup", 8010400u, b.rec, st.ca()), r.result);
-        if (!r.null1) {
-            EXPECT_EQ(std::string(b.rec->poOutput1, r.len1), r.out1);
-        }
-        if (!r.null2 && !r.fail_write2) {
-            EXPECT_EQ(std::string(b.rec->poOutput2, r.len2), r.out2);
-        }
-        if (r.fail_write2) {
-            EXPECT_EQ(std::string(b.rec->poOutput2, r.len2), std::string("cd\0WW", 5));
-        }
-    }
-}
-
-TEST_P(Backup, RecordMissingOrUnreadable) {
-    for (int c = 0; c < 4; ++c) {
-        SCOPED_TRACE(c);
-        standin::reset();
-        BackupCall b({});
-        const auto before = b.mem.snapshot();
-        Status st;
-        const bool refuse = c == 3;
-        standin::refuse_sqlca(refuse ? 7 : 0);
-        qx3gBackupStruct* rec = b.rec;
-        if (c == 0 || c == 3) rec = nullptr;
-        if (c == 1) {
-            standin::checks_active(true);
-            standin::fail_checks(b.rec, 136, standin::mode_bit(3));
-        }
-        if (c == 2) {
-            standin::checks_active(true);
-            standin::fail_checks(b.rec, 136, standin::mode_bit(1) | standin::mode_bit(2));  // only mode 3 counts
-        }
-        const int32_t rc = call("qx3gBackup", 10050300u, rec, st.ca());
-        if (c == 2) {
-            EXPECT_EQ(rc, 0);
-            continue;
-        }
-        EXPECT_EQ(rc, -83);
-        EXPECT_TRUE(SameBytes(refuse ? Status().mem.bytes() : st.with(-83, "qx3gBack"), st.mem));
-        EXPECT_TRUE(b.mem.Is(before));
-        EXPECT_TRUE(calls("qx3Backup").empty());
-        EXPECT_EQ(standin::allocations(), 0u);
     }
 }
 
 QX3_BACKENDS(Backup);
-
-}  // namespace
-
-namespace {
-
-// ---- Legacy backup ----------------------------------------------------------------------------
-
-struct LegacyBackupKind {
-    const char* name;
-    const char* native;
-    size_t words;
-    const char* tag;
-    const char* diag8;
-};
-const LegacyBackupKind kLegacyBackups[] = {
-    {"sqlgbkp", "sqlubkp", 24, "sqlgbkp", "sqlgbkp\0"},
-    {"sqlgbkup", "sqlubkup", 21, "sqlgbkup", "sqlgbkup"},
-};
-
-// One legacy backup call: argument words by position (from 1), every passed-through word distinct.
-struct LegacyBackupCall {
-    CallerMemory mem;
-    char* s[3] = {};
-    uint32_t len[3] = {4, 9, 5};
-    char *out33, *out15;
-    InPlace<sqluTablespaceList> ts;
-    InPlace<sqluMediaList> media;
-    Status st;
-    std::vector<uint32_t> a;  // a[0] is argument 1
-
-    LegacyBackupCall(size_t words, uint8_t media_type = 'L') : a(words) {
-        const char* texts[3] = {"SAMP", "/dev/tape", "admin"};
-        for (int i = 0; i < 3; ++i) s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
-        out33 = mem.add("output 33", 33).chars();
-        out15 = mem.add("output 15", 15).chars();
-        ts = inplace_tablespaces(mem, "tablespaces", {"USERSPACE1", "TEMP"});
-        media = inplace_media(mem, "media", media_type, {std::string("/backups/one"), std::string("/backups/two")});
-        for (size_t i = 0; i < words; ++i) a[i] = 0xD0000000u + static_cast<uint32_t>(i + 1);
-        a[0] = 0xABCD0000u | len[0];  // the high halves of the length words are not read
-        a[1] = 0x12340000u | len[1];
-        a[2] = 0xFFFF0000u | len[2];
-        a[3] = 0xDEADBEEF;
-        a[4] = w(s[0]);
-        a[9] = w(out33);
-        a[10] = w(out15);
-        a[12] = w(ts.list);
-        a[13] = w(media.list);
-        a[14] = w(s[1]);
-        a[15] = w(s[2]);
-        a[words - 1] = w(st.ca());
-    }
-    std::vector<const char*> lent_strings() const { return {s[0] + len[0], s[1] + len[1], s[2] + len[2]}; }
-};
-
-class LegacyBackup : public WordsTest {};
-
-TEST_P(LegacyBackup, OutputBuffersArePadded) {
-    struct Row {
-        const char* what;
-        std::string native33, native15;  // what the native call leaves
-        std::string out33, out15;
-        bool null33, null15;
-        bool fail_write15;
-        int32_t result;
-    } rows[] = {
-        {"three characters, a NUL and eleven more", std::string("ab\0cdefghijklmnopqrstuvwxyz0123456", 33),
-         std::string("XYZ\0abcdefghijk", 15), "ab" + std::string(31, ' '), "XYZ" + std::string(12, ' '), false,
-         false, false, 0},
-        {"no NUL within the width: unchanged", std::string(33, 'M'), std::string(15, 'N'), std::string(33, 'M'),
-         std::string(15, 'N'), false, false, false, 0},
-        {"empty texts", std::string(33, '\0'), std::string(15, '\0'), std::string(33, ' '), std::string(15, ' '),
-         false, false, false, 0},
-        {"whatever the result", std::string("err\0", 4) + std::string(29, 'q'), std::string("\0", 1) + std::string(14, 'q'),
-         "err" + std::string(30, ' '), std::string(15, ' '), false, false, false, -2033},
-        {"null buffers", "", "", "", "", true, true, false, 0},
-        {"a failed write check leaves the buffer", std::string("ab\0", 3) + std::string(30, 'z'),
-         std::string("cd\0", 3) + std::string(12, 'z'), "ab" + std::string(31, ' '), std::string("cd\0", 3) + std::string(12, 'z'),
-         false, false, true, 0},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        LegacyBackupCall b(21);
-        if (r.null33) b.a[9] = 0;
-        if (r.null15) b.a[10] = 0;
-        standin::during_call([&](const standin::Call&) {
-            if (!r.null33) memcpy(b.out33, r.native33.data(), 33);
-            if (!r.null15) memcpy(b.out15, r.native15.data(), 15);
-        });
-        if (r.fail_write15) {
-            standin::checks_active(true);
-            standin::fail_checks(b.out15, 15, standin::mode_bit(2));
-        }
-        standin::set_result("sqlubkup", r.result);
-        EXPECT_EQ(call_words("sqlgbkup", b.a), r.result);
-        if (!r.null33) {
-            EXPECT_EQ(std::string(b.out33, 33), r.out33);
-        }
-        if (!r.null15) {
-            EXPECT_EQ(std::string(b.out15, 15), r.out15);
-        }
-    }
-}
-
-QX3_BACKENDS(LegacyBackup);
 
 }  // namespace
 

@@ -102,18 +102,27 @@ struct Rollforward {
 using RollforwardTest = EntryTest;
 QX3_BACKENDS(RollforwardTest);
 
-TEST_P(RollforwardTest, VersionedRecordGoesOverWordForWordAndOutputWordFromItsVersion) {
-    for (const auto& [version, copied] : {std::pair{8999999u, false}, {9000000u, true}, {0xFFFFFFFFu, true}, {0u, false}}) {
-        SCOPED_TRACE(version);
+TEST_P(RollforwardTest, VersionedRecordOutputWordFromItsVersionAndTextPaddedFromItsFirstNul) {
+    const std::string t32(32, 'x'), t33(33, 'y');
+    struct Case {
+        uint32_t version;
+        bool copied;
+        std::string left, padded;  // what the native leaves in the text; the caller's text afterwards
+    };
+    for (const Case& k : {Case{8999999, false, std::string(1, '\0'), std::string(33, ' ')},
+                          Case{9000000, true, std::string("LOG5\0", 5), "LOG5" + std::string(29, ' ')},
+                          Case{0xFFFFFFFF, true, t32 + std::string(1, '\0'), t32 + " "}, Case{0, false, t33, t33}}) {
+        SCOPED_TRACE(k.version);
         standin::reset();
         Rollforward r;
         Status st;
         put(*r.out, 12, 0x0BADCAFEu);
         const auto before = r.mem.snapshot();
-        EXPECT_EQ(call("qx3gRollforward", version, r.parm->data(), st.ca()), 0);
+        standin::during_call([&](const standin::Call&) { r.text->set(0, k.left); });
+        EXPECT_EQ(call("qx3gRollforward", k.version, r.parm->data(), st.ca()), 0);
         const auto c = calls("qx3Rollforward");
         ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].words[0], version);
+        EXPECT_EQ(c[0].words[0], k.version);
         ASSERT_EQ(c[0].record.size(), 88u);
         EXPECT_TRUE(SameBytes(Bytes(r.in->data() + 28, r.in->data() + 100), c[0].record.data(), 72));
         EXPECT_TRUE(SameBytes(Bytes(before[kOutput].begin(), before[kOutput].begin() + 12), c[0].record.data() + 72, 12));
@@ -121,7 +130,8 @@ TEST_P(RollforwardTest, VersionedRecordGoesOverWordForWordAndOutputWordFromItsVe
                                                                    "OverflowLogPath####", "DroppedTblID#####",
                                                                    "ExportDir######"}));
         EXPECT_EQ(shown(c[0].lists[1]), (std::vector<std::string>{"TSA", "TSBBBB"}));
-        EXPECT_EQ(word_at(r.out->bytes(), 12), copied ? 0x600DF00Du : 0x0BADCAFEu);
+        EXPECT_EQ(word_at(r.out->bytes(), 12), k.copied ? 0x600DF00Du : 0x0BADCAFEu);
+        EXPECT_EQ(std::string(r.text->chars(), 33), k.padded);
     }
 }
 
@@ -168,22 +178,6 @@ TEST_P(RollforwardTest, LegacyRecordWidensEachFieldAndAlwaysSends8010000) {
     EXPECT_TRUE(mem.Is(expect));
 }
 
-TEST_P(RollforwardTest, ReturnedTextIsBlankPaddedFromItsFirstNul) {
-    const std::string t32(32, 'x'), t33(33, 'y');
-    for (const auto& [left, padded] : {std::pair{std::string(1, '\0'), std::string(33, ' ')},
-                                       {std::string("LOG5\0", 5), "LOG5" + std::string(29, ' ')},
-                                       {t32 + std::string(1, '\0'), t32 + " "},
-                                       {t33, t33}}) {
-        SCOPED_TRACE(padded);
-        standin::reset();
-        Rollforward r;
-        Status st;
-        standin::during_call([&](const standin::Call&) { r.text->set(0, left); });
-        EXPECT_EQ(call("qx3gRollforward", 9000000u, r.parm->data(), st.ca()), 0);
-        EXPECT_EQ(std::string(r.text->chars(), 33), padded);
-    }
-}
-
 TEST_P(RollforwardTest, ParameterErrorExitNamesTheParameterLogsItAndGivesEverythingBack) {
     struct Case {
         int string;      // fails its read check; 7: the alias is null; -1: no tablespace slots
@@ -191,10 +185,8 @@ TEST_P(RollforwardTest, ParameterErrorExitNamesTheParameterLogsItAndGivesEveryth
         bool refused;    // sqloincaChkptr refuses the record
         std::string tokens;  // appended to sqlerrmc
     };
-    std::vector<Case> cases;
-    for (int i = 0; i < 7; ++i) cases.push_back({i, 3, false, kRollNames[i]});
-    cases.insert(cases.end(), {{-1, 0, false, "piTablespaceList"}, {7, 0, false, "piDbAlias"},
-                               {0, 65, false, "piDbA"}, {4, 3, true, ""}, {-1, 3, true, ""}});
+    const Case cases[] = {{6, 3, false, "piExportDir"}, {-1, 0, false, "piTablespaceList"}, {7, 0, false, "piDbAlias"},
+                          {0, 65, false, "piDbA"}, {4, 3, true, ""}, {-1, 3, true, ""}};
     for (const Case& k : cases) {
         const std::string name = k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
         SCOPED_TRACE(name + " " + std::to_string(k.ml) + (k.refused ? " refused" : ""));
@@ -320,7 +312,7 @@ TEST_P(RecoverTest, NativeRecordByVersion) {
 }
 
 TEST_P(RecoverTest, UnreadableStringIsNamedAfterTheTokensAlreadyThere) {
-    for (const auto& [ml, refused] : {std::pair<int16_t, bool>{0, false}, {7, false}, {66, false}, {3, true}}) {
+    for (const auto& [ml, refused] : {std::pair<int16_t, bool>{66, false}, {3, true}}) {
         SCOPED_TRACE(ml);
         standin::reset();
         CallerMemory mem;
@@ -350,14 +342,50 @@ TEST_P(RecoverTest, UnreadableStringIsNamedAfterTheTokensAlreadyThere) {
     }
 }
 
-TEST_P(RecoverTest, MissingRecordsGetTheApplicationDataCode) {
-    for (const char* entry : {"qx3gRecover", "qx3gRollforward"}) {
-        SCOPED_TRACE(entry);
+// Every generic record that is null, or fails its check, ends the call with its entry point's own
+// code and gives every byte back.
+TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
+    struct Case {
+        const char *entry, *native;
+        uint32_t size;       // of the record
+        unsigned modes;      // its check fails in these modes; 0: the record is null
+        int32_t sqlca_rc;    // sqloincaChkptr's answer
+        int32_t rc, code;    // code 0: the status record untouched
+        const char* errp;
+    } cases[] = {
+        {"qx3gRecover", "qx3Recover", 128, 0, 0, 0, -1022, nullptr},
+        {"qx3gRollforward", "qx3Rollforward", 8, 0, 0, 0, -1022, nullptr},
+        {"qx3gBackup", "qx3Backup", 136, 0, 0, -83, -83, "qx3gBack"},
+        {"qx3gBackup", "qx3Backup", 136, 0, 7, -83, 0, nullptr},
+        {"qx3gBackup", "qx3Backup", 136, standin::mode_bit(3), 0, -83, -83, "qx3gBack"},
+        {"qx3gRestore", "qx3Restore", 172, 0, 2, -83, 0, nullptr},
+        {"qx3gRestore", "qx3Restore", 172, standin::mode_bit(3), 0, -83, -83, "qx3gRest"},
+        {"qx3gLoad", "qx3Load", 76, 0, 0, -3223, 0, nullptr},
+        {"qx3gLoad", "qx3Load", 76, standin::mode_bit(1), 0, -3223, 0, nullptr},
+        {"qx3gExport", "qx3Export", 60, 0, 0, -83, -83, "QX3GEXPR"},
+        {"qx3gImport", "qx3Import", 60, 0, 0, -83, -83, nullptr},
+        {"qx3gLoadQuery", "qx3LoadQuery", 28, 0, 0, -83, -83, nullptr},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.entry) + " modes " + std::to_string(k.modes) + " sqlca " + std::to_string(k.sqlca_rc));
         standin::reset();
+        Guarded rec(k.size);
+        rec.fill(0);  // every pointer null, so that a record read before its check does no harm
+        const Bytes before = rec.bytes();
+        standin::refuse_sqlca(k.sqlca_rc);
+        standin::checks_active(k.modes != 0);
+        if (k.modes != 0) standin::fail_checks(rec.data(), k.size, k.modes);
         Status st;
-        EXPECT_EQ(call(entry, 9000000u, nullptr, st.ca()), 0);
-        EXPECT_TRUE(SameBytes(st.with(-1022), st.mem));
-        EXPECT_TRUE(standin::calls().empty()) << standin::trace();
+        EXPECT_EQ(call(k.entry, 10050300u, k.modes != 0 ? rec.data() : nullptr, st.ca()), k.rc);
+        EXPECT_TRUE(SameBytes(k.code == 0 ? st.before : k.errp ? st.with(k.code, k.errp) : st.with(k.code), st.mem));
+        EXPECT_TRUE(SameBytes(before, rec));
+        EXPECT_TRUE(calls(k.native).empty());
+        if (k.code == -1022) {
+            EXPECT_TRUE(standin::calls().empty()) << standin::trace();
+        }
+        if (k.rc != 0) {
+            EXPECT_EQ(standin::allocations(), 0u);
+        }
     }
 }
 

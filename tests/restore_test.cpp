@@ -1,5 +1,5 @@
-// Restore: qx3gRestore's native record by version, its four copied lists, its twelve strings, its
-// returned text and its exits; the legacy sqlgrestore, sqlgrsto and sqlgrst.
+// Restore: qx3gRestore's native record by version, its four copied lists and its twelve strings; the
+// padded buffers of the legacy calls; every restore entry point's row.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -15,8 +15,8 @@ namespace {
 // Generic offsets of the twelve string pointers (each length 4 bytes after its pointer).
 constexpr uint32_t kStringAt[12] = {0, 8, 24, 32, 40, 56, 64, 72, 108, 124, 148, 156};
 
-// A complete generic restore record in caller memory: twelve strings, the output buffer, four
-// lists, and a distinct word in every other field (the two words never read included).
+// A generic restore record in caller memory: twelve strings, four lists, a null output, and a
+// distinct word in every other field (the two words never read included).
 struct RestoreCall {
     CallerMemory mem;
     qx3gRestoreStruct* rec = nullptr;
@@ -25,24 +25,18 @@ struct RestoreCall {
     Generic<qx3gTablespaceList> ts, list3, list4;
     Generic<qx3gMediaList> media;
 
-    struct Options {
-        bool lists = true;
-        uint32_t out = 36;
-        bool null_out = false;
-    };
-    explicit RestoreCall(Options o) {
+    explicit RestoreCall(bool lists = true) {
         for (int i = 0; i < 12; ++i) {
             const std::string t = "string" + std::to_string(i + 1) + std::string(static_cast<size_t>(i), '+');
             s[i] = mem.text("string " + std::to_string(i + 1), t);
             len[i] = static_cast<uint32_t>(t.size());
         }
-        if (o.lists) {
+        if (lists) {
             ts = generic_tablespaces(mem, "tablespaces", {std::string("TS1"), std::string("TS22")});
             media = generic_media(mem, "media", 'S', {std::string("/m/a"), std::string("/m/bb")});
             list3 = generic_tablespaces(mem, "list 3", {std::string("L3A"), std::string("L3BB")});
             list4 = generic_tablespaces(mem, "list 4", {std::string("L4A"), std::string("L4BB")});
         }
-        char* out = o.null_out ? nullptr : mem.add("output", o.out ? o.out : 1).chars();
         Guarded& r = mem.add("record", sizeof(qx3gRestoreStruct));
         for (uint32_t off = 0; off < sizeof(qx3gRestoreStruct); off += 4) {
             const uint32_t word = 0xC0000000u + off;
@@ -53,11 +47,11 @@ struct RestoreCall {
             memcpy(r.data() + kStringAt[i], &s[i], 4);
             memcpy(r.data() + kStringAt[i] + 4, &len[i], 4);
         }
-        rec->poOutput1 = out, rec->iOutput1Len = o.out;
-        rec->piTablespaceList = o.lists ? ts.list : nullptr;
-        rec->piMediaList = o.lists ? media.list : nullptr;
-        rec->piList3 = o.lists ? list3.list : nullptr;
-        rec->piList4 = o.lists ? list4.list : nullptr;
+        rec->poOutput1 = nullptr;
+        rec->piTablespaceList = lists ? ts.list : nullptr;
+        rec->piMediaList = lists ? media.list : nullptr;
+        rec->piList3 = lists ? list3.list : nullptr;
+        rec->piList4 = lists ? list4.list : nullptr;
     }
     std::vector<const char*> lent_strings(bool r1, bool r2, bool r5) const {
         std::vector<const char*> out;
@@ -138,7 +132,7 @@ TEST_P(Restore, NativeRecordByVersion) {
     for (const VersionRow& v : kRestoreVersions) {
         SCOPED_TRACE("version " + std::to_string(v.version));
         standin::reset();
-        RestoreCall b({.null_out = true});
+        RestoreCall b;
         const auto before = b.mem.snapshot();
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
@@ -188,7 +182,7 @@ TEST_P(Restore, EmptyListsThreeAndFourTakeNoBlock) {
     for (bool empty3 : {true, false}) {
         SCOPED_TRACE(empty3 ? "list 3 empty" : "list 4 empty");
         standin::reset();
-        RestoreCall b({.null_out = true});
+        RestoreCall b;
         (empty3 ? b.list3 : b.list4).list->iNumEntries = 0;
         standin::checks_active(true);
         Status st;
@@ -215,33 +209,26 @@ TEST_P(Restore, BadEntriesOfEachList) {
     struct Row {
         const char* what;
         int list;            // 0 tablespace, 1 media, 2 list 3, 3 list 4
-        bool over_length;    // the check over L fails (else only the one over L + 1)
-        size_t entry;
+        size_t entry;        // its text passes the check over L and fails the one over L + 1
         int32_t rc;
         size_t requests;
     } rows[] = {
-        {"tablespace list: skipped", 0, true, 1, 0, 15},
-        {"media list: skipped", 1, true, 0, 0, 15},
-        {"list 3: skipped", 2, true, 1, 0, 15},
-        {"list 4: ends the call", 3, true, 0, 0x44, 14},
-        {"list 4, last entry: ends the call", 3, true, 1, 0x44, 15},
-        {"tablespace list, last entry over L + 1", 0, false, 1, 0x44, 4},
-        {"media list, last entry over L + 1", 1, false, 1, 0x44, 8},
-        {"list 3, last entry over L + 1", 2, false, 1, 0x44, 12},
-        {"list 4, last entry over L + 1", 3, false, 1, 0x44, 16},
-        {"list 4, first entry over L + 1: goes on", 3, false, 0, 0, 16},
+        {"tablespace list, last entry", 0, 1, 0x44, 4},
+        {"media list, last entry", 1, 1, 0x44, 8},
+        {"list 3, last entry", 2, 1, 0x44, 12},
+        {"list 4, last entry", 3, 1, 0x44, 16},
+        {"list 4, first entry: goes on", 3, 0, 0, 16},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
-        RestoreCall b({.null_out = true});
+        RestoreCall b;
         const std::vector<char*>& texts =
             r.list == 0 ? b.ts.texts : r.list == 1 ? b.media.texts : r.list == 2 ? b.list3.texts : b.list4.texts;
         const std::vector<uint32_t>& lens =
             r.list == 0 ? b.ts.lengths : r.list == 1 ? b.media.lengths : r.list == 2 ? b.list3.lengths : b.list4.lengths;
         standin::checks_active(true);
-        if (r.over_length) standin::fail_checks(texts[r.entry], 1, standin::mode_bit(3), 0x44);
-        else standin::fail_checks(texts[r.entry] + lens[r.entry], 1, standin::mode_bit(3), 0x44);
+        standin::fail_checks(texts[r.entry] + lens[r.entry], 1, standin::mode_bit(3), 0x44);
         const auto before = b.mem.snapshot();
         Status st;
         EXPECT_EQ(call("qx3gRestore", 10050300u, b.rec, st.ca()), r.rc);
@@ -253,44 +240,7 @@ TEST_P(Restore, BadEntriesOfEachList) {
         if (r.rc == 0) {
             std::vector<std::string> seen = shown(calls("qx3Restore")[0].lists[static_cast<size_t>(r.list)]);
             ASSERT_EQ(seen.size(), 2u);
-            EXPECT_EQ(seen[r.entry] == "<null>", r.over_length);
-        }
-    }
-}
-
-TEST_P(Restore, ReturnedTextIsPadded) {
-    struct Row {
-        const char* what;
-        uint32_t len;
-        bool null;
-        std::string native;  // the native field from offset 0
-        std::string out;
-        int32_t result;
-    } rows[] = {
-        {"full width, 20 characters", 36, false, std::string("20240517093011.00001\0", 21),
-         "20240517093011.00001" + std::string(16, ' '), 0},
-        {"shorter buffer", 24, false, std::string("20240517093011.00001\0", 21), "20240517093011.00001    ", 0},
-        {"length 1", 1, false, std::string("\0", 1), " ", 0},
-        {"length 1, a character", 1, false, "Z", "Z", 0},
-        {"no NUL within the length", 5, false, "ABCDEFGH", "ABCDE", 0},
-        {"null buffer", 36, true, "abc", "", 0},
-        {"whatever the result", 8, false, std::string("x\0", 2), "x       ", -2530},
-        {"a length beyond the field", 40, false, std::string("abc\0", 4), "abc" + std::string(37, ' '), 0},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        RestoreCall b({.lists = false, .out = r.len, .null_out = r.null});
-        standin::during_call([&](const standin::Call& c) {
-            auto* n = reinterpret_cast<qx3RestoreStruct*>(uintptr_t{c.words[1]});
-            memset(n->oOutput1, 'V', sizeof n->oOutput1);
-            memcpy(n->oOutput1, r.native.data(), r.native.size());
-        });
-        standin::set_result("qx3Restore", r.result);
-        Status st;
-        EXPECT_EQ(call("qx3gRestore", 10050300u, b.rec, st.ca()), r.result);
-        if (!r.null) {
-            EXPECT_EQ(std::string(b.rec->poOutput1, r.len), r.out);
+            EXPECT_NE(seen[r.entry], "<null>") << "copied, though not terminated";
         }
     }
 }
@@ -299,7 +249,7 @@ TEST_P(Restore, OneBufferAsEveryStringComesBack) {
     for (uint32_t version : {0u, 10050300u}) {
         SCOPED_TRACE(version);
         standin::reset();
-        RestoreCall b({.lists = false, .null_out = true});
+        RestoreCall b(false);
         for (int i = 1; i < 12; ++i) {
             memcpy(reinterpret_cast<char*>(b.rec) + kStringAt[i], &b.s[0], 4);
             memcpy(reinterpret_cast<char*>(b.rec) + kStringAt[i] + 4, &b.len[0], 4);
@@ -311,28 +261,6 @@ TEST_P(Restore, OneBufferAsEveryStringComesBack) {
     }
 }
 
-TEST_P(Restore, RecordMissingOrUnreadable) {
-    for (bool refuse : {false, true}) {
-        for (bool null_record : {true, false}) {
-            SCOPED_TRACE(std::string(null_record ? "null" : "unreadable") + (refuse ? ", refused" : ""));
-            standin::reset();
-            RestoreCall b({});
-            const auto before = b.mem.snapshot();
-            Status st;
-            standin::refuse_sqlca(refuse ? 2 : 0);
-            if (!null_record) {
-                standin::checks_active(true);
-                standin::fail_checks(reinterpret_cast<char*>(b.rec) + 171, 1, standin::mode_bit(3));
-            }
-            EXPECT_EQ(call("qx3gRestore", 10050300u, null_record ? nullptr : b.rec, st.ca()), -83);
-            EXPECT_TRUE(SameBytes(refuse ? Status().mem.bytes() : st.with(-83, "qx3gRest"), st.mem));
-            EXPECT_TRUE(b.mem.Is(before));
-            EXPECT_TRUE(calls("qx3Restore").empty());
-            EXPECT_EQ(standin::allocations(), 0u);
-        }
-    }
-}
-
 QX3_BACKENDS(Restore);
 
 }  // namespace
@@ -341,9 +269,9 @@ namespace {
 
 // ---- Legacy restore ---------------------------------------------------------------------------
 
-// The in/out text is lent a NUL at its length and never given the byte back; afterwards it is
-// blank-padded over 15 bytes like the 33-byte buffer, whatever the result. (sqlgrst: the buffer at
-// word 15, the text at 16 with its length in word 3, sqlca at 32; every other word null.)
+// The legacy 33- and 15-byte buffers are blank-padded from their first NUL, whatever the result.
+// sqlgrst's 15-byte buffer is also its in/out text (length 8 in word 3): lent a NUL at its length
+// and never given the byte back. Every other word is null.
 class LegacyRestore : public WordsTest {};
 
 TEST_P(LegacyRestore, InOutTextKeepsItsTerminatorAndBothBuffersArePadded) {
@@ -352,6 +280,7 @@ TEST_P(LegacyRestore, InOutTextKeepsItsTerminatorAndBothBuffersArePadded) {
         std::string native33, native15;  // what the native leaves
         std::string out33, out15;
         int32_t result;
+        bool null_buffers = false, fail_write15 = false;  // sqlgbkup only
     } rows[] = {
         {"the text as lent: its NUL at 8 becomes the first blank", std::string(33, '='),
          std::string("PREVIOUS\0######", 15), std::string(33, '='), "PREVIOUS       ", 0},
@@ -360,28 +289,53 @@ TEST_P(LegacyRestore, InOutTextKeepsItsTerminatorAndBothBuffersArePadded) {
         {"no NUL: unchanged", std::string(33, 'A'), std::string(15, 'B'), std::string(33, 'A'), std::string(15, 'B'), 0},
         {"whatever the result", std::string(1, '\0') + std::string(32, 'z'), std::string(1, '\0') + std::string(14, 'z'),
          std::string(33, ' '), std::string(15, ' '), -2539},
+        {"null buffers", "", "", "", "", 0, true},
+        {"a failed write check leaves the buffer", std::string("ab\0", 3) + std::string(30, 'z'),
+         std::string("cd\0", 3) + std::string(12, 'z'), "ab" + std::string(31, ' '),
+         std::string("cd\0", 3) + std::string(12, 'z'), 0, false, true},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        standin::reset();
-        Guarded out33(33), text(15);
-        out33.fill('=');
-        text.set(0, "PREVIOUS#######");
-        Status st;
-        std::vector<uint32_t> a(32, 0);
-        a[2] = 0xFFFF0008u;
-        a[14] = w(out33.data());
-        a[15] = w(text.data());
-        a[31] = w(st.ca());
-        standin::during_call([&](const standin::Call&) {
-            memcpy(out33.data(), row.native33.data(), 33);
-            memcpy(text.data(), row.native15.data(), 15);
-        });
-        standin::set_result("sqlurst", row.result);
-        EXPECT_EQ(call_words("sqlgrst", a), row.result);
-        EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
-        EXPECT_EQ(std::string(out33.chars(), 33), row.out33);
-        EXPECT_EQ(std::string(text.chars(), 15), row.out15);
+    struct Entry {
+        const char *name, *native;
+        size_t words, at33;  // argument count; the 33-byte buffer's word (0-based), the 15-byte one's next
+    } entries[] = {{"sqlgbkup", "sqlubkup", 21, 9}, {"sqlgrst", "sqlurst", 32, 14}};
+    for (const Entry& e : entries) {
+        for (const Row& row : rows) {
+            const bool rst = e.words == 32;
+            if (rst && (row.null_buffers || row.fail_write15)) continue;
+            SCOPED_TRACE(std::string(e.name) + ": " + row.what);
+            standin::reset();
+            Guarded out33(33), text(15);
+            out33.fill('=');
+            text.set(0, "PREVIOUS#######");
+            Status st;
+            std::vector<uint32_t> a(e.words, 0);
+            a[2] = 0xFFFF0008u;
+            a[e.at33] = row.null_buffers ? 0 : w(out33.data());
+            a[e.at33 + 1] = row.null_buffers ? 0 : w(text.data());
+            a.back() = w(st.ca());
+            const Bytes untouched33 = out33.bytes(), untouched15 = text.bytes();
+            standin::during_call([&](const standin::Call&) {
+                if (row.null_buffers) return;
+                memcpy(out33.data(), row.native33.data(), 33);
+                memcpy(text.data(), row.native15.data(), 15);
+            });
+            if (row.fail_write15) {
+                standin::checks_active(true);
+                standin::fail_checks(text.data(), 15, standin::mode_bit(2));
+            }
+            standin::set_result(e.native, row.result);
+            EXPECT_EQ(call_words(e.name, a), row.result);
+            if (rst) {
+                EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
+            }
+            if (row.null_buffers) {
+                EXPECT_TRUE(SameBytes(untouched33, out33));
+                EXPECT_TRUE(SameBytes(untouched15, text));
+                continue;
+            }
+            EXPECT_EQ(std::string(out33.chars(), 33), row.out33);
+            EXPECT_EQ(std::string(text.chars(), 15), row.out15);
+        }
     }
 }
 
