@@ -18,7 +18,7 @@ using namespace qx3test::conf;
 QX3_CONFORMANCE(InstanceRows,
     {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
      .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
-     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), SF(3, 76, 72), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
+     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
                  SF(2, 24, 20)},
      .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
     {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3", .version = 0,

@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "frame/entry_table.inc"
-#include "native/table.inc"
 #include "peloader/peloader.h"
 #include "support/conformance.h"
 
@@ -64,19 +63,6 @@ struct Target {
     const Row* row;
     void* fn[2];
 };
-// Findings of the sweep that are still open: entry points whose calls the sweep showed to crash or
-// to leave caller memory otherwise than their rows say, under inputs no row of theirs covers. They
-// stay out of the default run until each is settled (fixed in the library or in its stand-in, or
-// its row corrected); `--all 1` puts them back in, to replay a finding.
-const std::set<std::string> kOpenFindings = {
-    "sqlgdcls",    // result 0 from the stand-in's close with checks active: the stand-in faults
-    "sqlgmnss",    // as sqlgmnsz
-    "qx3gGetSnapshot", // as sqlgmnsz
-    "qx3gGetSnapshotSize", // as sqlgmnsz
-    "sqlgmnsz",    // the area's object count is not tied to its size in the row: with checks off the library reads as many objects as the count says
-    "sqlgmrst",    // the stand-in faults on a long string with checks active
-};
-
 std::vector<Target> live_targets() {
     std::set<std::string> live;
 #define X(name, upper, bytes, family, frame, state) \
@@ -85,20 +71,8 @@ std::vector<Target> live_targets() {
 #undef X
     std::vector<Target> out;
     for (const Row& r : registered_rows())
-        if (live.count(r.name) && (option("--all", 0) != 0 || !kOpenFindings.count(r.name))) out.push_back({&r, {so_backend().resolve(r.name), dll_backend().resolve(r.name)}});
+        if (live.count(r.name)) out.push_back({&r, {so_backend().resolve(r.name), dll_backend().resolve(r.name)}});
     return out;
-}
-
-template <size_t... I>
-int32_t call_n(void* p, const uint32_t* a, std::index_sequence<I...>) {
-    using Fn = int32_t(QX3_API*)(decltype(I, uint32_t{})...);
-    return reinterpret_cast<Fn>(p)(a[I]...);
-}
-template <size_t... N>
-int32_t call_any(void* p, const std::vector<uint32_t>& a, std::index_sequence<N...>) {
-    int32_t rc = INT32_MIN;
-    ((a.size() == N ? (rc = call_n(p, a.data(), std::make_index_sequence<N>{}), true) : false) || ...);
-    return rc;
 }
 
 // ---- A call drawn from a row --------------------------------------------------------------------
@@ -190,7 +164,7 @@ public:
         for (size_t k = 0; k < strings_.size(); ++k) {
             const String& s = strings_[k];
             const uint8_t* nul = s.p + std::min(s.n, row_.strings[k].cap);
-            const bool lent = s.p && !s.fails && !record_fails_ && !(row_.positive && s.n == 0);
+            const bool lent = s.p && !s.fails && !record_fails_ && !(row_.positive && !row_.strings[k].empty_lent && s.n == 0);
             if (lent) poke(expect, nul, 0);
             else if (s.p) poke(expect, nul, byte_at(during, nul));
         }
@@ -202,33 +176,17 @@ public:
     // Afterwards: every byte as it began, outside the outputs.
     std::string check_after() const { return differs(before_, snapshot(), "after the call"); }
 
-    // What a native saw at a string word: the caller's own bytes up to their first NUL.
-    std::string check_seen(const standin::Call& c, const std::vector<Bytes>& during) const {
+    // The native's argument words as the row maps them from the call's: a string word is the
+    // caller's own pointer, so what the native read is the caller's bytes, terminated as
+    // check_during shows.
+    std::string check_args(const standin::Call& c) const {
         const std::vector<std::string> mapping = split(row_.args);
         for (size_t a = 0; a < mapping.size() && a < c.words.size(); ++a) {
-            if (mapping[a] == "?") continue;
-            const uint32_t expect = expected(mapping[a]);
-            if (c.words[a] != expect)
+            bool compare = true;
+            const uint32_t expect = expected_arg(mapping[a], words_, compare);
+            if (compare && c.words[a] != expect)
                 return "native argument " + std::to_string(a + 1) + " is " + std::to_string(c.words[a]) + ", not " +
                        std::to_string(expect);
-            const bool word = isdigit(static_cast<unsigned char>(mapping[a][0]));
-            const size_t k = word ? static_cast<size_t>(atoi(mapping[a].c_str())) - 1 : words_.size();
-            if (k >= words_.size() || row_.words[k] != 's' || a >= c.strings.size()) continue;
-            const uint8_t* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(expect));
-            if (p == nullptr) {
-                if (!c.strings[a].null) return "native argument " + std::to_string(a + 1) + " seen as a string";
-                continue;
-            }
-            std::string text;
-            bool nul = false;
-            for (const Bytes* b = buffer(during, p); b && !nul && byte_index(p + text.size()) < b->size();) {
-                const uint8_t ch = (*b)[byte_index(p + text.size())];
-                if (ch == 0) nul = true;
-                else text.push_back(static_cast<char>(ch));
-            }
-            if (c.strings[a].null || c.strings[a].text != text || c.strings[a].terminated != nul)
-                return "native argument " + std::to_string(a + 1) + " saw \"" + standin::show(c.strings[a]).substr(0, 40) +
-                       "\", not the caller's string";
         }
         return "";
     }
@@ -268,61 +226,29 @@ private:
         for (const Out& o : row_.outs) limit(o.at, o.size);
         return end - text.off - 1;
     }
-    uint32_t expected(const std::string& mapping) const {
-        if (mapping == "0") return 0;
-        if (mapping[0] == '#') return static_cast<uint32_t>(strtoul(mapping.c_str() + 1, nullptr, 0));
-        const char how = isdigit(static_cast<unsigned char>(mapping[0])) ? 'w' : mapping[0];
-        const uint32_t x = words_[static_cast<size_t>(atoi(mapping.c_str() + (how == 'w' ? 0 : 1))) - 1];
-        if (how == 'b') return x & 0xFFu;
-        return how == 'z' ? x & 0xFFFFu : how == 's' ? static_cast<uint32_t>(static_cast<int16_t>(x)) : x;
-    }
-    static std::vector<std::string> split(const char* s) {
-        std::vector<std::string> out;
-        for (std::string cur; ; ++s) {
-            if (*s == ' ' || *s == '\0') {
-                if (!cur.empty()) out.push_back(cur);
-                cur.clear();
-                if (*s == '\0') return out;
-            } else {
-                cur += *s;
-            }
-        }
-    }
-    // Which buffer of a snapshot holds p (nullptr: none), and p's index in it.
-    const Guarded* owner(const uint8_t* p) const {
-        for (const auto& g : recs_)
-            if (p >= g->data() && p < g->data() + g->size()) return g.get();
-        for (const auto& s : strings_)
-            if (s.buf && p >= s.buf->data() && p < s.buf->data() + s.buf->size()) return s.buf.get();
-        return nullptr;
-    }
-    size_t slot(const Guarded* g) const {
+    // Where p lies in a snapshot: the buffer's index (in the order of snapshot()) and p's offset
+    // in it; the index is past the end when p lies in no caller buffer.
+    std::pair<size_t, size_t> locate(const uint8_t* p) const {
         size_t i = 0;
-        for (const auto& r : recs_) {
-            if (r.get() == g) return i;
+        auto in = [&](const Guarded& g) { return p >= g.data() && p < g.data() + g.size(); };
+        for (const auto& g : recs_) {
+            if (in(*g)) return {i, static_cast<size_t>(p - g->data())};
             ++i;
         }
         for (const auto& s : strings_)
             if (s.buf) {
-                if (s.buf.get() == g) return i;
+                if (in(*s.buf)) return {i, static_cast<size_t>(p - s.buf->data())};
                 ++i;
             }
-        return i;
-    }
-    const Bytes* buffer(const std::vector<Bytes>& snap, const uint8_t* p) const {
-        const Guarded* g = owner(p);
-        return g ? &snap[slot(g)] : nullptr;
-    }
-    size_t byte_index(const uint8_t* p) const {
-        const Guarded* g = owner(p);
-        return g ? static_cast<size_t>(p - g->data()) : SIZE_MAX;
+        return {SIZE_MAX, 0};
     }
     uint8_t byte_at(const std::vector<Bytes>& snap, const uint8_t* p) const {
-        const Bytes* b = buffer(snap, p);
-        return b ? (*b)[byte_index(p)] : 0;
+        const auto [i, off] = locate(p);
+        return i < snap.size() ? snap[i][off] : 0;
     }
     void poke(std::vector<Bytes>& snap, const uint8_t* p, uint8_t v) const {
-        if (const Guarded* g = owner(p)) snap[slot(g)][byte_index(p)] = v;
+        const auto [i, off] = locate(p);
+        if (i < snap.size()) snap[i][off] = v;
     }
     std::string differs(std::vector<Bytes> expect, const std::vector<Bytes>& actual, const char* when) const {
         for (const Out& o : row_.outs) {
@@ -394,20 +320,12 @@ std::string one_call(const std::vector<Target>& targets, uint64_t seed, uint64_t
         if (c.name != r.native || ++during_calls > 1) return;
         const std::vector<Bytes> during = d.snapshot();
         problem = d.check_during(during);
-        if (problem.empty()) problem = d.check_seen(c, during);
+        if (problem.empty()) problem = d.check_args(c);
     });
-    const int32_t rc = call_any(t.fn[backend], d.words(), std::make_index_sequence<16>{});
+    const int32_t rc = call_address(t.fn[backend], d.words());
 
-    static const std::set<std::string> services = [] {
-        std::set<std::string> out;
-#define N(name, bytes, module, family) \
-    if (std::string(#family) == "frame") out.insert(#name);
-        QX3_NATIVE_TABLE(N)
-#undef N
-        return out;
-    }();
     size_t natives = 0;
-    for (const standin::Call& c : standin::calls()) natives += c.name == r.native || !services.count(c.name);
+    for (const standin::Call& c : standin::calls()) natives += is_native(c.name, r.native);
     if (problem.empty()) problem = d.check_after();
     if (problem.empty() && natives > 1) problem = "more than one native call";
     // A call that returns the outcome of its own checks (own_status) does not hand the native's on.

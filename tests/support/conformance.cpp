@@ -32,11 +32,15 @@ const std::set<std::string>& services() {
     return s;
 }
 
+}  // namespace
+
 // A call into the native layer counts as the native's unless it is a platform service; a row may
 // name a service as its native (the message and state services are forwarded like natives).
 bool is_native(const std::string& name, const char* expected) {
     return name == expected || !services().count(name);
 }
+
+namespace {
 
 std::vector<std::string> natives_called(const char* expected) {
     std::vector<std::string> out;
@@ -47,7 +51,7 @@ std::vector<std::string> natives_called(const char* expected) {
 
 // How a path is taken.
 struct Path {
-    enum What { Plain, ChecksPass, NullString, CheckFails, NoAppData, NoMemory } what = Plain;
+    enum What { Plain, ChecksPass, Empty, NullString, CheckFails, NoAppData, NoMemory } what = Plain;
     int string = -1;        // for NullString, CheckFails
     unsigned alloc = 0;     // for NoMemory: the failing request, 1-based
     bool refused = false;   // for NoMemory: sqloincaChkptr refuses the record
@@ -57,6 +61,7 @@ std::string describe(const Path& p) {
     switch (p.what) {
         case Path::Plain: return "checks inactive";
         case Path::ChecksPass: return "checks active and passing";
+        case Path::Empty: return "every string of length 0, checks active";
         case Path::NullString: return "string " + std::to_string(p.string + 1) + " null";
         case Path::CheckFails: return "string " + std::to_string(p.string + 1) + " fails its check";
         case Path::NoAppData: return "application data fails";
@@ -67,8 +72,11 @@ std::string describe(const Path& p) {
     return "?";
 }
 
-// Distinct lengths, so that a string terminated with another's length shows.
-uint32_t length_of(size_t string) { return 3 + 2 * static_cast<uint32_t>(string); }
+// Distinct lengths, so that a string terminated with another's length shows; or none at all, when a
+// string of length 0 borrows its first byte.
+uint32_t length_of(size_t string, const Path& p) {
+    return p.what == Path::Empty ? 0 : 3 + 2 * static_cast<uint32_t>(string);
+}
 
 // A trimmed field: a value with an interior blank, then blanks to the end of the field.
 uint32_t trimmed_length(uint32_t width) { return width < 4 ? width : width / 2 + 1; }
@@ -99,7 +107,7 @@ public:
         for (size_t k = 0; k < r.recs.size(); ++k) put(r.recs[k].at, w(recs_[k]->data()), 4);
         for (size_t s = 0; s < r.strings.size(); ++s) {
             const Str& st = r.strings[s];
-            const uint32_t n_s = length_of(s);
+            const uint32_t n_s = length_of(s, path);
             char* p;
             if (st.inline_text) {
                 p = reinterpret_cast<char*>(addr(st.ptr));
@@ -196,6 +204,8 @@ private:
     std::vector<char*> texts_;
 };
 
+}  // namespace
+
 uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare) {
     compare = true;
     if (mapping == "?") {
@@ -228,6 +238,8 @@ std::vector<std::string> split(const char* s) {
     return out;
 }
 
+namespace {
+
 // A parameter name appended to a status record's sqlerrmc at sqlerrml, sqlerrml grown by it.
 void append_name(Bytes& ca, const char* name) {
     int16_t ml = 0;
@@ -253,7 +265,7 @@ std::string ConformanceName(const ::testing::TestParamInfo<std::tuple<Backend*, 
 
 void Conformance::run(const Row& r) {
     // The plain call first: it tells how many memory requests the call makes.
-    std::vector<Path> paths = {{Path::Plain}, {Path::ChecksPass}};
+    std::vector<Path> paths = {{Path::Plain}, {Path::ChecksPass}, {Path::Empty}};
     for (int s = 0; s < static_cast<int>(r.strings.size()); ++s) {
         if (r.nulls && !r.strings[s].inline_text) paths.push_back({Path::NullString, s});
         paths.push_back({Path::CheckFails, s});
@@ -274,11 +286,12 @@ void Conformance::run(const Row& r) {
         Layout mem(r, path, st.ca());
         const std::vector<Bytes> before = mem.snapshot();
 
-        const bool checks = path.what == Path::ChecksPass || path.what == Path::CheckFails;
+        const bool checks = path.what != Path::Plain && path.what != Path::NullString && path.what != Path::NoAppData &&
+                            path.what != Path::NoMemory;
         standin::checks_active(checks);
         if (path.what == Path::CheckFails) {
             char* p = mem.text(static_cast<size_t>(path.string));
-            const uint32_t n = length_of(static_cast<size_t>(path.string)) + 1;
+            const uint32_t n = length_of(static_cast<size_t>(path.string), path) + 1;
             // A text inside a record fails alone; the record around it still passes its own check.
             if (r.strings[static_cast<size_t>(path.string)].inline_text)
                 standin::fail_check_exact(p, n, standin::kAllModes);
@@ -355,15 +368,9 @@ void Conformance::run(const Row& r) {
             EXPECT_TRUE(natives.empty()) << "no native call on an exit; first: " << (natives.empty() ? "" : natives[0]);
             Bytes expect = st.before;
             if (!status_untouched) {
-                expect = exit->errp ? st.with(exit->code, exit->errp) : st.with(exit->code);
+                expect = exit->errp ? st.with(exit->code, exit->errp, exit->errmc) : st.with(exit->code);
                 if (path.what == Path::CheckFails && !r.exit_names.empty())
                     append_name(expect, r.exit_names[static_cast<size_t>(path.string)]);
-                if (exit->errmc != nullptr) {
-                    const size_t n = strlen(exit->errmc);
-                    const int16_t ml = static_cast<int16_t>(n);
-                    memcpy(&expect[16], &ml, 2);
-                    memcpy(&expect[18], exit->errmc, n + 1);
-                }
                 if (path.what == Path::NoMemory && r.mem.status_rc) {
                     const uint32_t rc = 0x8B0F0000u;
                     memcpy(&expect[96], &rc, 4);
@@ -416,8 +423,8 @@ void Conformance::run(const Row& r) {
                 for (size_t s = 0; s < r.strings.size(); ++s) {
                     char* p = mem.text(s);
                     const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
-                    if (p == nullptr || failing || (r.positive && length_of(s) == 0)) continue;
-                    mem.poke(expect, p + length_of(s), 0);
+                    if (p == nullptr || failing || (r.positive && !r.strings[s].empty_lent && length_of(s, path) == 0)) continue;
+                    mem.poke(expect, p + length_of(s, path), 0);
                 }
                 for (const Trim& t : r.trims) mem.poke(expect, mem.field(t) + trimmed_length(t.width), 0);
                 mem.mask_outputs(expect, during);
@@ -436,8 +443,8 @@ void Conformance::run(const Row& r) {
                     // A failing string may be refused by an earlier check of its own (a copied
                     // entry is checked over its length first); what it did then is asserted above.
                     const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
-                    if (p == nullptr || failing) continue;
-                    const uint32_t n = length_of(s) + 1;
+                    if (p == nullptr || failing || (r.positive && !r.strings[s].empty_lent && length_of(s, path) == 0)) continue;
+                    const uint32_t n = length_of(s, path) + 1;
                     const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
                         return c.p == reinterpret_cast<uintptr_t>(p) && c.length == n && c.mode == 3;
                     });

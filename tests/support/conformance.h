@@ -7,6 +7,8 @@
 //                  at its length during the call, no pointer check made, every byte back after it
 //   checks pass    the same, and each string checked over length + 1 bytes for reading and writing
 //                  (each blank-padded field over width + 1 bytes for writing)
+//   empty          checks active, every string of length 0 (its length word's high half set): each
+//                  borrows its first byte, checked over that one byte
 //   null string    each string in turn passed as null: it stays null, the others are still lent
 //                  their terminators
 //   check fails    each string in turn fails its check: it goes on unterminated (or the row's exit)
@@ -71,6 +73,7 @@ struct Str {
     bool inline_text = false;
     bool ends = false;
     uint32_t cap = 0xFFFFFFFFu;  // the NUL goes no further into the text than this
+    bool empty_lent = false;     // lent its NUL at length 0 too, where the row's others are not
 };
 constexpr Str S(int word, int length_word) { return {W(word), W(length_word), 2}; }
 constexpr Str SF(int node, uint32_t ptr_off, uint32_t len_off, uint8_t width = 4) {
@@ -81,6 +84,10 @@ constexpr Str SI(int node, uint32_t text_off, uint32_t len_off, uint8_t width = 
 }
 constexpr Str Capped(Str s, uint32_t cap) {
     s.cap = cap;
+    return s;
+}
+constexpr Str EvenEmpty(Str s) {
+    s.empty_lent = true;
     return s;
 }
 constexpr Str Last(Str s) {
@@ -176,6 +183,14 @@ struct Row {
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
+
+// The value a native argument spec names (see Row::args), from the argument words; `compare` is
+// false for "?". And a spec list cut at its blanks.
+uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& words, bool& compare);
+std::vector<std::string> split(const char* s);
+// Whether a call into the native layer is the native's: anything but a platform service, or the
+// service the row names as its native.
+bool is_native(const std::string& name, const char* expected);
 
 // Registers rows; returns them (for the instantiation below).
 std::vector<Row> rows(std::initializer_list<Row> list);

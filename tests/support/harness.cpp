@@ -72,6 +72,15 @@ Bytes Status::with(int32_t code, const char* errp8) const {
     return b;
 }
 
+Bytes Status::with(int32_t code, const char* errp8, const char* errmc) const {
+    Bytes b = with(code, errp8);
+    if (errmc == nullptr) return b;
+    const int16_t ml = static_cast<int16_t>(strlen(errmc));
+    memcpy(b.data() + offsetof(sqlca, sqlerrml), &ml, 2);
+    memcpy(b.data() + offsetof(sqlca, sqlerrmc), errmc, strlen(errmc) + 1);
+    return b;
+}
+
 Bytes Status::with(int32_t code) const {
     Bytes b = before;
     memcpy(b.data() + offsetof(sqlca, sqlcode), &code, 4);
@@ -98,21 +107,32 @@ const std::map<std::string, Names>& names() {
     return m;
 }
 
-class SoBackend : public Backend {
+// Each call of an entry point goes through the next of its exported names in turn, so that every
+// name is exercised.
+class NamedBackend : public Backend {
 public:
-    const char* name() const override { return "so"; }
     std::vector<std::string> names_of(const char* documented) const override {
         auto it = names().find(documented);
-        return it == names().end() ? std::vector<std::string>{} : it->second.so;
+        return it == names().end() ? std::vector<std::string>{} : it->second.*list_;
     }
-    void* lookup(const char* exported) override { return dlsym(handle(), exported); }
     void* resolve(const char* documented) override {
-        auto it = names().find(documented);
-        if (it == names().end()) return nullptr;
-        unsigned& turn = turns_[documented];
-        const std::string& n = it->second.so[turn++ % it->second.so.size()];
-        return lookup(n.c_str());
+        const std::vector<std::string> all = names_of(documented);
+        return all.empty() ? nullptr : lookup(all[turns_[documented]++ % all.size()].c_str());
     }
+
+protected:
+    explicit NamedBackend(std::vector<std::string> Names::*list) : list_(list) {}
+
+private:
+    std::vector<std::string> Names::*list_;
+    std::map<std::string, unsigned> turns_;
+};
+
+class SoBackend : public NamedBackend {
+public:
+    SoBackend() : NamedBackend(&Names::so) {}
+    const char* name() const override { return "so"; }
+    void* lookup(const char* exported) override { return dlsym(handle(), exported); }
 
 private:
     void* handle() {
@@ -126,7 +146,6 @@ private:
         return handle_;
     }
     void* handle_ = nullptr;
-    std::map<std::string, unsigned> turns_;
 };
 
 // ---- The DLL, loaded by the test's own PE loader ----
@@ -172,21 +191,11 @@ HOST void* bind_import(void*, const char* module, const char* name) {
     return nullptr;
 }
 
-class DllBackend : public Backend {
+class DllBackend : public NamedBackend {
 public:
+    DllBackend() : NamedBackend(&Names::dll) {}
     const char* name() const override { return "dll"; }
-    std::vector<std::string> names_of(const char* documented) const override {
-        auto it = names().find(documented);
-        return it == names().end() ? std::vector<std::string>{} : it->second.dll;
-    }
     void* lookup(const char* exported) override { return pe::proc(image(), exported); }
-    void* resolve(const char* documented) override {
-        auto it = names().find(documented);
-        if (it == names().end()) return nullptr;
-        unsigned& turn = turns_[documented];
-        const std::string& n = it->second.dll[turn++ % it->second.dll.size()];
-        return lookup(n.c_str());
-    }
 
 private:
     pe::Image* image() {
@@ -205,7 +214,6 @@ private:
         return image_;
     }
     pe::Image* image_ = nullptr;
-    std::map<std::string, unsigned> turns_;
 };
 
 }  // namespace
@@ -267,7 +275,11 @@ int32_t EntryBase::call_words(const char* name, const std::vector<uint32_t>& a) 
         ADD_FAILURE() << name << " is not exported by " << backend()->name() << " or has too many words";
         return INT32_MIN;
     }
-    return call_any(p, a, std::make_index_sequence<41>{});
+    return call_address(p, a);
+}
+
+int32_t call_address(void* fn, const std::vector<uint32_t>& words) {
+    return call_any(fn, words, std::make_index_sequence<41>{});
 }
 
 }  // namespace qx3test

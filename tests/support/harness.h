@@ -105,6 +105,9 @@ protected:
     int32_t call_words(const char* name, const std::vector<uint32_t>& a);
 };
 
+// Calls an entry point at `fn` with the words in a vector (up to 40 of them).
+int32_t call_address(void* fn, const std::vector<uint32_t>& words);
+
 // Fixture for every behaviour test: parameterised over the backends.
 class EntryTest : public EntryBase, public ::testing::WithParamInterface<Backend*> {
 protected:
@@ -129,6 +132,8 @@ struct Status {
     // The pattern as it was before the call, with sqlcode and the 8 bytes of sqlerrp replaced.
     Bytes with(int32_t code, const char* errp8) const;
     Bytes with(int32_t code) const;  // only sqlcode replaced
+    // And a parameter's name in sqlerrmc, with its NUL, its length in sqlerrml (none for null).
+    Bytes with(int32_t code, const char* errp8, const char* errmc) const;
     // The record still holds the pattern it was given.
     ::testing::AssertionResult untouched() const { return SameBytes(before, mem); }
 };
