@@ -36,25 +36,19 @@ const DbToken kDbTokens[] = {
     {10200, 256, N, N, Y, N},
 };
 
-std::vector<TokenColumn> db_column(bool DbToken::*col) {
-    std::vector<TokenColumn> out;
-    for (const DbToken& t : kDbTokens) out.push_back({t.token, t.size, t.*col});
-    return out;
-}
-
 }  // namespace
 
 class DbCfgTokenSets : public TokenSetTest {};
 
 TEST_P(DbCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
-    ExpectGetPads("sqlgxdb", probe_tokens(db_column(&DbToken::get)));
-    ExpectGetPads("sqlgddb", probe_tokens(db_column(&DbToken::get)));
-    ExpectGetPads("sqlgxdbc", probe_tokens(db_column(&DbToken::xdbc)));
+    ExpectGetPads("sqlgxdb", probe_tokens(column(kDbTokens, &DbToken::get)));
+    ExpectGetPads("sqlgddb", probe_tokens(column(kDbTokens, &DbToken::get)));
+    ExpectGetPads("sqlgxdbc", probe_tokens(column(kDbTokens, &DbToken::xdbc)));
 }
 
 TEST_P(DbCfgTokenSets, UpdatesTerminateExactlyTheirOwnSet) {
-    ExpectUpdateTerminates("sqlgudb", probe_tokens(db_column(&DbToken::udb)));
-    ExpectUpdateTerminates("sqlgeudb", probe_tokens(db_column(&DbToken::eudb)));
+    ExpectUpdateTerminates("sqlgudb", probe_tokens(column(kDbTokens, &DbToken::udb)));
+    ExpectUpdateTerminates("sqlgeudb", probe_tokens(column(kDbTokens, &DbToken::eudb)));
 }
 
 QX3_BACKENDS(DbCfgTokenSets);

@@ -33,23 +33,17 @@ const MgrToken kMgrTokens[] = {
     {10187, 256, N, Y, Y},
 };
 
-std::vector<TokenColumn> mgr_column(bool MgrToken::*col) {
-    std::vector<TokenColumn> out;
-    for (const MgrToken& t : kMgrTokens) out.push_back({t.token, t.size, t.*col});
-    return out;
-}
-
 }  // namespace
 
 class MgrCfgTokenSets : public TokenSetTest {};
 
 TEST_P(MgrCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
-    ExpectGetPads("sqlgdsys", probe_tokens(mgr_column(&MgrToken::dsys)));
-    ExpectGetPads("sqlgxsys", probe_tokens(mgr_column(&MgrToken::xsys)));
+    ExpectGetPads("sqlgdsys", probe_tokens(column(kMgrTokens, &MgrToken::dsys)));
+    ExpectGetPads("sqlgxsys", probe_tokens(column(kMgrTokens, &MgrToken::xsys)));
 }
 
 TEST_P(MgrCfgTokenSets, UpdateTerminatesExactlyItsOwnSet) {
-    ExpectUpdateTerminates("sqlgusys", probe_tokens(mgr_column(&MgrToken::usys)));
+    ExpectUpdateTerminates("sqlgusys", probe_tokens(column(kMgrTokens, &MgrToken::usys)));
 }
 
 QX3_BACKENDS(MgrCfgTokenSets);

@@ -116,6 +116,14 @@ struct TokenColumn {
     bool in_set;
 };
 
+// One column of a test's token table (its rows have `token`, `size` and a flag per entry point).
+template <class T, size_t N>
+std::vector<TokenColumn> column(const T (&table)[N], bool T::*in_set) {
+    std::vector<TokenColumn> out;
+    for (const T& t : table) out.push_back({t.token, t.size, t.*in_set});
+    return out;
+}
+
 // Every token of the table, its neighbours and the extremes, each with what `column` says of it:
 // a token in the wrong set, or with the wrong size, shows up as a wrong item.
 inline std::vector<TokenExpect> probe_tokens(const std::vector<TokenColumn>& column) {
