@@ -50,32 +50,47 @@ QX3_CONFORMANCE(CatalogRows,
 class Catalog : public EntryTest {};
 QX3_BACKENDS(Catalog);
 
-// ---- sqlgctnd: each protocol layout field by field ----
+// ---- sqlgctnd: each protocol layout field by field, and the blank-trim rule on the node ----
 
-TEST_P(Catalog, NodeProtocolLayouts) {
+// The text (30 characters) and name (8) are lent a NUL after their last non-blank character, only
+// under the right structure identifier; each protocol layout's text fields likewise.
+TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
     using Fields = std::vector<std::pair<uint32_t, uint32_t>>;  // offset, width
     const Fields long_form = {{0, 255}, {256, 14}};
     const struct {
         uint8_t code;
         uint32_t checked;  // 0: no text fields
         Fields fields;
+        const char* text = nullptr;  // null: no blank in the field
+        const char* name = nullptr;
+        uint16_t id = 0x200;
     } layouts[] = {
         {0, 27, {{0, 8}, {9, 8}, {18, 8}}}, {1, 12, {{2, 8}}}, {2, 126, {{0, 8}, {9, 8}, {18, 8}, {27, 8}}},
         {3, 271, long_form}, {4, 12, {{0, 8}}}, {5, 0, {}}, {6, 0, {}}, {7, 25, {{0, 15}, {16, 8}}}, {8, 0, {}},
         {9, 271, long_form}, {10, 271, long_form}, {11, 0, {}}, {255, 0, {}},
+        {5, 0, {}, "                              ", "        "},
+        {5, 0, {}, "my  node  text                ", "N 1     "},
+        {5, 0, {}, "my node                       ", "N1      ", 0x201},
     };
     for (const auto& l : layouts) {
-        SCOPED_TRACE("protocol " + std::to_string(l.code));
+        SCOPED_TRACE("protocol " + std::to_string(l.code) + (l.text ? std::string(", text ") + l.text : ""));
         standin::reset();
         standin::checks_active(true);
         CallerMemory mem;
         sqlgNodeDescriptor* node = mem.add("node", 46).as<sqlgNodeDescriptor>();
-        node->iStructId = 0x200;
+        node->iStructId = l.id;
         node->iProtocol = l.code;
+        if (l.text) memcpy(node->text, l.text, 30), memcpy(node->name, l.name, 8);
         // The protocol record ends at its checked size: a NUL one byte too far faults.
         Guarded& proto = mem.add("protocol", l.checked ? l.checked : 64);
         const auto before = mem.snapshot();
-        std::vector<const char*> nuls = {node->text + 30, node->name + 8};
+        auto end = [](const char* f, size_t width) {  // behind the last non-blank character
+            if (f == nullptr) return width;
+            const size_t k = std::string(f).find_last_not_of(' ');
+            return k == std::string::npos ? 0 : k + 1;
+        };
+        std::vector<const char*> nuls;
+        if (l.id == 0x200) nuls = {node->text + end(l.text, 30), node->name + end(l.name, 8)};
         for (const auto& f : l.fields) nuls.push_back(proto.chars() + f.first + f.second);
         const auto expect = mem.with_nuls(before, nuls);
         bool ok = false;
@@ -87,32 +102,6 @@ TEST_P(Catalog, NodeProtocolLayouts) {
             return c.p == reinterpret_cast<uintptr_t>(proto.data()) && c.length == l.checked && c.mode == 1;
         });
         EXPECT_EQ(checked, l.checked != 0) << "the record is checked over its size for reading";
-    }
-}
-
-// The blank-trim rule on a 30-character text and an 8-character name; only under the right
-// structure identifier.
-TEST_P(Catalog, NodeBlankTrim) {
-    const char* const cases[][5] = {
-        {"                              ", "        ", "", "", ""},
-        {"my  node  text                ", "N 1     ", "", "my  node  text", "N 1"},
-        {"my node                       ", "N1      ", "x", "my node                       ~<no NUL>", "N1      ~<no NUL>"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        standin::reset();
-        CallerMemory mem;
-        sqlgNodeDescriptor* node = mem.add("node", 46).as<sqlgNodeDescriptor>();
-        node->iStructId = *c[2] ? 0x201 : 0x200;
-        node->iProtocol = 5;
-        memcpy(node->text, c[0], 30), node->text[30] = '~';
-        memcpy(node->name, c[1], 8), node->name[8] = '~';
-        const auto before = mem.snapshot();
-        EXPECT_EQ(call("sqlgctnd", w(Status().ca()), w(node), 0u), 0);
-        const auto calls = standin::calls_of("sqlectnd_api");
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].items, (std::vector<std::string>{std::string("text=") + c[3], std::string("name=") + c[4]}));
-        EXPECT_TRUE(mem.Is(before));
     }
 }
 
@@ -168,18 +157,17 @@ TEST_P(Catalog, AlternateServerExits) {
 
 // ---- Gateway entries: the padding of what the native returns ----
 
-Bytes padded_entry(unsigned n, const Bytes& before, bool keep_name1) {
-    Bytes e = before;
+// Entry n as the stand-in returns it, padded, over the caller's bytes at `at`.
+void pad_entry(Bytes& e, size_t at, unsigned n, bool keep_name1) {
     auto put = [&](size_t off, size_t size, const std::string& s) {
-        for (size_t i = 0; i < size; ++i) e[off + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : ' ';
+        for (size_t i = 0; i < size; ++i) e[at + off + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : ' ';
     };
-    e[0] = 0x00, e[1] = 0x01;
+    e[at] = 0x00, e[at + 1] = 0x01;
     put(6, 31, "Gateway " + std::to_string(n));
     if (!keep_name1) put(37, 9, "GW" + std::to_string(n));
     put(46, 19, "host.example");
     put(65, 9, "NODE");
     put(74, 513, "parameters");
-    return e;
 }
 
 // A fetched entry is padded only on a warning, its blank-padded name given back; a list pads every
@@ -193,12 +181,13 @@ TEST_P(Catalog, GatewayEntriesArePadded) {
             sqlgGatewayEntry* e = g.as<sqlgGatewayEntry>();
             e->iStructId = 256;
             memcpy(e->name1, "GWX     ~", 9);
-            Bytes before = g.bytes();
+            Bytes padded = g.bytes();
+            pad_entry(padded, 0, 1, true);
             Status st;
             standin::after_call([&](const standin::Call&) { st.ca()->sqlcode = sqlcode; });
             EXPECT_EQ(call(entry, w(st.ca()), w(e)), 0);
             if (sqlcode > 0) {
-                EXPECT_TRUE(SameBytes(padded_entry(1, before, true), g));
+                EXPECT_TRUE(SameBytes(padded, g));
             } else {
                 EXPECT_EQ(std::string(e->text1), "Gateway 1") << "left NUL-terminated";
                 EXPECT_EQ(memcmp(e->name1, "GWX     ~", 9), 0);
@@ -208,16 +197,11 @@ TEST_P(Catalog, GatewayEntriesArePadded) {
     standin::reset();
     Guarded entries(4 * 588), count(2);
     entries.fill(0x33);
-    const Bytes before = entries.bytes();
+    Bytes expect = entries.bytes();
+    for (unsigned i = 0; i < 3; ++i) pad_entry(expect, 588 * i, i, false);
     Status st;
     EXPECT_EQ(call("sqlggdgt", w(st.ca()), w(count.data()), w(entries.data())), 0);
     EXPECT_EQ(*count.as<int16_t>(), 3);
-    Bytes expect;
-    for (unsigned i = 0; i < 4; ++i) {
-        const Bytes one(before.begin() + 588 * i, before.begin() + 588 * (i + 1));
-        const Bytes e = i < 3 ? padded_entry(i, one, false) : one;
-        expect.insert(expect.end(), e.begin(), e.end());
-    }
     EXPECT_TRUE(SameBytes(expect, entries)) << "entries 0 to 2 padded, entry 3 untouched";
 }
 
