@@ -10,10 +10,10 @@ using namespace qx3test;
 
 namespace {
 
-// ---- qx3gBackup -------------------------------------------------------------------------------
+void put(Guarded& g, size_t off, uint32_t v) { memcpy(g.data() + off, &v, 4); }
 
 // A generic backup record in caller memory: five strings, both lists and both outputs null, and a
-// distinct word in every other field.
+// distinct word in every other field. It owns every buffer it points at.
 struct BackupCall {
     CallerMemory mem;
     qx3gBackupStruct* rec = nullptr;
@@ -22,91 +22,70 @@ struct BackupCall {
 
     BackupCall() {
         static const char* const texts[5] = {"SAMPLE", "/archive/one", "ADMIN", "qx3-vendor.lib", "OPTIONS=FAST"};
+        static const uint32_t at[5] = {0, 32, 40, 84, 120};  // each pointer, its length behind it
+        Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
+        for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) put(r, off, 0xB0000000u + off);
         for (int i = 0; i < 5; ++i) {
             s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
             len[i] = static_cast<uint32_t>(strlen(texts[i]));
+            put(r, at[i], w(s[i])), put(r, at[i] + 4, len[i]);
         }
-        Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
-        for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) {
-            const uint32_t word = 0xB0000000u + off;
-            memcpy(r.data() + off, &word, 4);
-        }
+        for (uint32_t off : {8u, 16u, 24u, 28u}) put(r, off, 0);  // outputs and lists
         rec = r.as<qx3gBackupStruct>();
-        rec->piString1 = s[0], rec->iString1Len = len[0];
-        rec->piString2 = s[1], rec->iString2Len = len[1];
-        rec->piString3 = s[2], rec->iString3Len = len[2];
-        rec->piString4 = s[3], rec->iString4Len = len[3];
-        rec->piString5 = s[4], rec->iString5Len = len[4];
-        rec->poOutput1 = rec->poOutput2 = nullptr;
-        rec->piTablespaceList = nullptr;
-        rec->piMediaList = nullptr;
     }
 };
 
-enum Cond { Always, V1, V2, V3, V4 };
+// Version conditions as bits; a field whose condition is 0 is always read.
+enum : unsigned { V1 = 1, V2 = 2, V3 = 4, V4 = 8 };
 
-// Where each 4-byte field of the native record comes from, as generic offset, native offset and
-// the condition under which it is read.
-struct FieldMap {
-    uint32_t generic, native;
-    Cond cond;
+// Runs of 4-byte fields of the native record: generic offset, native offset, count, condition.
+struct FieldRun {
+    uint32_t generic, native, count;
+    unsigned cond;
 };
-std::vector<FieldMap> backup_fields() {
-    std::vector<FieldMap> m = {{0, 0, Always}, {32, 60, Always}, {40, 64, Always}};
-    for (uint32_t i = 0; i < 8; ++i) m.push_back({48 + 4 * i, 68 + 4 * i, Always});
-    m.push_back({80, 100, V1});
-    m.push_back({84, 104, V2});
-    m.push_back({92, 108, V2});
-    m.push_back({96, 112, V2});
-    for (uint32_t i = 0; i < 5; ++i) m.push_back({100 + 4 * i, 116 + 4 * i, V3});
-    m.push_back({120, 136, V4});
-    m.push_back({128, 140, V4});
-    m.push_back({132, 144, V4});
-    return m;
-}
+const FieldRun kBackupFields[] = {{0, 0, 1, 0},     {32, 60, 1, 0},     {40, 64, 1, 0},   {48, 68, 8, 0},
+                                  {80, 100, 1, V1}, {84, 104, 1, V2},   {92, 108, 2, V2}, {100, 116, 5, V3},
+                                  {120, 136, 1, V4}, {128, 140, 2, V4}};
 
 struct VersionRow {
     uint32_t version;
-    bool v1, v2, v3, v4;
+    unsigned conds;
+    bool read_only_fails = false;  // checks active; every check of the record for reading fails
 };
 const VersionRow kBackupVersions[] = {
-    {8010199, false, false, false, false},
-    {8010200, true, false, false, false},
-    {8010399, true, false, false, false},
-    {8010400, true, true, false, false},
-    {9049999, true, true, false, false},
-    {9050000, true, true, true, false},
-    {10010399, true, true, true, false},
-    {10010400, true, true, true, true},
-    {10049999, true, true, true, true},
-    {10050000, true, true, true, false},
-    {10050299, true, true, true, false},
-    {10050300, true, true, true, true},
-    {0x80000000, true, true, true, true},
-    {0xFFFFFFFF, true, true, true, true},
+    {8010199, 0},
+    {8010200, V1},
+    {8010399, V1},
+    {8010400, V1 | V2},
+    {9049999, V1 | V2},
+    {9050000, V1 | V2 | V3},
+    {10010399, V1 | V2 | V3},
+    {10010400, V1 | V2 | V3 | V4},
+    {10049999, V1 | V2 | V3 | V4},
+    {10050000, V1 | V2 | V3},
+    {10050299, V1 | V2 | V3},
+    {10050300, V1 | V2 | V3 | V4},
+    {0x80000000, V1 | V2 | V3 | V4},
+    {0xFFFFFFFF, V1 | V2 | V3 | V4},
+    // The record is checked for reading and writing: a record that only fails the read-only check
+    // still goes through, whole.
+    {10050300, V1 | V2 | V3 | V4, true},
 };
-
-bool holds(Cond c, const VersionRow& r) {
-    switch (c) {
-        case Always: return true;
-        case V1: return r.v1;
-        case V2: return r.v2;
-        case V3: return r.v3;
-        case V4: return r.v4;
-    }
-    return false;
-}
 
 class Backup : public EntryTest {};
 
 TEST_P(Backup, NativeRecordByVersion) {
     for (const VersionRow& v : kBackupVersions) {
-        SCOPED_TRACE("version " + std::to_string(v.version));
+        SCOPED_TRACE("version " + std::to_string(v.version) + (v.read_only_fails ? " read-only check fails" : ""));
         standin::reset();
         BackupCall b;
         const auto before = b.mem.snapshot();
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
+        if (v.read_only_fails) {
+            standin::checks_active(true);
+            standin::fail_checks(b.rec, sizeof(qx3gBackupStruct), standin::mode_bit(1), 0x21);
+        }
         Status st;
 
         EXPECT_EQ(call("qx3gBackup", v.version, b.rec, st.ca()), 0);
@@ -114,17 +93,16 @@ TEST_P(Backup, NativeRecordByVersion) {
         auto natives = calls("qx3Backup");
         ASSERT_EQ(natives.size(), 1u);
         EXPECT_EQ(natives[0].words[0], v.version) << "the version goes on unchanged";
-        EXPECT_EQ(natives[0].words[2], w(st.ca()));
         Bytes expected(148, 0);
         const uint8_t* generic = reinterpret_cast<const uint8_t*>(b.rec);
-        for (const FieldMap& f : backup_fields())
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, generic + f.generic, 4);
+        for (const FieldRun& f : kBackupFields)
+            if ((f.cond & ~v.conds) == 0) memcpy(expected.data() + f.native, generic + f.generic, 4 * f.count);
         ASSERT_EQ(natives[0].record.size(), 148u);
         EXPECT_TRUE(SameBytes(expected, natives[0].record.data(), 148));
         // Strings 4 and 5 are lent their NULs only when their version reaches them.
         std::vector<const char*> lent = {b.s[0] + b.len[0], b.s[1] + b.len[1], b.s[2] + b.len[2]};
-        if (v.v2) lent.push_back(b.s[3] + b.len[3]);
-        if (v.v4) lent.push_back(b.s[4] + b.len[4]);
+        if (v.conds & V2) lent.push_back(b.s[3] + b.len[3]);
+        if (v.conds & V4) lent.push_back(b.s[4] + b.len[4]);
         EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
     }
