@@ -53,83 +53,47 @@ struct RestoreCall {
         rec->piList3 = lists ? list3.list : nullptr;
         rec->piList4 = lists ? list4.list : nullptr;
     }
-    std::vector<const char*> lent_strings(bool r1, bool r2, bool r5) const {
+    // Strings 9, 10 and 12 are read from versions R1, R2 and R5 on.
+    std::vector<const char*> lent_strings(unsigned conds) const {
         std::vector<const char*> out;
-        for (int i = 0; i < 12; ++i) {
-            if ((i == 8 && !r1) || (i == 9 && !r2) || (i == 11 && !r5)) continue;
-            out.push_back(s[i] + len[i]);
-        }
+        for (int i = 0; i < 12; ++i)
+            if (i < 8 || i == 10 || (conds & (i == 8 ? 1u : i == 9 ? 2u : 16u))) out.push_back(s[i] + len[i]);
         return out;
     }
 };
 
-enum Cond { Always, R1, R2, R3, R4, R5 };
+// Version conditions as bits; a field whose condition is 0 is always read.
+enum : unsigned { R1 = 1, R2 = 2, R3 = 4, R4 = 8, R5 = 16 };
 
-struct FieldMap {
-    uint32_t generic, native;
-    Cond cond;
+// Runs of 4-byte fields of the native record: generic offset, native offset, count, condition.
+struct FieldRun {
+    uint32_t generic, native, count;
+    unsigned cond;
 };
-std::vector<FieldMap> restore_fields() {
-    std::vector<FieldMap> m = {{0, 0, Always},   {8, 4, Always},   {24, 44, Always}, {32, 48, Always},
-                               {40, 52, Always}, {56, 64, Always}, {64, 68, Always}, {72, 72, Always}};
-    for (uint32_t i = 0; i < 7; ++i) m.push_back({80 + 4 * i, 76 + 4 * i, Always});
-    m.push_back({108, 104, R1});
-    m.push_back({116, 108, R1});
-    m.push_back({120, 112, R1});
-    m.push_back({124, 116, R2});
-    m.push_back({148, 132, Always});
-    m.push_back({156, 140, R5});
-    m.push_back({164, 144, R5});
-    m.push_back({168, 148, R5});
-    return m;
-}
+const FieldRun kRestoreFields[] = {{0, 0, 1, 0},     {8, 4, 1, 0},      {24, 44, 1, 0},    {32, 48, 1, 0},
+                                   {40, 52, 1, 0},   {56, 64, 1, 0},    {64, 68, 1, 0},    {72, 72, 1, 0},
+                                   {80, 76, 7, 0},   {108, 104, 1, R1}, {116, 108, 2, R1}, {124, 116, 1, R2},
+                                   {148, 132, 1, 0}, {156, 140, 1, R5}, {164, 144, 2, R5}};
 // The four list fields: native offset and the condition under which the list is read.
-const FieldMap kListFields[] = {{48, 56, Always}, {52, 60, Always}, {132, 120, R3}, {144, 128, R4}};
+const FieldRun kListFields[] = {{0, 56, 1, 0}, {0, 60, 1, 0}, {0, 120, 1, R3}, {0, 128, 1, R4}};
 
-struct VersionRow {
+const struct {
     uint32_t version;
-    bool r1, r2, r3, r4, r5;
+    unsigned conds;
+} kRestoreVersions[] = {
+    {0, 0},                           {8010399, 0},                     {8010400, R1},
+    {8019999, R1},                    {8020000, R1 | R2},               {8020199, R1 | R2},
+    {8020200, R1 | R2 | R3},          {9070199, R1 | R2 | R3},          {9070200, R1 | R2 | R3 | R4},
+    {9079999, R1 | R2 | R3 | R4},     {9080000, R1 | R2 | R3},          {10009999, R1 | R2 | R3},
+    {10010000, R1 | R2 | R3 | R4},    {10010399, R1 | R2 | R3 | R4},    {10010400, R1 | R2 | R3 | R4 | R5},
+    {10049999, R1 | R2 | R3 | R4 | R5}, {10050000, R1 | R2 | R3 | R4},  {10050299, R1 | R2 | R3 | R4},
+    {10050300, R1 | R2 | R3 | R4 | R5}, {0x80000000, R1 | R2 | R3 | R4 | R5}, {0xFFFFFFFF, R1 | R2 | R3 | R4 | R5},
 };
-const VersionRow kRestoreVersions[] = {
-    {0, false, false, false, false, false},
-    {8010399, false, false, false, false, false},
-    {8010400, true, false, false, false, false},
-    {8019999, true, false, false, false, false},
-    {8020000, true, true, false, false, false},
-    {8020199, true, true, false, false, false},
-    {8020200, true, true, true, false, false},
-    {9070199, true, true, true, false, false},
-    {9070200, true, true, true, true, false},
-    {9079999, true, true, true, true, false},
-    {9080000, true, true, true, false, false},
-    {10009999, true, true, true, false, false},
-    {10010000, true, true, true, true, false},
-    {10010399, true, true, true, true, false},
-    {10010400, true, true, true, true, true},
-    {10049999, true, true, true, true, true},
-    {10050000, true, true, true, true, false},
-    {10050299, true, true, true, true, false},
-    {10050300, true, true, true, true, true},
-    {0x80000000, true, true, true, true, true},
-    {0xFFFFFFFF, true, true, true, true, true},
-};
-
-bool holds(Cond c, const VersionRow& r) {
-    switch (c) {
-        case Always: return true;
-        case R1: return r.r1;
-        case R2: return r.r2;
-        case R3: return r.r3;
-        case R4: return r.r4;
-        case R5: return r.r5;
-    }
-    return false;
-}
 
 class Restore : public EntryTest {};
 
 TEST_P(Restore, NativeRecordByVersion) {
-    for (const VersionRow& v : kRestoreVersions) {
+    for (const auto& v : kRestoreVersions) {
         SCOPED_TRACE("version " + std::to_string(v.version));
         standin::reset();
         RestoreCall b;
@@ -143,38 +107,36 @@ TEST_P(Restore, NativeRecordByVersion) {
         auto natives = calls("qx3Restore");
         ASSERT_EQ(natives.size(), 1u);
         EXPECT_EQ(natives[0].words[0], v.version);
-        EXPECT_EQ(natives[0].words[2], w(st.ca()));
         const Bytes& seen = natives[0].record;
         ASSERT_EQ(seen.size(), 156u);
         Bytes expected(156, 0);
         const uint8_t* generic = reinterpret_cast<const uint8_t*>(b.rec);
-        for (const FieldMap& f : restore_fields())
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, generic + f.generic, 4);
+        for (const FieldRun& f : kRestoreFields)
+            if ((f.cond & ~v.conds) == 0) memcpy(expected.data() + f.native, generic + f.generic, 4 * f.count);
         // A list field holds the call's own native list (an address of its stack) when read.
-        for (const FieldMap& f : kListFields) {
+        for (const FieldRun& f : kListFields) {
+            const bool read = (f.cond & ~v.conds) == 0;
             uint32_t field;
             memcpy(&field, seen.data() + f.native, 4);
-            EXPECT_EQ(field != 0, holds(f.cond, v)) << "list field at " << f.native;
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, &field, 4);
+            EXPECT_EQ(field != 0, read) << "list field at " << f.native;
+            if (read) memcpy(expected.data() + f.native, seen.data() + f.native, 4);
         }
         EXPECT_TRUE(SameBytes(expected, seen.data(), seen.size()));
         ASSERT_EQ(natives[0].lists.size(), 4u);
         EXPECT_EQ(shown(natives[0].lists[0]), (std::vector<std::string>{"TS1", "TS22"}));
         EXPECT_EQ(shown(natives[0].lists[1]), (std::vector<std::string>{"/m/a", "/m/bb"}));
         using Names = std::vector<std::string>;
-        const Names list3 = v.r3 ? Names{"L3A", "L3BB"} : Names{};
-        const Names list4 = v.r4 ? Names{"L4A", "L4BB"} : Names{};
-        EXPECT_EQ(shown(natives[0].lists[2]), list3);
-        EXPECT_EQ(shown(natives[0].lists[3]), list4);
+        EXPECT_EQ(shown(natives[0].lists[2]), ((v.conds & R3) ? Names{"L3A", "L3BB"} : Names{}));
+        EXPECT_EQ(shown(natives[0].lists[3]), ((v.conds & R4) ? Names{"L4A", "L4BB"} : Names{}));
 
-        std::vector<const char*> lent = b.lent_strings(v.r1, v.r2, v.r5);
+        std::vector<const char*> lent = b.lent_strings(v.conds);
         for (const char* p : b.ts.borrowed()) lent.push_back(p);
         for (const char* p : b.media.borrowed()) lent.push_back(p);
-        if (v.r3) for (const char* p : b.list3.borrowed()) lent.push_back(p);
-        if (v.r4) for (const char* p : b.list4.borrowed()) lent.push_back(p);
+        if (v.conds & R3) for (const char* p : b.list3.borrowed()) lent.push_back(p);
+        if (v.conds & R4) for (const char* p : b.list4.borrowed()) lent.push_back(p);
         EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
-        EXPECT_EQ(standin::allocations(), 8u + (v.r3 ? 4u : 0u) + (v.r4 ? 4u : 0u));
+        EXPECT_EQ(standin::allocations(), 8u + ((v.conds & R3) ? 4u : 0u) + ((v.conds & R4) ? 4u : 0u));
     }
 }
 
