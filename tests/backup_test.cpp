@@ -1,5 +1,5 @@
-// Backup: qx3gBackup's native record by version, the returned texts of qx3gBackup and qx3gRestore,
-// and every backup entry point's row.
+// Backup: qx3gBackup's native record by version, the returned texts of the backup and restore
+// calls, and every backup entry point's row.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -108,48 +108,71 @@ TEST_P(Backup, NativeRecordByVersion) {
     }
 }
 
+// Which calls a padding row applies to.
+enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Generic = 3, All = 15 };
+
 struct PadRow {
     const char* what;
+    unsigned on;
     uint32_t len1, len2;
-    bool null1, null2;
-    std::string native1, native2;  // what the native call leaves in its two fields (from offset 0)
-    std::string out1, out2;        // the caller's buffers afterwards ("" for a null buffer)
+    std::string native1, native2;  // what the native call writes into its two texts
+    std::string out1, out2;        // the caller's buffers afterwards
     int32_t result = 0;
-    bool fail_write2 = false;  // checks active, output 2 fails its write check
+    bool null = false;             // both buffers null, their lengths kept
+    bool fail_write2 = false;      // checks active, buffer 2 fails its write check
 };
+
+const std::string z(size_t n) { return std::string(n, 'z'); }
+const std::string sp(size_t n) { return std::string(n, ' '); }
+const std::string nul(const char* s) { return std::string(s, strlen(s) + 1); }
 
 const PadRow kPadRows[] = {
-    {"full widths", 33, 15, false, false, std::string("images/SAMPLE/0001\0", 19), std::string("20240517093011\0", 15),
-     "images/SAMPLE/0001               ", "20240517093011 "},
-    {"length 1, a character", 1, 1, false, false, "Q", "7", "Q", "7"},
-    {"length 1, an empty text", 1, 1, false, false, std::string("\0", 1), std::string("\0", 1), " ", " "},
-    {"text without a NUL within the length stays", 4, 3, false, false, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
-    {"text after the first NUL is blanked", 8, 6, false, false, std::string("AB\0CD\0EF", 8),
-     std::string("x\0yz\0w", 6), "AB      ", "x     "},
-    {"null buffers with lengths", 33, 15, true, true, "abc", "def", "", ""},
-    {"padded whatever the result", 10, 5, false, false, std::string("err\0", 4), std::string("\0", 1),
-     "err       ", "     ", -2500},
-    {"a length beyond the field: copied up to the field, padded to the length", 40, 15, false, false,
-     std::string("images\0", 7), std::string("t\0", 2), "images" + std::string(34, ' '), "t" + std::string(14, ' ')},
-    {"failed write check: copied, not padded", 6, 5, false, false, std::string("ab\0", 3), std::string("cd\0", 3),
-     "ab    ", "", 0, true},
+    {"full widths", All, 33, 15, nul("images/SAMPLE/0001"), nul("20240517093011"), "images/SAMPLE/0001" + sp(15),
+     "20240517093011 "},
+    {"no NUL stays; a NUL at 8 becomes the first blank", All, 33, 15, std::string(33, '='), nul("PREVIOUS") + "######",
+     std::string(33, '='), "PREVIOUS" + sp(7)},
+    {"three characters, a NUL and more", All, 33, 15, nul("abc") + z(29), nul("xyz") + z(11), "abc" + sp(30), "xyz" + sp(12)},
+    {"whatever the result", All, 33, 15, nul("") + z(32), nul("") + z(14), sp(33), sp(15), -2539},
+    {"null buffers", Generic | LBackup, 33, 15, "abc", "def", "", "", 0, true},
+    {"a failed write check: copied, not padded", GBackup | LBackup, 33, 15, nul("ab") + z(30), nul("cd") + z(12),
+     "ab" + sp(31), nul("cd") + z(12), 0, false, true},
+    {"length 1, a character", Generic, 1, 1, "Q", "7", "Q", "7"},
+    {"length 1, an empty text", Generic, 1, 1, nul(""), nul(""), " ", " "},
+    {"text without a NUL within the length stays", Generic, 4, 3, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
+    {"a length beyond the field: copied up to the field, padded to the length", Generic, 40, 15, nul("images"), nul("t"),
+     "images" + sp(34), "t" + sp(14)},
 };
 
-// The returned texts of qx3gBackup (two) and qx3gRestore (the first only), in an otherwise null
-// record: the native's text copied up to its field and blank-padded to the caller's length.
+// The returned texts of qx3gBackup (two), qx3gRestore (the first only), sqlgbkup and sqlgrst (a
+// 33-byte buffer and a 15-byte one), blank-padded from their first NUL whatever the result. The
+// generic calls copy the native's text up to its field; the legacy calls lend the caller's buffers,
+// and sqlgrst's 15-byte buffer is also its in/out text, lent a NUL at its length 8 (word 3).
 TEST_P(Backup, ReturnedTextsArePadded) {
-    for (const bool restore : {false, true}) {
+    struct Entry {
+        unsigned bit;
+        const char *name, *native;
+        size_t words, at1;  // legacy: argument count, the first buffer's word (0-based), the second's next
+    } entries[] = {{GBackup, "qx3gBackup", "qx3Backup", 0, 0}, {GRestore, "qx3gRestore", "qx3Restore", 0, 0},
+                   {LBackup, "sqlgbkup", "sqlubkup", 21, 9}, {LRestore, "sqlgrst", "sqlurst", 32, 14}};
+    for (const Entry& e : entries) {
         for (const PadRow& r : kPadRows) {
-            if (restore && r.fail_write2) continue;
-            SCOPED_TRACE(std::string(restore ? "qx3gRestore: " : "qx3gBackup: ") + r.what);
+            if (!(r.on & e.bit)) continue;
+            SCOPED_TRACE(std::string(e.name) + ": " + r.what);
             standin::reset();
+            const bool restore = e.bit == GRestore, legacy = e.words != 0, two = e.bit != GRestore;
             Guarded rec(restore ? 172 : 136), out1(r.len1), out2(r.len2);
-            memset(rec.data(), 0, rec.size());
+            memset(rec.data(), 0, rec.size()), out1.fill('='), out2.fill('#');
+            if (legacy) out2.set(0, "PREVIOUS#######");
+            const Bytes before1 = out1.bytes(), before2 = out2.bytes();
+            const uint32_t p1 = r.null ? 0 : w(out1.data()), p2 = r.null ? 0 : w(out2.data());
             const uint32_t at = restore ? 16 : 8;  // the first buffer's pointer, its length behind it
-            const uint32_t p1 = r.null1 ? 0 : w(out1.data()), p2 = r.null2 ? 0 : w(out2.data());
             memcpy(rec.data() + at, &p1, 4), memcpy(rec.data() + at + 4, &r.len1, 4);
             if (!restore) memcpy(rec.data() + 16, &p2, 4), memcpy(rec.data() + 20, &r.len2, 4);
             standin::during_call([&](const standin::Call& c) {
+                if (legacy) {
+                    if (!r.null) out1.set(0, r.native1), out2.set(0, r.native2);
+                    return;
+                }
                 // Bytes past the text are not the caller's business.
                 uint8_t* n = reinterpret_cast<uint8_t*>(uintptr_t{c.words[1]});
                 const size_t f1 = restore ? 8 : 4, w1 = restore ? 36 : 33;
@@ -160,15 +183,16 @@ TEST_P(Backup, ReturnedTextsArePadded) {
                 standin::checks_active(true);
                 standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
             }
-            standin::set_result(restore ? "qx3Restore" : "qx3Backup", r.result);
+            standin::set_result(e.native, r.result);
             Status st;
-            EXPECT_EQ(call(restore ? "qx3gRestore" : "qx3gBackup", 10050300u, rec.data(), st.ca()), r.result);
-            if (!r.null1) {
-                EXPECT_EQ(std::string(out1.chars(), r.len1), r.out1);
+            std::vector<uint32_t> a(e.words, 0);
+            if (legacy) a[2] = 0xFFFF0008u, a[e.at1] = p1, a[e.at1 + 1] = p2, a.back() = w(st.ca());
+            EXPECT_EQ(legacy ? call_words(e.name, a) : call(e.name, 10050300u, rec.data(), st.ca()), r.result);
+            if (e.bit == LRestore) {
+                EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
             }
-            if (!r.null2 && !restore) {
-                EXPECT_EQ(std::string(out2.chars(), r.len2), r.fail_write2 ? std::string("cd\0WW", 5) : r.out2);
-            }
+            EXPECT_EQ(out1.bytes(), r.null ? before1 : Bytes(r.out1.begin(), r.out1.end()));
+            EXPECT_EQ(out2.bytes(), r.null || !two ? before2 : Bytes(r.out2.begin(), r.out2.end()));
         }
     }
 }

@@ -1,5 +1,5 @@
-// Restore: qx3gRestore's native record by version, its four copied lists and its twelve strings; the
-// padded buffers of the legacy calls; every restore entry point's row.
+// Restore: qx3gRestore's native record by version, its four copied lists and its twelve strings;
+// every restore entry point's row.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -224,84 +224,6 @@ TEST_P(Restore, OneBufferAsEveryStringComesBack) {
 }
 
 QX3_BACKENDS(Restore);
-
-}  // namespace
-
-namespace {
-
-// ---- Legacy restore ---------------------------------------------------------------------------
-
-// The legacy 33- and 15-byte buffers are blank-padded from their first NUL, whatever the result.
-// sqlgrst's 15-byte buffer is also its in/out text (length 8 in word 3): lent a NUL at its length
-// and never given the byte back. Every other word is null.
-class LegacyRestore : public WordsTest {};
-
-TEST_P(LegacyRestore, InOutTextKeepsItsTerminatorAndBothBuffersArePadded) {
-    struct Row {
-        const char* what;
-        std::string native33, native15;  // what the native leaves
-        std::string out33, out15;
-        int32_t result;
-        bool null_buffers = false, fail_write15 = false;  // sqlgbkup only
-    } rows[] = {
-        {"the text as lent: its NUL at 8 becomes the first blank", std::string(33, '='),
-         std::string("PREVIOUS\0######", 15), std::string(33, '='), "PREVIOUS       ", 0},
-        {"three characters, a NUL and more", std::string("abc\0", 4) + std::string(29, 'z'),
-         std::string("xyz\0", 4) + std::string(11, 'z'), "abc" + std::string(30, ' '), "xyz" + std::string(12, ' '), 0},
-        {"no NUL: unchanged", std::string(33, 'A'), std::string(15, 'B'), std::string(33, 'A'), std::string(15, 'B'), 0},
-        {"whatever the result", std::string(1, '\0') + std::string(32, 'z'), std::string(1, '\0') + std::string(14, 'z'),
-         std::string(33, ' '), std::string(15, ' '), -2539},
-        {"null buffers", "", "", "", "", 0, true},
-        {"a failed write check leaves the buffer", std::string("ab\0", 3) + std::string(30, 'z'),
-         std::string("cd\0", 3) + std::string(12, 'z'), "ab" + std::string(31, ' '),
-         std::string("cd\0", 3) + std::string(12, 'z'), 0, false, true},
-    };
-    struct Entry {
-        const char *name, *native;
-        size_t words, at33;  // argument count; the 33-byte buffer's word (0-based), the 15-byte one's next
-    } entries[] = {{"sqlgbkup", "sqlubkup", 21, 9}, {"sqlgrst", "sqlurst", 32, 14}};
-    for (const Entry& e : entries) {
-        for (const Row& row : rows) {
-            const bool rst = e.words == 32;
-            if (rst && (row.null_buffers || row.fail_write15)) continue;
-            SCOPED_TRACE(std::string(e.name) + ": " + row.what);
-            standin::reset();
-            Guarded out33(33), text(15);
-            out33.fill('=');
-            text.set(0, "PREVIOUS#######");
-            Status st;
-            std::vector<uint32_t> a(e.words, 0);
-            a[2] = 0xFFFF0008u;
-            a[e.at33] = row.null_buffers ? 0 : w(out33.data());
-            a[e.at33 + 1] = row.null_buffers ? 0 : w(text.data());
-            a.back() = w(st.ca());
-            const Bytes untouched33 = out33.bytes(), untouched15 = text.bytes();
-            standin::during_call([&](const standin::Call&) {
-                if (row.null_buffers) return;
-                memcpy(out33.data(), row.native33.data(), 33);
-                memcpy(text.data(), row.native15.data(), 15);
-            });
-            if (row.fail_write15) {
-                standin::checks_active(true);
-                standin::fail_checks(text.data(), 15, standin::mode_bit(2));
-            }
-            standin::set_result(e.native, row.result);
-            EXPECT_EQ(call_words(e.name, a), row.result);
-            if (rst) {
-                EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
-            }
-            if (row.null_buffers) {
-                EXPECT_TRUE(SameBytes(untouched33, out33));
-                EXPECT_TRUE(SameBytes(untouched15, text));
-                continue;
-            }
-            EXPECT_EQ(std::string(out33.chars(), 33), row.out33);
-            EXPECT_EQ(std::string(text.chars(), 15), row.out15);
-        }
-    }
-}
-
-QX3_BACKENDS(LegacyRestore);
 
 }  // namespace
 
