@@ -193,7 +193,7 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
     }
 }
 
-// ---- Lists of the load record ----------------------------------------------------------------------
+// ---- Media lists of load, export and import ---------------------------------------------------------
 
 namespace {
 Texts texts_of(int n) {
@@ -203,98 +203,72 @@ Texts texts_of(int n) {
 }
 }  // namespace
 
-TEST_P(Movement, LoadListsByTheirPlaceTypeAndCount) {
+// qx3gLoad (checks inactive) finds each list by its place in the record, with the type and the
+// always-allocate flag of that place; sqlgexpr and sqlgimpr (checks active) take theirs at word 5.
+TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
     struct Row {
-        uint32_t offset;  // of the list's field in the load record
+        const char* entry;
+        uint32_t offset;   // qx3gLoad: of the list's field in the record
         char type;
         int entries;
         int32_t count;     // iNumEntries as given
-        size_t lent;       // entries lent a NUL during the call
-        unsigned blocks;   // slot arrays asked for
+        int fail;          // entry whose text fails its check with 9, or -1
         int32_t rc;
+        size_t lent;       // entries lent a NUL during the call (the failing one left out)
+        unsigned blocks;   // slot arrays asked for
     } rows[] = {
-        {0, 'S', 0, 0, 0, 1, 0},     // list 1 always has a slot array
-        {4, 'S', 0, 0, 0, 0, 0},     // the others only with entries
-        {0, 'L', 2, 2, 0, 0, 0},     // another type than expected is passed on as it is
-        {4, 'S', 2, 2, 2, 1, 0},
-        {72, 'S', 2, 2, 2, 1, 0},
-        {32, 'L', 2, 2, 2, 1, 0},
-        {32, 'C', 2, 2, 0, 0, 0},
-        {36, 'O', 3, 3, 1, 1, 0},    // only the first entry of type 'O'
-        {36, 'L', 2, 2, 2, 1, 0},
-        {36, 'Q', 2, 2, 0, 0, 0},    // list 4 knows 'L' and 'O' only
-        {4, 'S', 2, -1, 0, 1, -83},  // no slot array for a negative count
-        {0, 'S', 2, INT32_MIN / 4, 0, 1, 0},  // nor an entry
+        {"qx3gLoad", 0, 'S', 0, 0, -1, 0, 0, 1},     // list 1 always has a slot array
+        {"qx3gLoad", 4, 'S', 0, 0, -1, 0, 0, 0},     // the others only with entries
+        {"qx3gLoad", 0, 'L', 2, 2, -1, 0, 0, 0},     // another type than expected is passed on as it is
+        {"qx3gLoad", 4, 'S', 2, 2, -1, 0, 2, 1},
+        {"qx3gLoad", 72, 'S', 2, 2, -1, 0, 2, 1},
+        {"qx3gLoad", 32, 'L', 2, 2, -1, 0, 2, 1},
+        {"qx3gLoad", 32, 'C', 2, 2, -1, 0, 0, 0},
+        {"qx3gLoad", 36, 'O', 3, 3, -1, 0, 1, 1},    // only the first entry of type 'O'
+        {"qx3gLoad", 36, 'L', 2, 2, -1, 0, 2, 1},
+        {"qx3gLoad", 36, 'Q', 2, 2, -1, 0, 0, 0},    // list 4 knows 'L' and 'O' only
+        {"qx3gLoad", 4, 'S', 2, -1, -1, -83, 0, 1},  // no slot array for a negative count
+        {"qx3gLoad", 0, 'S', 2, INT32_MIN / 4, -1, 0, 0, 1},  // nor an entry
+        {"sqlgexpr", 0, 'L', 3, 3, -1, 0, 3, 1},
+        {"sqlgexpr", 0, 'L', 3, 3, 1, 0, 2, 1},      // a later entry's check replaces the failure
+        {"sqlgexpr", 0, 'L', 3, 3, 2, 9, 2, 1},      // the last one's stands: no native call
+        {"sqlgexpr", 0, 'L', 3, 0, -1, 0, 0, 0},     // no entries, no slot array
+        {"sqlgexpr", 0, 'C', 3, 3, -1, 0, 0, 0},     // 'C' belongs at word 6
+        {"sqlgimpr", 0, 'L', 3, 3, 2, 9, 2, 1},
+        {"sqlgimpr", 0, 'S', 3, 3, -1, 0, 0, 0},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::to_string(r.offset) + " " + r.type + " " + std::to_string(r.count));
+        SCOPED_TRACE(std::string(r.entry) + " " + std::to_string(r.offset) + " " + r.type + " " + std::to_string(r.count) +
+                     " fail " + std::to_string(r.fail));
         standin::reset();
+        const std::string entry = r.entry;
+        const bool load = entry == "qx3gLoad";
         CallerMemory mem;
         auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(r.entries));
         l.list->iNumEntries = r.count;
         Guarded& rec = mem.add("record", 76);
         memset(rec.data(), 0, 76);
         memcpy(rec.data() + r.offset, &l.list, 4);
+        if (r.fail >= 0) standin::fail_check_exact(l.texts[static_cast<size_t>(r.fail)], 4 + static_cast<uint32_t>(r.fail), standin::kAllModes, 9);
+        standin::checks_active(!load);
         Status st;
         const auto before = mem.snapshot();
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = mem.snapshot(); });
-        EXPECT_EQ(call("qx3gLoad", 1u, rec.data(), st.ca()), r.rc);
+        std::vector<uint32_t> words(entry == "sqlgexpr" ? 15 : 16, 0);
+        words[4] = w(l.list);
+        words.back() = w(st.ca());
+        EXPECT_EQ(load ? call(r.entry, 1u, rec.data(), st.ca()) : call_words(r.entry, words), r.rc);
+        EXPECT_EQ(calls(load ? "qx3Load" : entry == "sqlgexpr" ? "sqluexpr_api" : "sqluimpr_api").size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.blocks);
         EXPECT_TRUE(mem.Is(before));
         if (r.rc == 0) {
-            EXPECT_TRUE(CallerMemory::Same(mem.with_nuls(before, l.borrowed(r.lent)), during, mem.names()));
-        } else {
-            EXPECT_TRUE(SameBytes(st.with(-83, "sqluMake"), st.mem));
-            EXPECT_TRUE(calls("qx3Load").empty());
-        }
-    }
-}
-
-// ---- Lists of the legacy export and import ---------------------------------------------------------
-
-TEST_P(Movement, LegacyListsAndTheStatusOfTheirLastCheck) {
-    struct Row {
-        const char* entry;
-        char type;          // of the list at word 5
-        int32_t count;
-        int fail;           // entry whose text fails its check with 9, or -1
-        int32_t rc;
-        bool native;
-        size_t lent;
-    } rows[] = {
-        {"sqlgexpr", 'L', 3, -1, 0, true, 3},
-        {"sqlgexpr", 'L', 3, 1, 0, true, 2},   // a later entry's check replaces the failure
-        {"sqlgexpr", 'L', 3, 2, 9, false, 2},  // the last one's stands: no native call
-        {"sqlgexpr", 'L', 0, -1, 0, true, 0},  // no entries, no slot array
-        {"sqlgexpr", 'C', 3, -1, 0, true, 0},  // 'C' belongs at word 6
-        {"sqlgimpr", 'L', 3, 2, 9, false, 2},
-        {"sqlgimpr", 'S', 3, -1, 0, true, 0},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.entry) + " " + r.type + std::to_string(r.count) + " fail " + std::to_string(r.fail));
-        standin::reset();
-        CallerMemory mem;
-        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(3));
-        l.list->iNumEntries = r.count;
-        if (r.fail >= 0) standin::fail_check_exact(l.texts[static_cast<size_t>(r.fail)], 4 + static_cast<uint32_t>(r.fail), standin::kAllModes, 9);
-        standin::checks_active(true);
-        Status st;
-        const auto before = mem.snapshot();
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call&) { during = mem.snapshot(); });
-        std::vector<uint32_t> words(std::string(r.entry) == "sqlgexpr" ? 15 : 16, 0);
-        words[4] = w(l.list);
-        words.back() = w(st.ca());
-        EXPECT_EQ(call_words(r.entry, words), r.rc);
-        EXPECT_EQ(calls(std::string(r.entry) == "sqlgexpr" ? "sqluexpr_api" : "sqluimpr_api").size(), r.native ? 1u : 0u);
-        if (r.native) {
-            std::vector<const char*> lent = l.borrowed(3);
+            std::vector<const char*> lent = l.borrowed();
             if (r.fail >= 0) lent.erase(lent.begin() + r.fail);
             lent.resize(r.lent);
             EXPECT_TRUE(CallerMemory::Same(mem.with_nuls(before, lent), during, mem.names()));
+        } else if (r.rc == -83) {
+            EXPECT_TRUE(SameBytes(st.with(-83, "sqluMake"), st.mem));
         }
-        EXPECT_TRUE(mem.Is(before));
-        EXPECT_EQ(standin::allocations(), r.count > 0 && r.lent + (r.fail >= 0) > 0 ? 1u : 0u);
     }
 }
