@@ -227,51 +227,44 @@ TEST_F(Lists, CopiedMediaListOfThreeEntriesOneOfThemNull) {
 }
 
 TEST_F(Lists, CopiedListsLeftEmptyOrNull) {
-    Status st;
-    {
-        qx3::CopiedTablespaceList none;
-        EXPECT_EQ(none.convert(nullptr, copier(st.ca())), 0);
-        EXPECT_EQ(none.field(), nullptr);
-    }
     struct Row {
         const char* what;
         Fail fail;
         size_t entries;
         qx3::Empty empty;
+        bool null;            // no list at all: a null native field
+        unsigned blocks;      // asked for
     } rows[] = {
-        {"list fails its check", Fail::List, 2, qx3::Empty::Converted},
-        {"entries fail their check", Fail::Entries, 2, qx3::Empty::Converted},
-        {"no entries, left empty", Fail::None, 0, qx3::Empty::Left},
+        {"no list", Fail::None, 0, qx3::Empty::Converted, true, 0},
+        {"list fails its check", Fail::List, 2, qx3::Empty::Converted, false, 0},
+        {"entries fail their check", Fail::Entries, 2, qx3::Empty::Converted, false, 0},
+        {"no entries, left empty", Fail::None, 0, qx3::Empty::Left, false, 0},
+        {"no entries, converted regardless: two empty blocks", Fail::None, 0, qx3::Empty::Converted, false, 2},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         CallerMemory mem;
-        Texts texts(r.entries, std::string("abc"));
-        auto g = generic_tablespaces(mem, "ts", texts);
+        Status st;
+        auto g = generic_tablespaces(mem, "ts", Texts(r.entries, std::string("abc")));
         standin::checks_active(true);
         if (r.fail == Fail::List) standin::fail_checks(g.list, 8, standin::mode_bit(3));
         if (r.fail == Fail::Entries) standin::fail_checks(static_cast<char*>(g.entries) + 23, 1, standin::mode_bit(3));
         const auto before = mem.snapshot();
         qx3::CopiedTablespaceList ts;
-        EXPECT_EQ(ts.convert(g.list, copier(st.ca()), qx3::BadEntry::Skip, r.empty), 0);
-        ASSERT_NE(ts.field(), nullptr) << "a list that was given stays a list";
-        EXPECT_EQ(ts.field()->piEntries, nullptr);
-        EXPECT_EQ(ts.field()->iNumEntries, 0u);
-        EXPECT_EQ(standin::allocations(), 0u);
+        EXPECT_EQ(ts.convert(r.null ? nullptr : g.list, copier(st.ca()), qx3::BadEntry::Skip, r.empty), 0);
+        EXPECT_EQ(standin::allocations(), r.blocks);
         EXPECT_TRUE(mem.Is(before));
+        if (r.null) {
+            EXPECT_EQ(ts.field(), nullptr);
+        } else {
+            ASSERT_NE(ts.field(), nullptr) << "a list that was given stays a list";
+            EXPECT_EQ(ts.field()->iNumEntries, 0u);
+            EXPECT_EQ(ts.field()->piEntries == nullptr, r.blocks == 0);
+        }
         ts.restore();
         ts.release();
     }
-    // Converted regardless: a list of no entries still takes its two empty blocks.
-    standin::reset();
-    CallerMemory mem;
-    auto g = generic_tablespaces(mem, "ts", {});
-    qx3::CopiedTablespaceList ts;
-    EXPECT_EQ(ts.convert(g.list, copier(st.ca())), 0);
-    EXPECT_EQ(standin::allocations(), 2u);
-    ts.restore();
-    ts.release();
 }
 
 }  // namespace
