@@ -1,5 +1,5 @@
 // Rollforward, recover, archive log and the recovery history: every entry point's row, then what
-// rows cannot say: record maps, the parameter error exit, the returned text, version thresholds and
+// rows cannot say: record maps (those of the history records beside the load's), the parameter error exit, the returned text, version thresholds and
 // the tablespace list's status rule.
 #include <string.h>
 
@@ -374,50 +374,6 @@ TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
 
 using HistoryTest = EntryTest;
 QX3_BACKENDS(HistoryTest);
-
-TEST_P(HistoryTest, NativeRecordsFieldByField) {
-    // Each generic record filled with distinct halves, strings null; native offset and the generic
-    // offset it takes (none: an output, which starts as 0) and width.
-    constexpr uint32_t none = 0xFF;
-    struct Field {
-        uint32_t native, generic, size;
-    };
-    struct Case {
-        const char *entry, *native;
-        uint32_t generic_size, native_size;
-        std::vector<uint32_t> null_ptrs;
-        std::vector<Field> fields;
-    };
-    const Case cases[] = {
-        {"qx3gArchiveLog", "qx3ArchiveLog", 36, 24, {12, 16, 20},
-         {{0, 12, 4}, {4, 16, 4}, {8, 20, 4}, {12, 24, 2}, {14, 26, 2}, {16, 28, 4}, {20, 32, 4}}},
-        {"qx3gHistoryOpenScan", "qx3HistoryOpenScan", 40, 28, {0, 4, 8},
-         {{0, 0, 4}, {4, 4, 4}, {8, 8, 4}, {12, none, 4}, {16, none, 4}, {20, none, 4}, {24, 36, 2}, {26, none, 2}}},
-        {"qx3gHistoryUpdate", "qx3HistoryUpdate", 40, 24, {0, 4, 8, 12},
-         {{0, 0, 4}, {4, 4, 4}, {8, 8, 4}, {12, 12, 4}, {16, 32, 4}, {20, 36, 4}}},
-        {"qx3gPrune", "qx3Prune", 24, 20, {4}, {{0, 4, 4}, {4, 8, 4}, {8, 12, 4}, {12, 16, 4}, {16, 20, 4}}},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.entry);
-        standin::reset();
-        Guarded rec(k.generic_size);
-        for (uint32_t off = 0; off < k.generic_size; off += 2) put(rec, off, 0x8000u + off * 0x101u, 2);
-        for (uint32_t off : k.null_ptrs) put(rec, off, 0);
-        // What the native record held when it arrived, before the native wrote its outputs.
-        std::vector<uint8_t> arrived;
-        standin::during_call([&](const standin::Call& c) { arrived = c.record; });
-        Status st;
-        EXPECT_EQ(call(k.entry, 9080000u, rec.data(), st.ca()), 0);
-        ASSERT_EQ(calls(k.native).size(), 1u);
-        ASSERT_EQ(arrived.size(), k.native_size);
-        for (const Field& f : k.fields) {
-            uint32_t got = 0, want = 0;
-            memcpy(&got, arrived.data() + f.native, f.size);
-            if (f.generic != none) memcpy(&want, rec.data() + f.generic, f.size);
-            EXPECT_EQ(got, want) << "native offset " << f.native;
-        }
-    }
-}
 
 TEST_P(HistoryTest, OpenScanCopiesOutputsBackWordThreeFromItsVersion) {
     struct Case {
