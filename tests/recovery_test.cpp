@@ -1,6 +1,6 @@
 // Rollforward, recover, archive log and the recovery history: every entry point's row, then what
-// rows cannot say: record maps (those of the history records beside the load's), the parameter error exit, the returned text, version thresholds and
-// the tablespace list's status rule.
+// rows cannot say: record maps (the history records' beside the load's), the parameter error
+// exits, the returned text, version thresholds and the tablespace list's status rule.
 #include <string.h>
 
 #include "qx3agapi.h"
