@@ -99,26 +99,18 @@ TEST_F(Lists, MediaListTerminatorChecksInItsOrder) {
     qx3::SlotRecord* slots = nullptr;
     standin::checks_active(true);
     ASSERT_EQ(qx3::media_list_terminate(&field, &slots, &ca, 'Q', 0), 0);
-    struct Want {
-        const void* p;
-        uint32_t length;
-    } want[] = {{l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 4}, {l.texts[2], 3}};
-    const auto& checks = standin::checks();
-    ASSERT_EQ(checks.size(), std::size(want));
-    for (size_t i = 0; i < checks.size(); ++i) {
-        EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(want[i].p)) << "check " << i;
-        EXPECT_EQ(checks[i].length, want[i].length) << "check " << i;
-        EXPECT_EQ(checks[i].mode, 3u) << "check " << i;
-    }
     ASSERT_EQ(calls("sqloGetMemoryBlockExtended").size(), 1u);
     EXPECT_EQ(calls("sqloGetMemoryBlockExtended")[0].words[1], 24u);
     qx3::media_list_restore(&field, slots, &ca, 'Q', 0);
-    // The restore checks the list, one slot and the record again.
-    ASSERT_EQ(checks.size(), std::size(want) + 3);
-    EXPECT_EQ(checks[5].p, reinterpret_cast<uintptr_t>(l.list));
-    EXPECT_EQ(checks[6].p, reinterpret_cast<uintptr_t>(slots));
-    EXPECT_EQ(checks[6].length, 8u);
-    EXPECT_EQ(checks[7].p, reinterpret_cast<uintptr_t>(st.ca()));
+    // Each check as address, length and mode: the list, the status record, the entry array, each
+    // text; then the restore's: the list, one slot and the status record again.
+    std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> made, want;
+    for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
+    for (const auto& [p, length] : std::initializer_list<std::pair<const void*, uint32_t>>{
+             {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 4}, {l.texts[2], 3},
+             {l.list, 12}, {slots, 8}, {st.ca(), 136}})
+        want.emplace_back(reinterpret_cast<uintptr_t>(p), length, 3);
+    EXPECT_EQ(made, want);
 }
 
 // ---- In-place lists of backup and restore ------------------------------------------------------
