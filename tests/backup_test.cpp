@@ -109,7 +109,7 @@ TEST_P(Backup, NativeRecordByVersion) {
 }
 
 // Which calls a padding row applies to.
-enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Generic = 3, All = 15 };
+enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Versioned = 3, All = 15 };
 
 struct PadRow {
     const char* what;
@@ -122,9 +122,9 @@ struct PadRow {
     bool fail_write2 = false;      // checks active, buffer 2 fails its write check
 };
 
-const std::string z(size_t n) { return std::string(n, 'z'); }
-const std::string sp(size_t n) { return std::string(n, ' '); }
-const std::string nul(const char* s) { return std::string(s, strlen(s) + 1); }
+std::string z(size_t n) { return std::string(n, 'z'); }
+std::string sp(size_t n) { return std::string(n, ' '); }
+std::string nul(const char* s) { return std::string(s, strlen(s) + 1); }
 
 const PadRow kPadRows[] = {
     {"full widths", All, 33, 15, nul("images/SAMPLE/0001"), nul("20240517093011"), "images/SAMPLE/0001" + sp(15),
@@ -133,13 +133,13 @@ const PadRow kPadRows[] = {
      std::string(33, '='), "PREVIOUS" + sp(7)},
     {"three characters, a NUL and more", All, 33, 15, nul("abc") + z(29), nul("xyz") + z(11), "abc" + sp(30), "xyz" + sp(12)},
     {"whatever the result", All, 33, 15, nul("") + z(32), nul("") + z(14), sp(33), sp(15), -2539},
-    {"null buffers", Generic | LBackup, 33, 15, "abc", "def", "", "", 0, true},
+    {"null buffers", Versioned | LBackup, 33, 15, "abc", "def", "", "", 0, true},
     {"a failed write check: copied, not padded", GBackup | LBackup, 33, 15, nul("ab") + z(30), nul("cd") + z(12),
      "ab" + sp(31), nul("cd") + z(12), 0, false, true},
-    {"length 1, a character", Generic, 1, 1, "Q", "7", "Q", "7"},
-    {"length 1, an empty text", Generic, 1, 1, nul(""), nul(""), " ", " "},
-    {"text without a NUL within the length stays", Generic, 4, 3, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
-    {"a length beyond the field: copied up to the field, padded to the length", Generic, 40, 15, nul("images"), nul("t"),
+    {"length 1, a character", Versioned, 1, 1, "Q", "7", "Q", "7"},
+    {"length 1, an empty text", Versioned, 1, 1, nul(""), nul(""), " ", " "},
+    {"text without a NUL within the length stays", Versioned, 4, 3, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
+    {"a length beyond the field: copied up to the field, padded to the length", Versioned, 40, 15, nul("images"), nul("t"),
      "images" + sp(34), "t" + sp(14)},
 };
 
