@@ -1,5 +1,5 @@
-// Backup: qx3gBackup's native record by version, the returned texts of qx3gBackup and qx3gRestore,
-// and every backup entry point's row.
+// Backup: qx3gBackup's native record by version, the returned texts of the backup and restore
+// calls, and the rows of every backup and restore entry point.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -10,10 +10,10 @@ using namespace qx3test;
 
 namespace {
 
-// ---- qx3gBackup -------------------------------------------------------------------------------
+void put(Guarded& g, size_t off, uint32_t v) { memcpy(g.data() + off, &v, 4); }
 
 // A generic backup record in caller memory: five strings, both lists and both outputs null, and a
-// distinct word in every other field.
+// distinct word in every other field. It owns every buffer it points at.
 struct BackupCall {
     CallerMemory mem;
     qx3gBackupStruct* rec = nullptr;
@@ -22,91 +22,70 @@ struct BackupCall {
 
     BackupCall() {
         static const char* const texts[5] = {"SAMPLE", "/archive/one", "ADMIN", "qx3-vendor.lib", "OPTIONS=FAST"};
+        static const uint32_t at[5] = {0, 32, 40, 84, 120};  // each pointer, its length behind it
+        Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
+        for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) put(r, off, 0xB0000000u + off);
         for (int i = 0; i < 5; ++i) {
             s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
             len[i] = static_cast<uint32_t>(strlen(texts[i]));
+            put(r, at[i], w(s[i])), put(r, at[i] + 4, len[i]);
         }
-        Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
-        for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) {
-            const uint32_t word = 0xB0000000u + off;
-            memcpy(r.data() + off, &word, 4);
-        }
+        for (uint32_t off : {8u, 16u, 24u, 28u}) put(r, off, 0);  // outputs and lists
         rec = r.as<qx3gBackupStruct>();
-        rec->piString1 = s[0], rec->iString1Len = len[0];
-        rec->piString2 = s[1], rec->iString2Len = len[1];
-        rec->piString3 = s[2], rec->iString3Len = len[2];
-        rec->piString4 = s[3], rec->iString4Len = len[3];
-        rec->piString5 = s[4], rec->iString5Len = len[4];
-        rec->poOutput1 = rec->poOutput2 = nullptr;
-        rec->piTablespaceList = nullptr;
-        rec->piMediaList = nullptr;
     }
 };
 
-enum Cond { Always, V1, V2, V3, V4 };
+// Version conditions as bits; a field whose condition is 0 is always read.
+enum : unsigned { V1 = 1, V2 = 2, V3 = 4, V4 = 8 };
 
-// Where each 4-byte field of the native record comes from, as generic offset, native offset and
-// the condition under which it is read.
-struct FieldMap {
-    uint32_t generic, native;
-    Cond cond;
+// Runs of 4-byte fields of the native record: generic offset, native offset, count, condition.
+struct FieldRun {
+    uint32_t generic, native, count;
+    unsigned cond;
 };
-std::vector<FieldMap> backup_fields() {
-    std::vector<FieldMap> m = {{0, 0, Always}, {32, 60, Always}, {40, 64, Always}};
-    for (uint32_t i = 0; i < 8; ++i) m.push_back({48 + 4 * i, 68 + 4 * i, Always});
-    m.push_back({80, 100, V1});
-    m.push_back({84, 104, V2});
-    m.push_back({92, 108, V2});
-    m.push_back({96, 112, V2});
-    for (uint32_t i = 0; i < 5; ++i) m.push_back({100 + 4 * i, 116 + 4 * i, V3});
-    m.push_back({120, 136, V4});
-    m.push_back({128, 140, V4});
-    m.push_back({132, 144, V4});
-    return m;
-}
+const FieldRun kBackupFields[] = {{0, 0, 1, 0},     {32, 60, 1, 0},     {40, 64, 1, 0},   {48, 68, 8, 0},
+                                  {80, 100, 1, V1}, {84, 104, 1, V2},   {92, 108, 2, V2}, {100, 116, 5, V3},
+                                  {120, 136, 1, V4}, {128, 140, 2, V4}};
 
 struct VersionRow {
     uint32_t version;
-    bool v1, v2, v3, v4;
+    unsigned conds;
+    bool read_only_fails = false;  // checks active; every check of the record for reading fails
 };
 const VersionRow kBackupVersions[] = {
-    {8010199, false, false, false, false},
-    {8010200, true, false, false, false},
-    {8010399, true, false, false, false},
-    {8010400, true, true, false, false},
-    {9049999, true, true, false, false},
-    {9050000, true, true, true, false},
-    {10010399, true, true, true, false},
-    {10010400, true, true, true, true},
-    {10049999, true, true, true, true},
-    {10050000, true, true, true, false},
-    {10050299, true, true, true, false},
-    {10050300, true, true, true, true},
-    {0x80000000, true, true, true, true},
-    {0xFFFFFFFF, true, true, true, true},
+    {8010199, 0},
+    {8010200, V1},
+    {8010399, V1},
+    {8010400, V1 | V2},
+    {9049999, V1 | V2},
+    {9050000, V1 | V2 | V3},
+    {10010399, V1 | V2 | V3},
+    {10010400, V1 | V2 | V3 | V4},
+    {10049999, V1 | V2 | V3 | V4},
+    {10050000, V1 | V2 | V3},
+    {10050299, V1 | V2 | V3},
+    {10050300, V1 | V2 | V3 | V4},
+    {0x80000000, V1 | V2 | V3 | V4},
+    {0xFFFFFFFF, V1 | V2 | V3 | V4},
+    // The record is checked for reading and writing: a record that only fails the read-only check
+    // still goes through, whole.
+    {10050300, V1 | V2 | V3 | V4, true},
 };
-
-bool holds(Cond c, const VersionRow& r) {
-    switch (c) {
-        case Always: return true;
-        case V1: return r.v1;
-        case V2: return r.v2;
-        case V3: return r.v3;
-        case V4: return r.v4;
-    }
-    return false;
-}
 
 class Backup : public EntryTest {};
 
 TEST_P(Backup, NativeRecordByVersion) {
     for (const VersionRow& v : kBackupVersions) {
-        SCOPED_TRACE("version " + std::to_string(v.version));
+        SCOPED_TRACE("version " + std::to_string(v.version) + (v.read_only_fails ? " read-only check fails" : ""));
         standin::reset();
         BackupCall b;
         const auto before = b.mem.snapshot();
         std::vector<Bytes> during;
         standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
+        if (v.read_only_fails) {
+            standin::checks_active(true);
+            standin::fail_checks(b.rec, sizeof(qx3gBackupStruct), standin::mode_bit(1), 0x21);
+        }
         Status st;
 
         EXPECT_EQ(call("qx3gBackup", v.version, b.rec, st.ca()), 0);
@@ -114,64 +93,86 @@ TEST_P(Backup, NativeRecordByVersion) {
         auto natives = calls("qx3Backup");
         ASSERT_EQ(natives.size(), 1u);
         EXPECT_EQ(natives[0].words[0], v.version) << "the version goes on unchanged";
-        EXPECT_EQ(natives[0].words[2], w(st.ca()));
         Bytes expected(148, 0);
         const uint8_t* generic = reinterpret_cast<const uint8_t*>(b.rec);
-        for (const FieldMap& f : backup_fields())
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, generic + f.generic, 4);
+        for (const FieldRun& f : kBackupFields)
+            if ((f.cond & ~v.conds) == 0) memcpy(expected.data() + f.native, generic + f.generic, 4 * f.count);
         ASSERT_EQ(natives[0].record.size(), 148u);
         EXPECT_TRUE(SameBytes(expected, natives[0].record.data(), 148));
         // Strings 4 and 5 are lent their NULs only when their version reaches them.
         std::vector<const char*> lent = {b.s[0] + b.len[0], b.s[1] + b.len[1], b.s[2] + b.len[2]};
-        if (v.v2) lent.push_back(b.s[3] + b.len[3]);
-        if (v.v4) lent.push_back(b.s[4] + b.len[4]);
+        if (v.conds & V2) lent.push_back(b.s[3] + b.len[3]);
+        if (v.conds & V4) lent.push_back(b.s[4] + b.len[4]);
         EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
     }
 }
 
+// Which calls a padding row applies to.
+enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Versioned = 3, All = 15 };
+
 struct PadRow {
     const char* what;
+    unsigned on;
     uint32_t len1, len2;
-    bool null1, null2;
-    std::string native1, native2;  // what the native call leaves in its two fields (from offset 0)
-    std::string out1, out2;        // the caller's buffers afterwards ("" for a null buffer)
+    std::string native1, native2;  // what the native call writes into its two texts
+    std::string out1, out2;        // the caller's buffers afterwards
     int32_t result = 0;
-    bool fail_write2 = false;  // checks active, output 2 fails its write check
+    bool null = false;             // both buffers null, their lengths kept
+    bool fail_write2 = false;      // checks active, buffer 2 fails its write check
 };
+
+std::string z(size_t n) { return std::string(n, 'z'); }
+std::string sp(size_t n) { return std::string(n, ' '); }
+std::string nul(const char* s) { return std::string(s, strlen(s) + 1); }
 
 const PadRow kPadRows[] = {
-    {"full widths", 33, 15, false, false, std::string("images/SAMPLE/0001\0", 19), std::string("20240517093011\0", 15),
-     "images/SAMPLE/0001               ", "20240517093011 "},
-    {"length 1, a character", 1, 1, false, false, "Q", "7", "Q", "7"},
-    {"length 1, an empty text", 1, 1, false, false, std::string("\0", 1), std::string("\0", 1), " ", " "},
-    {"text without a NUL within the length stays", 4, 3, false, false, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
-    {"text after the first NUL is blanked", 8, 6, false, false, std::string("AB\0CD\0EF", 8),
-     std::string("x\0yz\0w", 6), "AB      ", "x     "},
-    {"null buffers with lengths", 33, 15, true, true, "abc", "def", "", ""},
-    {"padded whatever the result", 10, 5, false, false, std::string("err\0", 4), std::string("\0", 1),
-     "err       ", "     ", -2500},
-    {"a length beyond the field: copied up to the field, padded to the length", 40, 15, false, false,
-     std::string("images\0", 7), std::string("t\0", 2), "images" + std::string(34, ' '), "t" + std::string(14, ' ')},
-    {"failed write check: copied, not padded", 6, 5, false, false, std::string("ab\0", 3), std::string("cd\0", 3),
-     "ab    ", "", 0, true},
+    {"full widths", All, 33, 15, nul("images/SAMPLE/0001"), nul("20240517093011"), "images/SAMPLE/0001" + sp(15),
+     "20240517093011 "},
+    {"no NUL stays; a NUL at 8 becomes the first blank", All, 33, 15, std::string(33, '='), nul("PREVIOUS") + "######",
+     std::string(33, '='), "PREVIOUS" + sp(7)},
+    {"three characters, a NUL and more", All, 33, 15, nul("abc") + z(29), nul("xyz") + z(11), "abc" + sp(30), "xyz" + sp(12)},
+    {"whatever the result", All, 33, 15, nul("") + z(32), nul("") + z(14), sp(33), sp(15), -2539},
+    {"null buffers", Versioned | LBackup, 33, 15, "abc", "def", "", "", 0, true},
+    {"a failed write check: copied, not padded", GBackup | LBackup, 33, 15, nul("ab") + z(30), nul("cd") + z(12),
+     "ab" + sp(31), nul("cd") + z(12), 0, false, true},
+    {"length 1, a character", Versioned, 1, 1, "Q", "7", "Q", "7"},
+    {"length 1, an empty text", Versioned, 1, 1, nul(""), nul(""), " ", " "},
+    {"text without a NUL within the length stays", Versioned, 4, 3, "ABCDEFG", "XYZW", "ABCD", "XYZ"},
+    {"a length beyond the field: copied up to the field, padded to the length", Versioned, 40, 15, nul("images"), nul("t"),
+     "images" + sp(34), "t" + sp(14)},
 };
 
-// The returned texts of qx3gBackup (two) and qx3gRestore (the first only), in an otherwise null
-// record: the native's text copied up to its field and blank-padded to the caller's length.
+// The returned texts of qx3gBackup (two), qx3gRestore (the first only), sqlgbkup and sqlgrst (a
+// 33-byte buffer and a 15-byte one), blank-padded from their first NUL whatever the result. The
+// generic calls copy the native's text up to its field; the legacy calls lend the caller's buffers,
+// and sqlgrst's 15-byte buffer is also its in/out text, lent a NUL at its length 8 (word 3).
 TEST_P(Backup, ReturnedTextsArePadded) {
-    for (const bool restore : {false, true}) {
+    struct Entry {
+        unsigned bit;
+        const char *name, *native;
+        size_t words, at1;  // legacy: argument count, the first buffer's word (0-based), the second's next
+    } entries[] = {{GBackup, "qx3gBackup", "qx3Backup", 0, 0}, {GRestore, "qx3gRestore", "qx3Restore", 0, 0},
+                   {LBackup, "sqlgbkup", "sqlubkup", 21, 9}, {LRestore, "sqlgrst", "sqlurst", 32, 14}};
+    for (const Entry& e : entries) {
         for (const PadRow& r : kPadRows) {
-            if (restore && r.fail_write2) continue;
-            SCOPED_TRACE(std::string(restore ? "qx3gRestore: " : "qx3gBackup: ") + r.what);
+            if (!(r.on & e.bit)) continue;
+            SCOPED_TRACE(std::string(e.name) + ": " + r.what);
             standin::reset();
+            const bool restore = e.bit == GRestore, legacy = e.words != 0, two = e.bit != GRestore;
             Guarded rec(restore ? 172 : 136), out1(r.len1), out2(r.len2);
-            memset(rec.data(), 0, rec.size());
+            memset(rec.data(), 0, rec.size()), out1.fill('='), out2.fill('#');
+            if (legacy) out2.set(0, "PREVIOUS#######");
+            const Bytes before1 = out1.bytes(), before2 = out2.bytes();
+            const uint32_t p1 = r.null ? 0 : w(out1.data()), p2 = r.null ? 0 : w(out2.data());
             const uint32_t at = restore ? 16 : 8;  // the first buffer's pointer, its length behind it
-            const uint32_t p1 = r.null1 ? 0 : w(out1.data()), p2 = r.null2 ? 0 : w(out2.data());
             memcpy(rec.data() + at, &p1, 4), memcpy(rec.data() + at + 4, &r.len1, 4);
             if (!restore) memcpy(rec.data() + 16, &p2, 4), memcpy(rec.data() + 20, &r.len2, 4);
             standin::during_call([&](const standin::Call& c) {
+                if (legacy) {
+                    if (!r.null) out1.set(0, r.native1), out2.set(0, r.native2);
+                    return;
+                }
                 // Bytes past the text are not the caller's business.
                 uint8_t* n = reinterpret_cast<uint8_t*>(uintptr_t{c.words[1]});
                 const size_t f1 = restore ? 8 : 4, w1 = restore ? 36 : 33;
@@ -182,15 +183,16 @@ TEST_P(Backup, ReturnedTextsArePadded) {
                 standin::checks_active(true);
                 standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
             }
-            standin::set_result(restore ? "qx3Restore" : "qx3Backup", r.result);
+            standin::set_result(e.native, r.result);
             Status st;
-            EXPECT_EQ(call(restore ? "qx3gRestore" : "qx3gBackup", 10050300u, rec.data(), st.ca()), r.result);
-            if (!r.null1) {
-                EXPECT_EQ(std::string(out1.chars(), r.len1), r.out1);
+            std::vector<uint32_t> a(e.words, 0);
+            if (legacy) a[2] = 0xFFFF0008u, a[e.at1] = p1, a[e.at1 + 1] = p2, a.back() = w(st.ca());
+            EXPECT_EQ(legacy ? call_words(e.name, a) : call(e.name, 10050300u, rec.data(), st.ca()), r.result);
+            if (e.bit == LRestore) {
+                EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
             }
-            if (!r.null2 && !restore) {
-                EXPECT_EQ(std::string(out2.chars(), r.len2), r.fail_write2 ? std::string("cd\0WW", 5) : r.out2);
-            }
+            EXPECT_EQ(out1.bytes(), r.null ? before1 : Bytes(r.out1.begin(), r.out1.end()));
+            EXPECT_EQ(out2.bytes(), r.null || !two ? before2 : Bytes(r.out2.begin(), r.out2.end()));
         }
     }
 }
@@ -204,7 +206,9 @@ QX3_BACKENDS(Backup);
 namespace {
 using namespace qx3test::conf;
 // In-place lists: a tablespace list of two 24-byte entries and an 'L' media list of two 220-byte
-// entries, records 3 to 6; a failing check on the last entry of a list ends the call.
+// entries, records 3 to 6; a failing check on the last entry of a list ends the call. In the restore
+// rows the in/out text (record 2) is terminated at its length 8 (word 3) and never given its byte
+// back, so it is an output like the padded buffer.
 #define QX3_LEGACY_LISTS(ts_word, media_word)                                                      \
     R(ts_word, 8), RF(3, 4, 48), R(media_word, 12), RF(5, 8, 440)
 #define QX3_LEGACY_LIST_TEXTS SI(4, 4, 0), Last(SI(4, 28, 24)), SI(6, 4, 0), Last(SI(6, 224, 220))
@@ -230,3 +234,30 @@ QX3_CONFORMANCE(BackupRows,
                  SF(1, 84, 88), SF(1, 120, 124)},
      .vals = {{F(2, 4), 2}, {F(4, 4), 2}, {F(4, 8), 'S', 1}, {F(1, 12), 33}, {F(1, 20), 15}},
      .outs = {{F(6, 0), 33}, {F(7, 0), 15}}, .mem = {.errp = "qx3gBack"}});
+
+QX3_CONFORMANCE(RestoreRows,
+    {.name = "sqlgrestore", .words = "uuuuuuuwsswwwwwwrrswsrrsswwwwwwwwwc", .native = "sqlurestore",
+     .args = "9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 32 33 27 29 31 34 35",
+     .recs = {R(17, 33), R(18, 15), QX3_LEGACY_LISTS(22, 23)},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(9, 1), S(10, 2), S(24, 5), S(25, 6), S(21, 7), S(19, 4)},
+     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+    {.name = "sqlgrsto", .words = "uuuuuuwsswwwwrrswrrsswwwwc", .native = "sqlursto",
+     .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26",
+     .recs = {R(14, 33), R(15, 15), QX3_LEGACY_LISTS(18, 19)},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(20, 5), S(21, 6), S(16, 4)},
+     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+    {.name = "sqlgrst", .words = "uuuuuuwsswwwwwrrswrrsswwwwwwwwwc", .native = "sqlurst",
+     .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 29 30 24 26 28 31 32",
+     .recs = {R(15, 33), R(16, 15), QX3_LEGACY_LISTS(19, 20)},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(21, 5), S(22, 6), S(17, 4)},
+     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+    // Version 10050300 reads every field: four copied lists (records 2 to 9), twelve strings, and
+    // the output buffer (record 10). An entry of list 4 that fails its check ends the call.
+    {.name = "qx3gRestore", .words = "vrc", .native = "qx3Restore", .args = "1 ? 3", .version = 10050300,
+     .recs = {R(2, 172), RF(1, 48, 8), RF(2, 0, 24), RF(1, 52, 12), RF(4, 0, 12), RF(1, 132, 8), RF(6, 0, 12),
+              RF(1, 144, 8), RF(8, 0, 12), RF(1, 16, 33)},
+     .strings = {SF(3, 0, 4), SF(3, 12, 16), SF(5, 0, 4), SF(7, 0, 4), Last(SF(9, 0, 4)), SF(1, 0, 4), SF(1, 8, 12),
+                 SF(1, 24, 28), SF(1, 32, 36), SF(1, 40, 44), SF(1, 56, 60), SF(1, 64, 68), SF(1, 72, 76),
+                 SF(1, 108, 112), SF(1, 124, 128), SF(1, 148, 152), SF(1, 156, 160)},
+     .vals = {{F(2, 4), 2}, {F(4, 4), 1}, {F(4, 8), 'S', 1}, {F(6, 4), 1}, {F(8, 4), 1}, {F(1, 20), 33}},
+     .outs = {{F(10, 0), 33}}, .mem = {.errp = "qx3gRest"}});

@@ -99,128 +99,87 @@ TEST_F(Lists, MediaListTerminatorChecksInItsOrder) {
     qx3::SlotRecord* slots = nullptr;
     standin::checks_active(true);
     ASSERT_EQ(qx3::media_list_terminate(&field, &slots, &ca, 'Q', 0), 0);
-    struct Want {
-        const void* p;
-        uint32_t length;
-    } want[] = {{l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 4}, {l.texts[2], 3}};
-    const auto& checks = standin::checks();
-    ASSERT_EQ(checks.size(), std::size(want));
-    for (size_t i = 0; i < checks.size(); ++i) {
-        EXPECT_EQ(checks[i].p, reinterpret_cast<uintptr_t>(want[i].p)) << "check " << i;
-        EXPECT_EQ(checks[i].length, want[i].length) << "check " << i;
-        EXPECT_EQ(checks[i].mode, 3u) << "check " << i;
-    }
     ASSERT_EQ(calls("sqloGetMemoryBlockExtended").size(), 1u);
     EXPECT_EQ(calls("sqloGetMemoryBlockExtended")[0].words[1], 24u);
     qx3::media_list_restore(&field, slots, &ca, 'Q', 0);
-    // The restore checks the list, one slot and the record again.
-    ASSERT_EQ(checks.size(), std::size(want) + 3);
-    EXPECT_EQ(checks[5].p, reinterpret_cast<uintptr_t>(l.list));
-    EXPECT_EQ(checks[6].p, reinterpret_cast<uintptr_t>(slots));
-    EXPECT_EQ(checks[6].length, 8u);
-    EXPECT_EQ(checks[7].p, reinterpret_cast<uintptr_t>(st.ca()));
+    // Each check as address, length and mode: the list, the status record, the entry array, each
+    // text; then the restore's: the list, one slot and the status record again.
+    std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> made, want;
+    for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
+    for (const auto& [p, length] : std::initializer_list<std::pair<const void*, uint32_t>>{
+             {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 4}, {l.texts[2], 3},
+             {l.list, 12}, {slots, 8}, {st.ca(), 136}})
+        want.emplace_back(reinterpret_cast<uintptr_t>(p), length, 3);
+    EXPECT_EQ(made, want);
 }
 
 // ---- In-place lists of backup and restore ------------------------------------------------------
 
-qx3::ListOwner owner_of(sqlca* ca) { return qx3::ListOwner{"sqlgbkup", ca, qx3::diag("sqlgbkup")}; }
-
-TEST_F(Lists, InPlaceTablespaceList) {
-    struct Row {
-        const char* what;
-        Fail fail;        // LastName: the last name fails its check with 0x1F
-        int32_t count;    // iNumEntries as the caller sets it
-        int32_t rc;
-        size_t lent;      // leading names lent a NUL
-        int64_t slot_bytes;
-    } rows[] = {
-        {"converted and given back", Fail::None, 3, 0, 3, 24},
-        {"list fails its check: passed on as it is", Fail::List, 3, 0, 0, -1},
-        {"entries fail their check: passed on as it is", Fail::Entries, 3, 0, 0, -1},
-        {"the last name's check is the status", Fail::LastName, 3, 0x1F, 2, 24},
-        {"no entries: an empty slot array", Fail::None, 0, 0, 0, 0},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        CallerMemory mem;
-        auto l = inplace_tablespaces(mem, "tablespaces", {"USERSPACE1", "", std::string(19, 'T')});
-        l.list->iNumEntries = r.count;
-        Status st;
-        standin::checks_active(true);
-        if (r.fail == Fail::List) standin::fail_checks(l.list, 8, standin::mode_bit(3));
-        if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data() + 71, 1, standin::mode_bit(3));
-        if (r.fail == Fail::LastName) standin::fail_check_exact(l.texts[2], 20, standin::mode_bit(3), 0x1F);
-        const auto before = mem.snapshot();
-        qx3::InPlaceTablespaceList ts;
-        EXPECT_EQ(ts.convert(l.list, owner_of(st.ca())), r.rc);
-        EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.lent))));
-        EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem));
-        if (r.slot_bytes >= 0) {
-            ASSERT_EQ(blocks().size(), 1u);
-            EXPECT_EQ(blocks()[0].size, static_cast<uint32_t>(r.slot_bytes));
-            EXPECT_EQ(blocks()[0].tag, "sqlgbkup");
-        } else {
-            EXPECT_TRUE(blocks().empty());
-        }
-        ts.restore();
-        EXPECT_TRUE(mem.Is(before));
-    }
-}
-
-TEST_F(Lists, InPlaceMediaListOfBackupAndRestore) {
+// The in-place tablespace list (type 0 below) and media list of the legacy backup and restore calls,
+// over three entries.
+TEST_F(Lists, InPlaceListsOfBackupAndRestore) {
     struct Row {
         const char* what;
         uint8_t type;
-        size_t entries;
-        int32_t count;   // iNumEntries as the caller sets it
-        Fail fail;
-        int64_t slot_bytes;
-        size_t terminated;
-        int64_t entries_check;  // length of the entry array check (-1: none)
+        int32_t count;          // iNumEntries as the caller sets it
+        Fail fail;              // LastName: the last text fails its own check with 0x1F
+        int32_t rc;
+        size_t lent;            // leading texts lent a NUL
+        int64_t slot_bytes;     // -1: no slot array
+        int64_t entries_check;  // length of the entry array's check (-1: none)
     } rows[] = {
-        {"L: every entry", 'L', 3, 3, Fail::None, 24, 3, 660},
-        {"O: one slot, the first entry", 'O', 3, 3, Fail::None, 8, 1, 520},
-        {"O: the first entry even when the count is 0", 'O', 1, 0, Fail::None, 8, 1, 520},
-        {"L: no entries, an empty slot array", 'L', 1, 0, Fail::None, 0, 0, 0},
-        {"S: passed on untouched", 'S', 2, 2, Fail::None, -1, 0, -1},
-        {"Q: passed on untouched", 'Q', 2, 2, Fail::None, -1, 0, -1},
-        {"C: passed on untouched", 'C', 2, 2, Fail::None, -1, 0, -1},
-        {"L: list fails its check", 'L', 2, 2, Fail::List, -1, 0, -1},
-        {"L: entries fail their check", 'L', 2, 2, Fail::Entries, -1, 0, 440},
-        {"O: first entry fails its check", 'O', 2, 2, Fail::Entries, -1, 0, 520},
+        {"tablespaces: converted and given back", 0, 3, Fail::None, 0, 3, 24, 72},
+        {"tablespaces: list fails its check, passed on as it is", 0, 3, Fail::List, 0, 0, -1, -1},
+        {"tablespaces: entries fail their check, passed on as they are", 0, 3, Fail::Entries, 0, 0, -1, 72},
+        {"tablespaces: the last name's check is the status", 0, 3, Fail::LastName, 0x1F, 2, 24, 72},
+        {"tablespaces: no entries, an empty slot array", 0, 0, Fail::None, 0, 0, 0, 0},
+        {"L: every entry", 'L', 3, Fail::None, 0, 3, 24, 660},
+        {"O: one slot, the first entry", 'O', 3, Fail::None, 0, 1, 8, 520},
+        {"O: the first entry even when the count is 0", 'O', 0, Fail::None, 0, 1, 8, 520},
+        {"L: no entries, an empty slot array", 'L', 0, Fail::None, 0, 0, 0, 0},
+        {"S: passed on untouched", 'S', 3, Fail::None, 0, 0, -1, -1},
+        {"Q: passed on untouched", 'Q', 3, Fail::None, 0, 0, -1, -1},
+        {"C: passed on untouched", 'C', 3, Fail::None, 0, 0, -1, -1},
+        {"L: list fails its check", 'L', 3, Fail::List, 0, 0, -1, -1},
+        {"L: entries fail their check", 'L', 3, Fail::Entries, 0, 0, -1, 660},
+        {"O: first entry fails its check", 'O', 3, Fail::Entries, 0, 0, -1, 520},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         CallerMemory mem;
-        Texts texts;
-        for (size_t i = 0; i < r.entries; ++i) texts.push_back(std::string(5 + i, static_cast<char>('k' + i)));
-        auto l = inplace_media(mem, "media", r.type, texts);
-        l.list->iNumEntries = r.count;
         Status st;
-        standin::checks_active(true);
-        if (r.fail == Fail::List) standin::fail_checks(l.list, 12, standin::mode_bit(3));
-        if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data() + 100, 1, standin::mode_bit(3));
-        const auto before = mem.snapshot();
-        qx3::InPlaceMediaList media;
-        EXPECT_EQ(media.convert(l.list, owner_of(st.ca())), 0);
-        EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.terminated))));
-        if (r.slot_bytes < 0) {
-            EXPECT_TRUE(blocks().empty());
+        const qx3::ListOwner owner{"sqlgbkup", st.ca(), qx3::diag("sqlgbkup")};
+        auto check = [&](auto& l, auto& conversion) {
+            l.list->iNumEntries = r.count;
+            standin::checks_active(true);
+            if (r.fail == Fail::List) standin::fail_checks(l.list, sizeof(*l.list), standin::mode_bit(3));
+            if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data() + 71, 1, standin::mode_bit(3));
+            if (r.fail == Fail::LastName) standin::fail_check_exact(l.texts[2], l.lengths[2] + 1, standin::mode_bit(3), 0x1F);
+            const auto before = mem.snapshot();
+            EXPECT_EQ(conversion.convert(l.list, owner), r.rc);
+            EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.lent))));
+            EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem));
+            std::vector<std::string> seen;
+            for (const standin::Block& b : blocks()) seen.push_back(b.tag + " " + std::to_string(b.size));
+            EXPECT_EQ(seen, r.slot_bytes < 0 ? std::vector<std::string>{}
+                                             : std::vector<std::string>{"sqlgbkup " + std::to_string(r.slot_bytes)});
+            int64_t checked = -1;
+            for (const standin::Check& c : standin::checks())
+                if (c.p == reinterpret_cast<uintptr_t>(l.entries->data())) checked = c.length;
+            EXPECT_EQ(checked, r.entries_check);
+            conversion.restore();
+            EXPECT_TRUE(mem.Is(before));
+        };
+        if (r.type == 0) {
+            auto l = inplace_tablespaces(mem, "tablespaces", {"USERSPACE1", "", std::string(19, 'T')});
+            qx3::InPlaceTablespaceList ts;
+            check(l, ts);
         } else {
-            ASSERT_EQ(blocks().size(), 1u);
-            EXPECT_EQ(blocks()[0].size, static_cast<uint32_t>(r.slot_bytes));
+            auto l = inplace_media(mem, "media", r.type, {std::string("kkkkk"), std::string("llllll"), std::string("mmmmmmm")});
+            qx3::InPlaceMediaList media;
+            check(l, media);
         }
-        bool entries_checked = false;
-        for (const standin::Check& c : standin::checks())
-            if (c.p == reinterpret_cast<uintptr_t>(l.entries->data())) {
-                entries_checked = true;
-                EXPECT_EQ(c.length, r.entries_check);
-            }
-        EXPECT_EQ(entries_checked, r.entries_check >= 0);
-        media.restore();
-        EXPECT_TRUE(mem.Is(before));
     }
 }
 
@@ -260,51 +219,44 @@ TEST_F(Lists, CopiedMediaListOfThreeEntriesOneOfThemNull) {
 }
 
 TEST_F(Lists, CopiedListsLeftEmptyOrNull) {
-    Status st;
-    {
-        qx3::CopiedTablespaceList none;
-        EXPECT_EQ(none.convert(nullptr, copier(st.ca())), 0);
-        EXPECT_EQ(none.field(), nullptr);
-    }
     struct Row {
         const char* what;
         Fail fail;
         size_t entries;
         qx3::Empty empty;
+        bool null;            // no list at all: a null native field
+        unsigned blocks;      // asked for
     } rows[] = {
-        {"list fails its check", Fail::List, 2, qx3::Empty::Converted},
-        {"entries fail their check", Fail::Entries, 2, qx3::Empty::Converted},
-        {"no entries, left empty", Fail::None, 0, qx3::Empty::Left},
+        {"no list", Fail::None, 0, qx3::Empty::Converted, true, 0},
+        {"list fails its check", Fail::List, 2, qx3::Empty::Converted, false, 0},
+        {"entries fail their check", Fail::Entries, 2, qx3::Empty::Converted, false, 0},
+        {"no entries, left empty", Fail::None, 0, qx3::Empty::Left, false, 0},
+        {"no entries, converted regardless: two empty blocks", Fail::None, 0, qx3::Empty::Converted, false, 2},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         CallerMemory mem;
-        Texts texts(r.entries, std::string("abc"));
-        auto g = generic_tablespaces(mem, "ts", texts);
+        Status st;
+        auto g = generic_tablespaces(mem, "ts", Texts(r.entries, std::string("abc")));
         standin::checks_active(true);
         if (r.fail == Fail::List) standin::fail_checks(g.list, 8, standin::mode_bit(3));
         if (r.fail == Fail::Entries) standin::fail_checks(static_cast<char*>(g.entries) + 23, 1, standin::mode_bit(3));
         const auto before = mem.snapshot();
         qx3::CopiedTablespaceList ts;
-        EXPECT_EQ(ts.convert(g.list, copier(st.ca()), qx3::BadEntry::Skip, r.empty), 0);
-        ASSERT_NE(ts.field(), nullptr) << "a list that was given stays a list";
-        EXPECT_EQ(ts.field()->piEntries, nullptr);
-        EXPECT_EQ(ts.field()->iNumEntries, 0u);
-        EXPECT_EQ(standin::allocations(), 0u);
+        EXPECT_EQ(ts.convert(r.null ? nullptr : g.list, copier(st.ca()), qx3::BadEntry::Skip, r.empty), 0);
+        EXPECT_EQ(standin::allocations(), r.blocks);
         EXPECT_TRUE(mem.Is(before));
+        if (r.null) {
+            EXPECT_EQ(ts.field(), nullptr);
+        } else {
+            ASSERT_NE(ts.field(), nullptr) << "a list that was given stays a list";
+            EXPECT_EQ(ts.field()->iNumEntries, 0u);
+            EXPECT_EQ(ts.field()->piEntries == nullptr, r.blocks == 0);
+        }
         ts.restore();
         ts.release();
     }
-    // Converted regardless: a list of no entries still takes its two empty blocks.
-    standin::reset();
-    CallerMemory mem;
-    auto g = generic_tablespaces(mem, "ts", {});
-    qx3::CopiedTablespaceList ts;
-    EXPECT_EQ(ts.convert(g.list, copier(st.ca())), 0);
-    EXPECT_EQ(standin::allocations(), 2u);
-    ts.restore();
-    ts.release();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Rollforward, recover, archive log and the recovery history: every entry point's row, then what
-// rows cannot say: record maps, the parameter error exit, the returned text, version thresholds and
-// the tablespace list's status rule.
+// rows cannot say: record maps (the history records' beside the load's), the parameter error
+// exits, the returned text, version thresholds and the tablespace list's status rule.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -178,50 +178,62 @@ TEST_P(RollforwardTest, LegacyRecordWidensEachFieldAndAlwaysSends8010000) {
     EXPECT_TRUE(mem.Is(expect));
 }
 
-TEST_P(RollforwardTest, ParameterErrorExitNamesTheParameterLogsItAndGivesEverythingBack) {
+// The parameter error exits of qx3gRollforward (logged) and qx3gRecover: the parameter's name goes
+// after the tokens already there, within the 70 bytes; qx3gRollforward counts what it wrote,
+// qx3gRecover the whole name.
+TEST_P(RollforwardTest, ParameterErrorExitNamesTheParameterAndGivesEverythingBack) {
     struct Case {
-        int string;      // fails its read check; 7: the alias is null; -1: no tablespace slots
-        int16_t ml;      // sqlerrml before
-        bool refused;    // sqloincaChkptr refuses the record
+        bool recover;        // qx3gRecover, its user name failing its read check
+        int string;          // fails its read check; 7: the alias is null; -1: no tablespace slots
+        int16_t ml;          // sqlerrml before
+        bool refused;        // sqloincaChkptr refuses the record
         std::string tokens;  // appended to sqlerrmc
+        int16_t grown;       // sqlerrml after
     };
-    const Case cases[] = {{6, 3, false, "piExportDir"}, {-1, 0, false, "piTablespaceList"}, {7, 0, false, "piDbAlias"},
-                          {0, 65, false, "piDbA"}, {4, 3, true, ""}, {-1, 3, true, ""}};
+    const Case cases[] = {{false, 6, 3, false, "piExportDir", 14}, {false, -1, 0, false, "piTablespaceList", 16},
+                          {false, 7, 0, false, "piDbAlias", 9},    {false, 0, 65, false, "piDbA", 70},
+                          {false, 4, 3, true, "", 3},              {false, -1, 3, true, "", 3},
+                          {true, 1, 66, false, "piUs", 76},        {true, 1, 3, true, "", 3}};
     for (const Case& k : cases) {
-        const std::string name = k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
+        const std::string name = k.recover ? "piUserName" : k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
         SCOPED_TRACE(name + " " + std::to_string(k.ml) + (k.refused ? " refused" : ""));
         standin::reset();
         Rollforward r;
         Status st;
         st.ca()->sqlerrml = k.ml;
         st.before = st.mem.bytes();
+        Guarded& rec = r.mem.add("recover", 128);  // alias and user name of qx3gRecover, the rest null
+        memset(rec.data(), 0, 128);
+        put(rec, 0, w(r.s[0])), put(rec, 4, r.len[0]), put(rec, 8, w(r.s[1])), put(rec, 12, r.len[1]);
         if (k.string == 7) put(*r.in, 32, 0);
         const auto before = r.mem.snapshot();
         standin::checks_active(k.string >= 0);
         if (k.string >= 0 && k.string < 7) standin::fail_check_exact(r.s[k.string], r.len[k.string], standin::mode_bit(1), 7);
         if (k.string < 0) standin::fail_allocation(1);
         if (k.refused) standin::refuse_sqlca(0x3F);
-        EXPECT_EQ(call("qx3gRollforward", 9000000u, r.parm->data(), st.ca()), -83);
-        EXPECT_TRUE(calls("qx3Rollforward").empty());
+        const int32_t rc = k.recover && k.refused ? -2032 : -83;
+        EXPECT_EQ(k.recover ? call("qx3gRecover", 10050300u, rec.data(), st.ca())
+                            : call("qx3gRollforward", 9000000u, r.parm->data(), st.ca()), rc);
+        EXPECT_TRUE(calls(k.recover ? "qx3Recover" : "qx3Rollforward").empty());
         EXPECT_TRUE(r.mem.Is(before)) << "every byte back, the text not padded";
+        Bytes expect = st.before;
+        if (!k.refused) {
+            expect = st.with(-83, k.recover ? "SQLGRECV" : "sqlgroll");
+            memcpy(expect.data() + 16, &k.grown, 2);
+            memcpy(expect.data() + 18 + k.ml, k.tokens.data(), k.tokens.size());
+        }
+        EXPECT_TRUE(SameBytes(expect, st.mem));
+        if (k.recover) continue;
         const auto log = calls("pdLog");
         ASSERT_EQ(log.size(), 1u);
         const std::string message = k.refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
         std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, k.refused ? 260u : 250u, 2, k.refused ? 2u : 1u, 0,
                                        0x18000004, static_cast<uint32_t>(message.size())};
         EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin(), log[0].words.begin() + 11), words);
+        EXPECT_EQ(log[0].items, (k.refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
         if (k.refused) {
-            EXPECT_TRUE(st.untouched());
-            EXPECT_EQ(log[0].items, (std::vector<std::string>{message, "int 63"}));
             EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin() + 12, log[0].words.begin() + 14), (std::vector<uint32_t>{4, 4}));
-            continue;
         }
-        EXPECT_EQ(log[0].items, std::vector<std::string>{message});
-        Bytes expect = st.with(-83, "sqlgroll");
-        const int16_t after = static_cast<int16_t>(k.ml + static_cast<int16_t>(k.tokens.size()));
-        memcpy(expect.data() + 16, &after, 2);
-        memcpy(expect.data() + 18 + k.ml, k.tokens.data(), k.tokens.size());
-        EXPECT_TRUE(SameBytes(expect, st.mem));
     }
 }
 
@@ -311,37 +323,6 @@ TEST_P(RecoverTest, NativeRecordByVersion) {
     }
 }
 
-TEST_P(RecoverTest, UnreadableStringIsNamedAfterTheTokensAlreadyThere) {
-    for (const auto& [ml, refused] : {std::pair<int16_t, bool>{66, false}, {3, true}}) {
-        SCOPED_TRACE(ml);
-        standin::reset();
-        CallerMemory mem;
-        char* alias = mem.text("alias", "SRC");
-        char* user = mem.text("user", "someone");
-        Guarded& rec = mem.add("record", 128);
-        memset(rec.data(), 0, 128);
-        put(rec, 0, w(alias)), put(rec, 4, 3), put(rec, 8, w(user)), put(rec, 12, 7);
-        Status st;
-        st.ca()->sqlerrml = ml;
-        st.before = st.mem.bytes();
-        const auto before = mem.snapshot();
-        standin::checks_active(true);
-        standin::fail_check_exact(user, 7, standin::mode_bit(1));
-        if (refused) standin::refuse_sqlca(1);
-        EXPECT_EQ(call("qx3gRecover", 10050300u, rec.data(), st.ca()), refused ? -2032 : -83);
-        EXPECT_TRUE(calls("qx3Recover").empty());
-        EXPECT_TRUE(mem.Is(before)) << "the alias has its byte back";
-        Bytes expect = st.before;
-        if (!refused) {
-            expect = st.with(-83, "SQLGRECV");
-            const int16_t after = static_cast<int16_t>(ml + 10);
-            memcpy(expect.data() + 16, &after, 2);
-            memcpy(expect.data() + 18 + ml, "piUserName", std::min<size_t>(10, 70 - static_cast<size_t>(ml)));
-        }
-        EXPECT_TRUE(SameBytes(expect, st.mem));
-    }
-}
-
 // Every generic record that is null, or fails its check, ends the call with its entry point's own
 // code and gives every byte back.
 TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
@@ -393,50 +374,6 @@ TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
 
 using HistoryTest = EntryTest;
 QX3_BACKENDS(HistoryTest);
-
-TEST_P(HistoryTest, NativeRecordsFieldByField) {
-    // Each generic record filled with distinct halves, strings null; native offset and the generic
-    // offset it takes (none: an output, which starts as 0) and width.
-    constexpr uint32_t none = 0xFF;
-    struct Field {
-        uint32_t native, generic, size;
-    };
-    struct Case {
-        const char *entry, *native;
-        uint32_t generic_size, native_size;
-        std::vector<uint32_t> null_ptrs;
-        std::vector<Field> fields;
-    };
-    const Case cases[] = {
-        {"qx3gArchiveLog", "qx3ArchiveLog", 36, 24, {12, 16, 20},
-         {{0, 12, 4}, {4, 16, 4}, {8, 20, 4}, {12, 24, 2}, {14, 26, 2}, {16, 28, 4}, {20, 32, 4}}},
-        {"qx3gHistoryOpenScan", "qx3HistoryOpenScan", 40, 28, {0, 4, 8},
-         {{0, 0, 4}, {4, 4, 4}, {8, 8, 4}, {12, none, 4}, {16, none, 4}, {20, none, 4}, {24, 36, 2}, {26, none, 2}}},
-        {"qx3gHistoryUpdate", "qx3HistoryUpdate", 40, 24, {0, 4, 8, 12},
-         {{0, 0, 4}, {4, 4, 4}, {8, 8, 4}, {12, 12, 4}, {16, 32, 4}, {20, 36, 4}}},
-        {"qx3gPrune", "qx3Prune", 24, 20, {4}, {{0, 4, 4}, {4, 8, 4}, {8, 12, 4}, {12, 16, 4}, {16, 20, 4}}},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.entry);
-        standin::reset();
-        Guarded rec(k.generic_size);
-        for (uint32_t off = 0; off < k.generic_size; off += 2) put(rec, off, 0x8000u + off * 0x101u, 2);
-        for (uint32_t off : k.null_ptrs) put(rec, off, 0);
-        // What the native record held when it arrived, before the native wrote its outputs.
-        std::vector<uint8_t> arrived;
-        standin::during_call([&](const standin::Call& c) { arrived = c.record; });
-        Status st;
-        EXPECT_EQ(call(k.entry, 9080000u, rec.data(), st.ca()), 0);
-        ASSERT_EQ(calls(k.native).size(), 1u);
-        ASSERT_EQ(arrived.size(), k.native_size);
-        for (const Field& f : k.fields) {
-            uint32_t got = 0, want = 0;
-            memcpy(&got, arrived.data() + f.native, f.size);
-            if (f.generic != none) memcpy(&want, rec.data() + f.generic, f.size);
-            EXPECT_EQ(got, want) << "native offset " << f.native;
-        }
-    }
-}
 
 TEST_P(HistoryTest, OpenScanCopiesOutputsBackWordThreeFromItsVersion) {
     struct Case {

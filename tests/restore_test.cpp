@@ -1,5 +1,4 @@
-// Restore: qx3gRestore's native record by version, its four copied lists and its twelve strings; the
-// padded buffers of the legacy calls; every restore entry point's row.
+// Restore: qx3gRestore's native record by version, its four copied lists and its twelve strings.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -53,83 +52,47 @@ struct RestoreCall {
         rec->piList3 = lists ? list3.list : nullptr;
         rec->piList4 = lists ? list4.list : nullptr;
     }
-    std::vector<const char*> lent_strings(bool r1, bool r2, bool r5) const {
+    // Strings 9, 10 and 12 are read from versions R1, R2 and R5 on.
+    std::vector<const char*> lent_strings(unsigned conds) const {
         std::vector<const char*> out;
-        for (int i = 0; i < 12; ++i) {
-            if ((i == 8 && !r1) || (i == 9 && !r2) || (i == 11 && !r5)) continue;
-            out.push_back(s[i] + len[i]);
-        }
+        for (int i = 0; i < 12; ++i)
+            if (i < 8 || i == 10 || (conds & (i == 8 ? 1u : i == 9 ? 2u : 16u))) out.push_back(s[i] + len[i]);
         return out;
     }
 };
 
-enum Cond { Always, R1, R2, R3, R4, R5 };
+// Version conditions as bits; a field whose condition is 0 is always read.
+enum : unsigned { R1 = 1, R2 = 2, R3 = 4, R4 = 8, R5 = 16 };
 
-struct FieldMap {
-    uint32_t generic, native;
-    Cond cond;
+// Runs of 4-byte fields of the native record: generic offset, native offset, count, condition.
+struct FieldRun {
+    uint32_t generic, native, count;
+    unsigned cond;
 };
-std::vector<FieldMap> restore_fields() {
-    std::vector<FieldMap> m = {{0, 0, Always},   {8, 4, Always},   {24, 44, Always}, {32, 48, Always},
-                               {40, 52, Always}, {56, 64, Always}, {64, 68, Always}, {72, 72, Always}};
-    for (uint32_t i = 0; i < 7; ++i) m.push_back({80 + 4 * i, 76 + 4 * i, Always});
-    m.push_back({108, 104, R1});
-    m.push_back({116, 108, R1});
-    m.push_back({120, 112, R1});
-    m.push_back({124, 116, R2});
-    m.push_back({148, 132, Always});
-    m.push_back({156, 140, R5});
-    m.push_back({164, 144, R5});
-    m.push_back({168, 148, R5});
-    return m;
-}
+const FieldRun kRestoreFields[] = {{0, 0, 1, 0},     {8, 4, 1, 0},      {24, 44, 1, 0},    {32, 48, 1, 0},
+                                   {40, 52, 1, 0},   {56, 64, 1, 0},    {64, 68, 1, 0},    {72, 72, 1, 0},
+                                   {80, 76, 7, 0},   {108, 104, 1, R1}, {116, 108, 2, R1}, {124, 116, 1, R2},
+                                   {148, 132, 1, 0}, {156, 140, 1, R5}, {164, 144, 2, R5}};
 // The four list fields: native offset and the condition under which the list is read.
-const FieldMap kListFields[] = {{48, 56, Always}, {52, 60, Always}, {132, 120, R3}, {144, 128, R4}};
+const FieldRun kListFields[] = {{0, 56, 1, 0}, {0, 60, 1, 0}, {0, 120, 1, R3}, {0, 128, 1, R4}};
 
-struct VersionRow {
+const struct {
     uint32_t version;
-    bool r1, r2, r3, r4, r5;
+    unsigned conds;
+} kRestoreVersions[] = {
+    {0, 0},                           {8010399, 0},                     {8010400, R1},
+    {8019999, R1},                    {8020000, R1 | R2},               {8020199, R1 | R2},
+    {8020200, R1 | R2 | R3},          {9070199, R1 | R2 | R3},          {9070200, R1 | R2 | R3 | R4},
+    {9079999, R1 | R2 | R3 | R4},     {9080000, R1 | R2 | R3},          {10009999, R1 | R2 | R3},
+    {10010000, R1 | R2 | R3 | R4},    {10010399, R1 | R2 | R3 | R4},    {10010400, R1 | R2 | R3 | R4 | R5},
+    {10049999, R1 | R2 | R3 | R4 | R5}, {10050000, R1 | R2 | R3 | R4},  {10050299, R1 | R2 | R3 | R4},
+    {10050300, R1 | R2 | R3 | R4 | R5}, {0x80000000, R1 | R2 | R3 | R4 | R5}, {0xFFFFFFFF, R1 | R2 | R3 | R4 | R5},
 };
-const VersionRow kRestoreVersions[] = {
-    {0, false, false, false, false, false},
-    {8010399, false, false, false, false, false},
-    {8010400, true, false, false, false, false},
-    {8019999, true, false, false, false, false},
-    {8020000, true, true, false, false, false},
-    {8020199, true, true, false, false, false},
-    {8020200, true, true, true, false, false},
-    {9070199, true, true, true, false, false},
-    {9070200, true, true, true, true, false},
-    {9079999, true, true, true, true, false},
-    {9080000, true, true, true, false, false},
-    {10009999, true, true, true, false, false},
-    {10010000, true, true, true, true, false},
-    {10010399, true, true, true, true, false},
-    {10010400, true, true, true, true, true},
-    {10049999, true, true, true, true, true},
-    {10050000, true, true, true, true, false},
-    {10050299, true, true, true, true, false},
-    {10050300, true, true, true, true, true},
-    {0x80000000, true, true, true, true, true},
-    {0xFFFFFFFF, true, true, true, true, true},
-};
-
-bool holds(Cond c, const VersionRow& r) {
-    switch (c) {
-        case Always: return true;
-        case R1: return r.r1;
-        case R2: return r.r2;
-        case R3: return r.r3;
-        case R4: return r.r4;
-        case R5: return r.r5;
-    }
-    return false;
-}
 
 class Restore : public EntryTest {};
 
 TEST_P(Restore, NativeRecordByVersion) {
-    for (const VersionRow& v : kRestoreVersions) {
+    for (const auto& v : kRestoreVersions) {
         SCOPED_TRACE("version " + std::to_string(v.version));
         standin::reset();
         RestoreCall b;
@@ -143,105 +106,96 @@ TEST_P(Restore, NativeRecordByVersion) {
         auto natives = calls("qx3Restore");
         ASSERT_EQ(natives.size(), 1u);
         EXPECT_EQ(natives[0].words[0], v.version);
-        EXPECT_EQ(natives[0].words[2], w(st.ca()));
         const Bytes& seen = natives[0].record;
         ASSERT_EQ(seen.size(), 156u);
         Bytes expected(156, 0);
         const uint8_t* generic = reinterpret_cast<const uint8_t*>(b.rec);
-        for (const FieldMap& f : restore_fields())
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, generic + f.generic, 4);
+        for (const FieldRun& f : kRestoreFields)
+            if ((f.cond & ~v.conds) == 0) memcpy(expected.data() + f.native, generic + f.generic, 4 * f.count);
         // A list field holds the call's own native list (an address of its stack) when read.
-        for (const FieldMap& f : kListFields) {
+        for (const FieldRun& f : kListFields) {
+            const bool read = (f.cond & ~v.conds) == 0;
             uint32_t field;
             memcpy(&field, seen.data() + f.native, 4);
-            EXPECT_EQ(field != 0, holds(f.cond, v)) << "list field at " << f.native;
-            if (holds(f.cond, v)) memcpy(expected.data() + f.native, &field, 4);
+            EXPECT_EQ(field != 0, read) << "list field at " << f.native;
+            if (read) memcpy(expected.data() + f.native, seen.data() + f.native, 4);
         }
         EXPECT_TRUE(SameBytes(expected, seen.data(), seen.size()));
         ASSERT_EQ(natives[0].lists.size(), 4u);
         EXPECT_EQ(shown(natives[0].lists[0]), (std::vector<std::string>{"TS1", "TS22"}));
         EXPECT_EQ(shown(natives[0].lists[1]), (std::vector<std::string>{"/m/a", "/m/bb"}));
         using Names = std::vector<std::string>;
-        const Names list3 = v.r3 ? Names{"L3A", "L3BB"} : Names{};
-        const Names list4 = v.r4 ? Names{"L4A", "L4BB"} : Names{};
-        EXPECT_EQ(shown(natives[0].lists[2]), list3);
-        EXPECT_EQ(shown(natives[0].lists[3]), list4);
+        EXPECT_EQ(shown(natives[0].lists[2]), ((v.conds & R3) ? Names{"L3A", "L3BB"} : Names{}));
+        EXPECT_EQ(shown(natives[0].lists[3]), ((v.conds & R4) ? Names{"L4A", "L4BB"} : Names{}));
 
-        std::vector<const char*> lent = b.lent_strings(v.r1, v.r2, v.r5);
+        std::vector<const char*> lent = b.lent_strings(v.conds);
         for (const char* p : b.ts.borrowed()) lent.push_back(p);
         for (const char* p : b.media.borrowed()) lent.push_back(p);
-        if (v.r3) for (const char* p : b.list3.borrowed()) lent.push_back(p);
-        if (v.r4) for (const char* p : b.list4.borrowed()) lent.push_back(p);
+        if (v.conds & R3) for (const char* p : b.list3.borrowed()) lent.push_back(p);
+        if (v.conds & R4) for (const char* p : b.list4.borrowed()) lent.push_back(p);
         EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
-        EXPECT_EQ(standin::allocations(), 8u + (v.r3 ? 4u : 0u) + (v.r4 ? 4u : 0u));
+        EXPECT_EQ(standin::allocations(), 8u + ((v.conds & R3) ? 4u : 0u) + ((v.conds & R4) ? 4u : 0u));
     }
 }
 
-TEST_P(Restore, EmptyListsThreeAndFourTakeNoBlock) {
-    for (bool empty3 : {true, false}) {
-        SCOPED_TRACE(empty3 ? "list 3 empty" : "list 4 empty");
-        standin::reset();
-        RestoreCall b;
-        (empty3 ? b.list3 : b.list4).list->iNumEntries = 0;
-        standin::checks_active(true);
-        Status st;
-        ASSERT_EQ(call("qx3gRestore", 10050300u, b.rec, st.ca()), 0);
-        EXPECT_EQ(standin::allocations(), 12u) << "four blocks for each of the other three lists";
-        auto natives = calls("qx3Restore");
-        ASSERT_EQ(natives.size(), 1u);
-        uint32_t field;
-        memcpy(&field, natives[0].record.data() + (empty3 ? 120 : 128), 4);
-        EXPECT_NE(field, 0u) << "the field points at an empty native list";
-        EXPECT_EQ(natives[0].lists[empty3 ? 2 : 3].count, 0u);
-        // The empty list's record is checked; its entry array is not.
-        const auto& g = empty3 ? b.list3 : b.list4;
-        bool record_checked = false;
-        for (const standin::Check& c : standin::checks()) {
-            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(g.entries));
-            record_checked |= c.p == reinterpret_cast<uintptr_t>(g.list);
-        }
-        EXPECT_TRUE(record_checked);
-    }
-}
-
-TEST_P(Restore, BadEntriesOfEachList) {
+// An entry whose text fails its check ends the call when it is the last check made in its list;
+// an empty list 3 or 4 takes no block, its record checked and its entry array not.
+TEST_P(Restore, BadEntriesAndEmptyLists) {
     struct Row {
         const char* what;
-        int list;            // 0 tablespace, 1 media, 2 list 3, 3 list 4
-        size_t entry;        // its text passes the check over L and fails the one over L + 1
+        int list;       // 0 tablespace, 1 media, 2 list 3, 3 list 4
+        int entry;      // its text passes the check over L and fails the one over L + 1; -1: the list is empty
         int32_t rc;
         size_t requests;
     } rows[] = {
         {"tablespace list, last entry", 0, 1, 0x44, 4},
         {"media list, last entry", 1, 1, 0x44, 8},
         {"list 3, last entry", 2, 1, 0x44, 12},
-        {"list 4, last entry", 3, 1, 0x44, 16},
         {"list 4, first entry: goes on", 3, 0, 0, 16},
+        {"list 3 empty: four blocks for each of the other three lists", 2, -1, 0, 12},
+        {"list 4 empty", 3, -1, 0, 12},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         RestoreCall b;
-        const std::vector<char*>& texts =
-            r.list == 0 ? b.ts.texts : r.list == 1 ? b.media.texts : r.list == 2 ? b.list3.texts : b.list4.texts;
-        const std::vector<uint32_t>& lens =
-            r.list == 0 ? b.ts.lengths : r.list == 1 ? b.media.lengths : r.list == 2 ? b.list3.lengths : b.list4.lengths;
+        const std::vector<char*>* texts[] = {&b.ts.texts, &b.media.texts, &b.list3.texts, &b.list4.texts};
+        const std::vector<uint32_t>* lens[] = {&b.ts.lengths, &b.media.lengths, &b.list3.lengths, &b.list4.lengths};
+        Generic<qx3gTablespaceList>& numbered = r.list == 2 ? b.list3 : b.list4;
+        const size_t l = static_cast<size_t>(r.list), e = static_cast<size_t>(r.entry);
         standin::checks_active(true);
-        standin::fail_checks(texts[r.entry] + lens[r.entry], 1, standin::mode_bit(3), 0x44);
+        if (r.entry >= 0) standin::fail_checks((*texts[l])[e] + (*lens[l])[e], 1, standin::mode_bit(3), 0x44);
+        else numbered.list->iNumEntries = 0;
         const auto before = b.mem.snapshot();
         Status st;
         EXPECT_EQ(call("qx3gRestore", 10050300u, b.rec, st.ca()), r.rc);
         EXPECT_EQ(calls("qx3Restore").size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.requests);
         EXPECT_TRUE(b.mem.Is(before));
-        EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem) || r.rc == 0);
         EXPECT_TRUE(standin::live_blocks().empty());
-        if (r.rc == 0) {
-            std::vector<std::string> seen = shown(calls("qx3Restore")[0].lists[static_cast<size_t>(r.list)]);
-            ASSERT_EQ(seen.size(), 2u);
-            EXPECT_NE(seen[r.entry], "<null>") << "copied, though not terminated";
+        if (r.rc != 0) {
+            EXPECT_TRUE(st.untouched());
+            continue;
         }
+        const auto natives = calls("qx3Restore");
+        const standin::Call& native = natives.at(0);
+        if (r.entry >= 0) {
+            std::vector<std::string> seen = shown(native.lists[l]);
+            ASSERT_EQ(seen.size(), 2u);
+            EXPECT_NE(seen[e], "<null>") << "copied, though not terminated";
+            continue;
+        }
+        uint32_t field;
+        memcpy(&field, native.record.data() + (r.list == 2 ? 120 : 128), 4);
+        EXPECT_NE(field, 0u) << "the field points at an empty native list";
+        EXPECT_EQ(native.lists[l].count, 0u);
+        bool record_checked = false;
+        for (const standin::Check& c : standin::checks()) {
+            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(numbered.entries));
+            record_checked |= c.p == reinterpret_cast<uintptr_t>(numbered.list);
+        }
+        EXPECT_TRUE(record_checked);
     }
 }
 
@@ -264,119 +218,3 @@ TEST_P(Restore, OneBufferAsEveryStringComesBack) {
 QX3_BACKENDS(Restore);
 
 }  // namespace
-
-namespace {
-
-// ---- Legacy restore ---------------------------------------------------------------------------
-
-// The legacy 33- and 15-byte buffers are blank-padded from their first NUL, whatever the result.
-// sqlgrst's 15-byte buffer is also its in/out text (length 8 in word 3): lent a NUL at its length
-// and never given the byte back. Every other word is null.
-class LegacyRestore : public WordsTest {};
-
-TEST_P(LegacyRestore, InOutTextKeepsItsTerminatorAndBothBuffersArePadded) {
-    struct Row {
-        const char* what;
-        std::string native33, native15;  // what the native leaves
-        std::string out33, out15;
-        int32_t result;
-        bool null_buffers = false, fail_write15 = false;  // sqlgbkup only
-    } rows[] = {
-        {"the text as lent: its NUL at 8 becomes the first blank", std::string(33, '='),
-         std::string("PREVIOUS\0######", 15), std::string(33, '='), "PREVIOUS       ", 0},
-        {"three characters, a NUL and more", std::string("abc\0", 4) + std::string(29, 'z'),
-         std::string("xyz\0", 4) + std::string(11, 'z'), "abc" + std::string(30, ' '), "xyz" + std::string(12, ' '), 0},
-        {"no NUL: unchanged", std::string(33, 'A'), std::string(15, 'B'), std::string(33, 'A'), std::string(15, 'B'), 0},
-        {"whatever the result", std::string(1, '\0') + std::string(32, 'z'), std::string(1, '\0') + std::string(14, 'z'),
-         std::string(33, ' '), std::string(15, ' '), -2539},
-        {"null buffers", "", "", "", "", 0, true},
-        {"a failed write check leaves the buffer", std::string("ab\0", 3) + std::string(30, 'z'),
-         std::string("cd\0", 3) + std::string(12, 'z'), "ab" + std::string(31, ' '),
-         std::string("cd\0", 3) + std::string(12, 'z'), 0, false, true},
-    };
-    struct Entry {
-        const char *name, *native;
-        size_t words, at33;  // argument count; the 33-byte buffer's word (0-based), the 15-byte one's next
-    } entries[] = {{"sqlgbkup", "sqlubkup", 21, 9}, {"sqlgrst", "sqlurst", 32, 14}};
-    for (const Entry& e : entries) {
-        for (const Row& row : rows) {
-            const bool rst = e.words == 32;
-            if (rst && (row.null_buffers || row.fail_write15)) continue;
-            SCOPED_TRACE(std::string(e.name) + ": " + row.what);
-            standin::reset();
-            Guarded out33(33), text(15);
-            out33.fill('=');
-            text.set(0, "PREVIOUS#######");
-            Status st;
-            std::vector<uint32_t> a(e.words, 0);
-            a[2] = 0xFFFF0008u;
-            a[e.at33] = row.null_buffers ? 0 : w(out33.data());
-            a[e.at33 + 1] = row.null_buffers ? 0 : w(text.data());
-            a.back() = w(st.ca());
-            const Bytes untouched33 = out33.bytes(), untouched15 = text.bytes();
-            standin::during_call([&](const standin::Call&) {
-                if (row.null_buffers) return;
-                memcpy(out33.data(), row.native33.data(), 33);
-                memcpy(text.data(), row.native15.data(), 15);
-            });
-            if (row.fail_write15) {
-                standin::checks_active(true);
-                standin::fail_checks(text.data(), 15, standin::mode_bit(2));
-            }
-            standin::set_result(e.native, row.result);
-            EXPECT_EQ(call_words(e.name, a), row.result);
-            if (rst) {
-                EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
-            }
-            if (row.null_buffers) {
-                EXPECT_TRUE(SameBytes(untouched33, out33));
-                EXPECT_TRUE(SameBytes(untouched15, text));
-                continue;
-            }
-            EXPECT_EQ(std::string(out33.chars(), 33), row.out33);
-            EXPECT_EQ(std::string(text.chars(), 15), row.out15);
-        }
-    }
-}
-
-QX3_BACKENDS(LegacyRestore);
-
-}  // namespace
-
-// ---- Every entry point against its row ------------------------------------------------------------
-
-namespace {
-using namespace qx3test::conf;
-// In-place lists as in the backup rows: records 3 to 6; the in/out text (record 2) is terminated at
-// its length 8 and never given its byte back, so it is an output like the padded buffer.
-#define QX3_LEGACY_LISTS(ts_word, media_word) R(ts_word, 8), RF(3, 4, 48), R(media_word, 12), RF(5, 8, 440)
-#define QX3_LEGACY_LIST_TEXTS SI(4, 4, 0), Last(SI(4, 28, 24)), SI(6, 4, 0), Last(SI(6, 224, 220))
-#define QX3_LEGACY_LIST_VALS {W(3), 0xA5A50008}, {F(3, 0), 2}, {F(5, 0), 'L', 1}, {F(5, 4), 2}
-}  // namespace
-
-QX3_CONFORMANCE(RestoreRows,
-    {.name = "sqlgrestore", .words = "uuuuuuuwsswwwwwwrrswsrrsswwwwwwwwwc", .native = "sqlurestore",
-     .args = "9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 32 33 27 29 31 34 35",
-     .recs = {R(17, 33), R(18, 15), QX3_LEGACY_LISTS(22, 23)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(9, 1), S(10, 2), S(24, 5), S(25, 6), S(21, 7), S(19, 4)},
-     .vals = {QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
-    {.name = "sqlgrsto", .words = "uuuuuuwsswwwwrrswrrsswwwwc", .native = "sqlursto",
-     .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26",
-     .recs = {R(14, 33), R(15, 15), QX3_LEGACY_LISTS(18, 19)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(20, 5), S(21, 6), S(16, 4)},
-     .vals = {QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
-    {.name = "sqlgrst", .words = "uuuuuuwsswwwwwrrswrrsswwwwwwwwwc", .native = "sqlurst",
-     .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 29 30 24 26 28 31 32",
-     .recs = {R(15, 33), R(16, 15), QX3_LEGACY_LISTS(19, 20)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(21, 5), S(22, 6), S(17, 4)},
-     .vals = {QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
-    // Version 10050300 reads every field: four copied lists (records 2 to 9), twelve strings, and
-    // the output buffer (record 10). An entry of list 4 that fails its check ends the call.
-    {.name = "qx3gRestore", .words = "vrc", .native = "qx3Restore", .args = "1 ? 3", .version = 10050300,
-     .recs = {R(2, 172), RF(1, 48, 8), RF(2, 0, 24), RF(1, 52, 12), RF(4, 0, 12), RF(1, 132, 8), RF(6, 0, 12),
-              RF(1, 144, 8), RF(8, 0, 12), RF(1, 16, 33)},
-     .strings = {SF(3, 0, 4), SF(3, 12, 16), SF(5, 0, 4), SF(7, 0, 4), Last(SF(9, 0, 4)), SF(1, 0, 4), SF(1, 8, 12),
-                 SF(1, 24, 28), SF(1, 32, 36), SF(1, 40, 44), SF(1, 56, 60), SF(1, 64, 68), SF(1, 72, 76),
-                 SF(1, 108, 112), SF(1, 124, 128), SF(1, 148, 152), SF(1, 156, 160)},
-     .vals = {{F(2, 4), 2}, {F(4, 4), 1}, {F(4, 8), 'S', 1}, {F(6, 4), 1}, {F(8, 4), 1}, {F(1, 20), 33}},
-     .outs = {{F(10, 0), 33}}, .mem = {.errp = "qx3gRest"}});
