@@ -1,5 +1,6 @@
 // The shared mechanisms of the frame, exercised directly against the stand-in where no entry point
-// reaches them: the longest lengths, restore lists, slot arrays and memory blocks.
+// reaches them: the longest lengths and the restore list's walk. (Slot arrays and memory blocks
+// are seen through the list tables and every row's memory failures.)
 #include <string.h>
 
 #include "frame/frame.h"
@@ -77,62 +78,6 @@ TEST_F(Mechanisms, RestoreListUnwindsNewestFirstAndReleasesAsItGoes) {
     EXPECT_EQ(order, (std::vector<uint32_t>{2, 1, 0}));
     EXPECT_EQ(live_at_visit, (std::vector<size_t>{3, 2, 1}));
     EXPECT_TRUE(SameBytes(before, buf));
-}
-
-// One block of 8 bytes per slot; an element whose check fails gets no terminator and is not asked
-// for again; the rest come back in index order, and the block goes.
-TEST_F(Mechanisms, SlotArrayPlacesRestoresInIndexOrderAndReleases) {
-    Guarded buf(3 * 6);
-    const Bytes before = buf.bytes();
-    char* strings[3] = {buf.chars(), buf.chars() + 6, buf.chars() + 12};
-    standin::checks_active(true);
-    standin::fail_checks(strings[1], 6, standin::mode_bit(3));
-    qx3::SlotArray slots("sqlgts");
-    ASSERT_EQ(slots.take(3), 0);
-    ASSERT_EQ(standin::live_blocks().size(), 1u);
-    EXPECT_EQ(standin::live_blocks()[0].size, 24u);
-    EXPECT_EQ(standin::live_blocks()[0].tag, "sqlgts");
-    for (uint32_t i = 0; i < 3; ++i) slots.place(i, strings[i], 5);
-    EXPECT_EQ(buf.data()[5], 0);
-    EXPECT_EQ(buf.data()[11], before[11]);
-    EXPECT_EQ(buf.data()[17], 0);
-    std::vector<uint32_t> asked;
-    slots.restore_and_release([&](uint32_t i) {
-        asked.push_back(i);
-        return strings[i];
-    });
-    EXPECT_EQ(asked, (std::vector<uint32_t>{0, 2})) << "only placed slots, in index order";
-    EXPECT_TRUE(standin::live_blocks().empty());
-    EXPECT_TRUE(SameBytes(before, buf));
-}
-
-// A request looks at the service's code alone: a refused one leaves the pointer and the slot array
-// untaken, with nothing to release; a granted one carries its size and tag to the service and back.
-TEST_F(Mechanisms, BlockRequestLooksAtTheCodeAloneAndCarriesItsTag) {
-    void* out = reinterpret_cast<void*>(uintptr_t{0xC0FFEE});
-    standin::fail_allocation(1, 77);
-    EXPECT_EQ(qx3::block_get("sqlgbkp", 16, &out), 77);
-    EXPECT_EQ(out, reinterpret_cast<void*>(uintptr_t{0xC0FFEE})) << "the failed request's pointer is not taken";
-    qx3::SlotArray slots("sqlgts");
-    standin::fail_allocation(1, 0x1234);
-    EXPECT_EQ(slots.take(4), 0x1234);
-    EXPECT_FALSE(slots.taken());
-    slots.restore_and_release([](uint32_t) -> char* {
-        ADD_FAILURE() << "nothing to restore";
-        return nullptr;
-    });
-    EXPECT_TRUE(calls("sqlofmblkEx").empty());
-    ASSERT_EQ(qx3::block_get("sqlgbkp", 16, &out), 0);
-    qx3::block_free("sqlgbkp", out);
-    auto gets = calls("sqloGetMemoryBlockExtended");
-    ASSERT_EQ(gets.size(), 3u);
-    EXPECT_EQ(gets[2].words[0] + gets[2].words[2] + gets[2].words[4], 0u);
-    EXPECT_EQ(gets[2].words[1], 16u);
-    EXPECT_EQ(standin::show(gets[2].strings[5]), "sqlgbkp");
-    auto frees = calls("sqlofmblkEx");
-    ASSERT_EQ(frees.size(), 1u);
-    EXPECT_EQ(frees[0].words[2], w(out));
-    EXPECT_EQ(standin::show(frees[0].strings[0]), "sqlgbkp");
 }
 
 }  // namespace

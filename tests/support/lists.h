@@ -214,8 +214,6 @@ inline std::vector<std::string> shown(const standin::SeenList& l) {
     return out;
 }
 
-using WordsTest = EntryTest;
-
 }  // namespace qx3test
 
 #endif
