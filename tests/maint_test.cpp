@@ -67,12 +67,11 @@ TEST_P(Maint, ReorgStringsByTypeAndVersion) {
         Guarded& rec = mem.add("record", sizeof(qx3gReorgStruct));
         qx3gReorgStruct* g = rec.as<qx3gReorgStruct>();
         g->iReorgType = c.type;
-        char* s[5];
         std::vector<const char*> nuls;
         for (int k = 0; k < 5; ++k) {
-            s[k] = mem.text("string", std::string(static_cast<size_t>(k + 2), static_cast<char>('a' + k)));
-            g->iString[k] = {static_cast<uint32_t>(k + 2), s[k]};
-            if (c.used[k] == '1') nuls.push_back(s[k] + k + 2);
+            char* s = mem.text("string", std::string(static_cast<size_t>(k + 2), static_cast<char>('a' + k)));
+            g->iString[k] = {static_cast<uint32_t>(k + 2), s};
+            if (c.used[k] == '1') nuls.push_back(s + k + 2);
         }
         const auto before = mem.snapshot();
         const auto expect_during = mem.with_nuls(before, nuls);
@@ -133,8 +132,7 @@ struct RunstatsCall {
     RunstatsCall() {
         g = add<qx3gRunstatsStruct>("record", 60);
         for (uint32_t i = 0; i < 60; i += 4) *reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(g) + i) = 0xC0000000u + i;
-        g->piTablename = mem.text("table", "STAFF");
-        g->iTablenameLen = 5;
+        g->piTablename = mem.text("table", "STAFF"), g->iTablenameLen = 5;
         auto** cl = add<qx3gColumnData*>("columns", 8);
         for (int i = 0; i < 2; ++i) {
             cl[i] = col[i] = add<qx3gColumnData>("column", 8);
@@ -179,7 +177,6 @@ TEST_P(Maint, RunstatsNativeRecordsAndNames) {
             const Bytes& n = c[0].record;
             ASSERT_EQ(n.size(), 64u);
             auto word = [&](size_t off) { uint32_t v; memcpy(&v, &n[off], 4); return v; };
-            const bool late = version >= 8020000u;
             if (count < 1) {
                 EXPECT_TRUE(SameBytes(Bytes(16, 0), &n[12], 16)) << "four null lists";
                 EXPECT_EQ(c[0].items, std::vector<std::string>{"table=STAFF"});
@@ -192,8 +189,8 @@ TEST_P(Maint, RunstatsNativeRecordsAndNames) {
             EXPECT_EQ((std::vector<uint32_t>{word(0), word(4), word(8), word(24), word(28), word(32), word(36), word(40),
                                              word(44) & 0xFFFF, word(48), word(52), word(56), word(60)}),
                       (std::vector<uint32_t>{0xC0000000u, 0xC0000004u, w(r.g->piTablename), w(r.idx), 0xC0000020u,
-                                             0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, late ? 0xC0000034u : 0u,
-                                             late ? 0xC0000038u : 0u, 0, 0x40590000u}));
+                                             0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, version >= 8020000u ? 0xC0000034u : 0u,
+                                             version >= 8020000u ? 0xC0000038u : 0u, 0, 0x40590000u}));
         }
     }
 }
@@ -241,8 +238,8 @@ TEST_P(Maint, RunstatsFaultExits) {
         Status st;
         EXPECT_EQ(call("qx3gRunstats", 8020000u, faults[k].spoil ? w(r.g) : 0u, w(st.ca())), faults[k].result);
         EXPECT_TRUE(standin::calls_of("qx3Runstats").empty());
-        const std::string& name = faults[k].name;
-        EXPECT_TRUE(SameBytes(st.with(faults[k].code, "qx3gRnst", name.empty() ? nullptr : name.c_str()), st.mem));
+        const char* name = faults[k].name.empty() ? nullptr : faults[k].name.c_str();
+        EXPECT_TRUE(SameBytes(st.with(faults[k].code, "qx3gRnst", name), st.mem));
         EXPECT_TRUE(r.mem.Is(before));
     }
     standin::refuse_sqlca(0x55);
@@ -264,8 +261,7 @@ TEST_P(Maint, StatArrayCheckFailing) {
         lens[0] = 3;
         const auto before = mem.snapshot();
         standin::checks_active(true);
-        if (failing == 0) standin::fail_check_exact(lens, 2, standin::mode_bit(1));
-        else standin::fail_check_exact(names, 4, standin::mode_bit(3));
+        standin::fail_check_exact(failing ? static_cast<void*>(names) : lens, failing ? 4 : 2, standin::mode_bit(failing ? 3 : 1));
         EXPECT_EQ(call("sqlgstat", 3u, 1u, 0u, 0u, w(lens), w(Status().ca()), w(names), w(table)), 0);
         const auto c = standin::calls_of("sqlustat_api");
         ASSERT_EQ(c.size(), 1u);
