@@ -47,7 +47,7 @@ inline constexpr Arg A1{0, Take::whole}, A2{1, Take::whole}, A3{2, Take::whole},
     A5{4, Take::whole}, A6{5, Take::whole}, A7{6, Take::whole}, A8{7, Take::whole}, A9{8, Take::whole},
     A10{9, Take::whole}, A11{10, Take::whole}, A12{11, Take::whole}, A13{12, Take::whole}, A14{13, Take::whole},
     A15{14, Take::whole};
-// The constant 0 in a native argument.
+// The constant 0 in a native argument. It reads no argument word: 0xFF stands for "none".
 inline constexpr Arg kZero{0xFF, Take::zero};
 
 constexpr Arg zx(Arg a) { return {a.word, Take::zx}; }
