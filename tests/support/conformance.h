@@ -21,7 +21,7 @@
 //
 // Rows are written from the documented behaviour: offsets, codes and argument orders as numbers.
 //
-// Native argument specs: "k" word k whole, "zk" / "sk" its low 16 bits widened with zeros / the
+// Native argument mappings: "k" word k whole, "zk" / "sk" its low 16 bits widened with zeros / the
 // sign, "bk" its low 8 bits widened with zeros, "#n" the constant n, "?" not compared.
 //
 //   QX3_CONFORMANCE(StringCommands,
@@ -184,9 +184,9 @@ struct Row {
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
-// The value a native argument spec names (see Row::args), from the argument words; `compare` is
-// false for "?". And a spec list cut at its blanks.
-uint32_t expected_arg(const std::string& spec, const std::vector<uint32_t>& words, bool& compare);
+// The value a native argument mapping names (see Row::args), from the argument words; `compare` is
+// false for "?". And a list of mappings cut at its blanks.
+uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare);
 std::vector<std::string> split(const char* s);
 // Whether a call into the native layer is the native's: anything but a platform service, or the
 // service the row names as its native.
