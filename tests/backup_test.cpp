@@ -103,7 +103,7 @@ TEST_P(Backup, NativeRecordByVersion) {
         std::vector<const char*> lent = {b.s[0] + b.len[0], b.s[1] + b.len[1], b.s[2] + b.len[2]};
         if (v.conds & V2) lent.push_back(b.s[3] + b.len[3]);
         if (v.conds & V4) lent.push_back(b.s[4] + b.len[4]);
-        EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
+        EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(before, lent), during)) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
     }
 }

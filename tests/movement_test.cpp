@@ -276,7 +276,7 @@ TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
             std::vector<const char*> lent = l.borrowed();
             if (r.fail >= 0) lent.erase(lent.begin() + r.fail);
             lent.resize(r.lent);
-            EXPECT_TRUE(CallerMemory::Same(mem.with_nuls(before, lent), during, mem.names()));
+            EXPECT_TRUE(mem.Same(mem.with_nuls(before, lent), during));
         } else if (r.rc == -83) {
             EXPECT_TRUE(SameBytes(st.with(-83, "sqluMake"), st.mem));
         }

@@ -80,34 +80,24 @@ std::vector<Target> live_targets() {
 // Caller memory for one call: words, records and string buffers against guard pages, with random
 // lengths and contents, random null strings, and random pointer checks failing. Values the row
 // names keep their value: the call reads the memory they describe without a check.
-class Drawn {
+class Drawn : public RowMemory {
 public:
-    Drawn(const Row& r, Rng& g, sqlca* ca) : row_(r) {
-        const size_t n = strlen(r.words);
-        words_.resize(n);
-        for (size_t k = 0; k < n; ++k) {
-            const char c = r.words[k];
-            words_[k] = c == 'v' ? r.version : c == 'c' ? w(ca) : (c == 's' || c == 'r' || c == 'n') ? 0 : big(g);
-        }
-        for (const Rec& rec : r.recs) {
-            recs_.push_back(std::make_unique<Guarded>(rec.size));
-            for (size_t i = 0; i < rec.size; ++i) recs_.back()->data()[i] = static_cast<uint8_t>(g.next());
-        }
-        for (const Val& v : r.vals) put(v.at, v.value, v.width);
-        for (size_t k = 0; k < r.recs.size(); ++k) put(r.recs[k].at, w(recs_[k]->data()), 4);
+    Drawn(const Row& r, Rng& g, sqlca* ca)
+        : RowMemory(r, ca, [&](char, uint32_t) { return big(g); }, [&](Guarded& rec, size_t) {
+              for (size_t i = 0; i < rec.size(); ++i) rec.data()[i] = static_cast<uint8_t>(g.next());
+          }) {
         checks_ = g.chance(50);
-        for (const Str& st : r.strings) {
+        for (size_t k = 0; k < r.strings.size(); ++k) {
+            const Str& st = r.strings[k];
             String s;
             if (st.inline_text) {
                 s.p = addr(st.ptr);
                 s.n = g.length(room(st.ptr));
             } else {
                 s.n = g.length(0xFFFF);
-                s.buf = std::make_unique<Guarded>(s.n + 1);
-                for (uint32_t i = 0; i <= s.n; ++i)
-                    s.buf->data()[i] = static_cast<uint8_t>(g.chance(2) ? 0 : 1 + g.below(255));
-                s.p = s.buf->data();
-                if (r.nulls && g.chance(10)) s.p = nullptr;
+                Guarded& buf = mem_.add("string " + std::to_string(k + 1), s.n + 1);
+                for (uint32_t i = 0; i <= s.n; ++i) buf.data()[i] = static_cast<uint8_t>(g.chance(2) ? 0 : 1 + g.below(255));
+                s.p = r.nulls && g.chance(10) ? nullptr : buf.data();
                 put(st.ptr, w(s.p), 4);
             }
             s.fails = checks_ && s.p && g.chance(20);
@@ -116,7 +106,7 @@ public:
                 else standin::fail_checks(s.p, s.n + 1, standin::kAllModes);
             }
             put(st.len, st.len.node == 0 ? (big(g) & 0xFFFF0000u) | s.n : s.n, st.width);
-            strings_.push_back(std::move(s));
+            strings_.push_back(s);
         }
         for (const Trim& t : r.trims) {
             uint8_t* f = addr(t.at);
@@ -124,25 +114,16 @@ public:
             for (uint32_t i = 0; i < t.width; ++i) f[i] = i < used && !g.chance(10) ? 0x21 + g.below(0x5E) : ' ';
         }
         if (checks_) {
-            for (auto& rec : recs_)
+            for (size_t k = 0; k < r.recs.size(); ++k)
                 if (g.chance(4)) {
-                    standin::fail_checks(rec->data(), static_cast<uint32_t>(rec->size()), 1 + g.below(7));
+                    standin::fail_checks(mem_[k].data(), static_cast<uint32_t>(mem_[k].size()), 1 + g.below(7));
                     record_fails_ = true;
                 }
         }
         before_ = snapshot();
     }
 
-    const std::vector<uint32_t>& words() const { return words_; }
     bool checks() const { return checks_; }
-
-    std::vector<Bytes> snapshot() const {
-        std::vector<Bytes> out;
-        for (const auto& g : recs_) out.push_back(g->bytes());
-        for (const auto& s : strings_)
-            if (s.buf) out.push_back(s.buf->bytes());
-        return out;
-    }
 
     std::string describe() const {
         std::string d = std::string(row_.name) + "(";
@@ -164,39 +145,22 @@ public:
         for (size_t k = 0; k < strings_.size(); ++k) {
             const String& s = strings_[k];
             const uint8_t* nul = s.p + std::min(s.n, row_.strings[k].cap);
-            const bool lent = s.p && !s.fails && !record_fails_ && !(row_.positive && !row_.strings[k].empty_lent && s.n == 0);
-            if (lent) poke(expect, nul, 0);
-            else if (s.p) poke(expect, nul, byte_at(during, nul));
+            const bool lent = s.p && !s.fails && !record_fails_ && (s.n > 0 || lent_at_zero(row_, k));
+            if (s.p) mem_.poke(expect, nul, lent ? 0 : mem_.byte_at(during, nul));
         }
         for (const Trim& t : row_.trims)
             for (uint32_t i = 0; i <= t.width; ++i)
-                if (byte_at(during, addr(t.at) + i) == 0) poke(expect, addr(t.at) + i, 0);
+                if (mem_.byte_at(during, addr(t.at) + i) == 0) mem_.poke(expect, addr(t.at) + i, 0);
         return differs(expect, during, "during the native call");
     }
     // Afterwards: every byte as it began, outside the outputs.
     std::string check_after() const { return differs(before_, snapshot(), "after the call"); }
-
-    // The native's argument words as the row maps them from the call's: a string word is the
-    // caller's own pointer, so what the native read is the caller's bytes, terminated as
-    // check_during shows.
-    std::string check_args(const standin::Call& c) const {
-        const std::vector<std::string> mapping = split(row_.args);
-        for (size_t a = 0; a < mapping.size() && a < c.words.size(); ++a) {
-            bool compare = true;
-            const uint32_t expect = expected_arg(mapping[a], words_, compare);
-            if (compare && c.words[a] != expect)
-                return "native argument " + std::to_string(a + 1) + " is " + std::to_string(c.words[a]) + ", not " +
-                       std::to_string(expect);
-        }
-        return "";
-    }
 
 private:
     struct String {
         uint8_t* p = nullptr;
         uint32_t n = 0;
         bool fails = false;
-        std::unique_ptr<Guarded> buf;
     };
 
     static uint32_t big(Rng& g) {  // values, counts: 0, negative, huge, anything
@@ -206,11 +170,6 @@ private:
             case 2: return 0x7FFFFFFFu - g.below(4);
             default: return g.next() << 16 ^ g.next();
         }
-    }
-    uint8_t* addr(const At& a) const { return recs_[static_cast<size_t>(a.node - 1)]->data() + a.off; }
-    void put(const At& a, uint32_t value, uint8_t width) {
-        if (a.node == 0) words_[a.off - 1] = value;
-        else memcpy(addr(a), &value, width);
     }
     // Bytes from an inline text to the next place the row describes in its record, less the one
     // its terminator takes: a longer length would put the NUL on a pointer or a length.
@@ -226,46 +185,12 @@ private:
         for (const Out& o : row_.outs) limit(o.at, o.size);
         return end - text.off - 1;
     }
-    // Where p lies in a snapshot: the buffer's index (in the order of snapshot()) and p's offset
-    // in it; the index is past the end when p lies in no caller buffer.
-    std::pair<size_t, size_t> locate(const uint8_t* p) const {
-        size_t i = 0;
-        auto in = [&](const Guarded& g) { return p >= g.data() && p < g.data() + g.size(); };
-        for (const auto& g : recs_) {
-            if (in(*g)) return {i, static_cast<size_t>(p - g->data())};
-            ++i;
-        }
-        for (const auto& s : strings_)
-            if (s.buf) {
-                if (in(*s.buf)) return {i, static_cast<size_t>(p - s.buf->data())};
-                ++i;
-            }
-        return {SIZE_MAX, 0};
-    }
-    uint8_t byte_at(const std::vector<Bytes>& snap, const uint8_t* p) const {
-        const auto [i, off] = locate(p);
-        return i < snap.size() ? snap[i][off] : 0;
-    }
-    void poke(std::vector<Bytes>& snap, const uint8_t* p, uint8_t v) const {
-        const auto [i, off] = locate(p);
-        if (i < snap.size()) snap[i][off] = v;
-    }
     std::string differs(std::vector<Bytes> expect, const std::vector<Bytes>& actual, const char* when) const {
-        for (const Out& o : row_.outs) {
-            const size_t i = static_cast<size_t>(o.at.node - 1);
-            for (uint32_t b = 0; b < o.size && o.at.off + b < expect[i].size(); ++b)
-                expect[i][o.at.off + b] = actual[i][o.at.off + b];
-        }
-        for (size_t i = 0; i < expect.size(); ++i) {
-            auto r = SameBytes(expect[i], actual[i].data(), actual[i].size());
-            if (!r) return std::string("caller buffer ") + std::to_string(i + 1) + " " + when + ": " + r.message();
-        }
-        return "";
+        mask_outputs(expect, actual);
+        auto r = mem_.Same(expect, actual);
+        return r ? "" : std::string(when) + ": " + r.message();
     }
 
-    const Row& row_;
-    std::vector<uint32_t> words_;
-    std::vector<std::unique_ptr<Guarded>> recs_;
     std::vector<String> strings_;
     std::vector<Bytes> before_;
     bool checks_ = false;
@@ -318,9 +243,8 @@ std::string one_call(const std::vector<Target>& targets, uint64_t seed, uint64_t
     int during_calls = 0;
     standin::during_call([&](const standin::Call& c) {
         if (c.name != r.native || ++during_calls > 1) return;
-        const std::vector<Bytes> during = d.snapshot();
-        problem = d.check_during(during);
-        if (problem.empty()) problem = d.check_args(c);
+        problem = d.check_during(d.snapshot());
+        if (problem.empty()) problem = wrong_args(r, d.words(), c);
     });
     const int32_t rc = call_address(t.fn[backend], d.words());
 

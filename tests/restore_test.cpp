@@ -133,7 +133,7 @@ TEST_P(Restore, NativeRecordByVersion) {
         for (const char* p : b.media.borrowed()) lent.push_back(p);
         if (v.conds & R3) for (const char* p : b.list3.borrowed()) lent.push_back(p);
         if (v.conds & R4) for (const char* p : b.list4.borrowed()) lent.push_back(p);
-        EXPECT_TRUE(CallerMemory::Same(b.mem.with_nuls(before, lent), during, b.mem.names())) << "during the call";
+        EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(before, lent), during)) << "during the call";
         EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
         EXPECT_EQ(standin::allocations(), 8u + ((v.conds & R3) ? 4u : 0u) + ((v.conds & R4) ? 4u : 0u));
     }

@@ -81,30 +81,18 @@ uint32_t length_of(size_t string, const Path& p) {
 // A trimmed field: a value with an interior blank, then blanks to the end of the field.
 uint32_t trimmed_length(uint32_t width) { return width < 4 ? width : width / 2 + 1; }
 
-// Caller memory laid out from a row: the argument words, the records and the strings' buffers.
-class Layout {
+// Caller memory laid out from a row for one path: argument words of a pattern of their own, then
+// the records, then a buffer of its own for each string that is not inline.
+class Layout : public RowMemory {
 public:
-    Layout(const Row& r, const Path& path, sqlca* ca) : row_(r) {
-        const size_t n = strlen(r.words);
-        words_.assign(n, 0);
-        for (size_t k = 0; k < n; ++k) {
-            const uint32_t i = static_cast<uint32_t>(k);
-            switch (r.words[k]) {
-                case 'u': words_[k] = 0xC0000000u + (i << 20) + 0x8000u + i * 0x101u + 1u; break;
-                case 'i': words_[k] = 0x7E000000u + (i << 20) + 0xFEDCu - i * 0x111u; break;
-                case 'w': words_[k] = 0x5A000000u + (i << 20) + 0x1234u + i * 0x10101u; break;
-                case 'v': words_[k] = r.version; break;
-                case 'c': words_[k] = w(ca); break;
-                default: words_[k] = 0; break;  // s, r, n: set below or left null
-            }
-        }
-        for (size_t k = 0; k < r.recs.size(); ++k) {
-            auto g = std::make_unique<Guarded>(r.recs[k].size);
-            g->fill(static_cast<uint8_t>(0x61 + 17 * k));
-            recs_.push_back(std::move(g));
-        }
-        for (const Val& v : r.vals) put(v.at, v.value, v.width);
-        for (size_t k = 0; k < r.recs.size(); ++k) put(r.recs[k].at, w(recs_[k]->data()), 4);
+    Layout(const Row& r, const Path& path, sqlca* ca)
+        : RowMemory(r, ca, [](char letter, uint32_t i) {
+              switch (letter) {
+                  case 'u': return 0xC0000000u + (i << 20) + 0x8000u + i * 0x101u + 1u;
+                  case 'i': return 0x7E000000u + (i << 20) + 0xFEDCu - i * 0x111u;
+                  default: return 0x5A000000u + (i << 20) + 0x1234u + i * 0x10101u;
+              }
+          }, [](Guarded& g, size_t k) { g.fill(static_cast<uint8_t>(0x61 + 17 * k)); }) {
         for (size_t s = 0; s < r.strings.size(); ++s) {
             const Str& st = r.strings[s];
             const uint32_t n_s = length_of(s, path);
@@ -113,94 +101,32 @@ public:
                 p = reinterpret_cast<char*>(addr(st.ptr));
                 for (uint32_t i = 0; i < n_s; ++i) p[i] = static_cast<char>('a' + (s * 5 + i) % 26);
             } else {
-                auto g = std::make_unique<Guarded>(n_s + 1);
-                g->fill(static_cast<uint8_t>(0x41 + 13 * s));
-                p = g->chars();
-                bufs_.push_back(std::move(g));
+                Guarded& g = mem_.add("string " + std::to_string(s + 1), n_s + 1);
+                g.fill(static_cast<uint8_t>(0x41 + 13 * s));
+                p = g.chars();
                 const bool null = path.what == Path::NullString && path.string == static_cast<int>(s);
                 put(st.ptr, null ? 0 : w(p), 4);
                 if (null) p = nullptr;
             }
             // A length word carries high bits that the call must not read.
-            const uint32_t len_value = st.len.node == 0 ? 0xA5A50000u | n_s : n_s;
-            put(st.len, len_value, st.width);
+            put(st.len, st.len.node == 0 ? 0xA5A50000u | n_s : n_s, st.width);
             texts_.push_back(p);
         }
         for (const Trim& t : r.trims) {
-            char* f = reinterpret_cast<char*>(addr(t.at));
+            char* f = field(t);
             const uint32_t L = trimmed_length(t.width);
             for (uint32_t i = 0; i < t.width; ++i) f[i] = i < L ? static_cast<char>('A' + i % 26) : ' ';
             if (L > 2) f[1] = ' ';  // interior blanks stay part of the value
         }
     }
 
-    const std::vector<uint32_t>& words() const { return words_; }
     char* text(size_t s) const { return texts_[s]; }
     char* field(const Trim& t) const { return reinterpret_cast<char*>(addr(t.at)); }
-
-    // Every caller buffer, as it stands.
-    std::vector<Bytes> snapshot() const {
-        std::vector<Bytes> out;
-        for (const auto& g : recs_) out.push_back(g->bytes());
-        for (const auto& g : bufs_) out.push_back(g->bytes());
-        return out;
-    }
-    // A snapshot with the bytes at p replaced.
     void poke(std::vector<Bytes>& snap, const void* p, uint8_t b) const {
-        size_t i = 0;
-        for (const auto* list : {&recs_, &bufs_}) {
-            for (const auto& g : *list) {
-                const uint8_t* q = static_cast<const uint8_t*>(p);
-                if (q >= g->data() && q < g->data() + g->size()) {
-                    snap[i][static_cast<size_t>(q - g->data())] = b;
-                    return;
-                }
-                ++i;
-            }
-        }
-        ADD_FAILURE() << "a terminator outside every caller buffer";
-    }
-    // Masks the outputs: their bytes are taken from `actual`.
-    void mask_outputs(std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const {
-        for (const Out& o : row_.outs) {
-            const size_t i = static_cast<size_t>(o.at.node - 1);
-            for (uint32_t b = 0; b < o.size && o.at.off + b < expect[i].size(); ++b)
-                expect[i][o.at.off + b] = actual[i][o.at.off + b];
-        }
-    }
-    ::testing::AssertionResult same(const std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const {
-        for (size_t i = 0; i < expect.size(); ++i) {
-            auto r = SameBytes(expect[i], actual[i].data(), actual[i].size());
-            if (!r) {
-                const std::string what = i < recs_.size() ? "record " + std::to_string(i + 1)
-                                                          : "string buffer " + std::to_string(i - recs_.size() + 1);
-                return ::testing::AssertionFailure() << what << ": " << r.message();
-            }
-        }
-        return ::testing::AssertionSuccess();
+        if (!mem_.poke(snap, p, b)) ADD_FAILURE() << "a terminator outside every caller buffer";
     }
 
 private:
-    uint8_t* addr(const At& a) const {
-        if (a.node == 0) {
-            ADD_FAILURE() << "a word has no address";
-            return nullptr;
-        }
-        Guarded& g = *recs_[static_cast<size_t>(a.node - 1)];
-        if (a.off >= g.size()) ADD_FAILURE() << "offset " << a.off << " outside record " << a.node;
-        return g.data() + a.off;
-    }
-    void put(const At& a, uint32_t value, uint8_t width) {
-        if (a.node == 0) {
-            words_[a.off - 1] = value;
-            return;
-        }
-        memcpy(addr(a), &value, width);
-    }
-
-    const Row& row_;
-    std::vector<uint32_t> words_;
-    std::vector<std::unique_ptr<Guarded>> recs_, bufs_;
     std::vector<char*> texts_;
 };
 
@@ -236,6 +162,55 @@ std::vector<std::string> split(const char* s) {
     }
     if (!cur.empty()) out.push_back(cur);
     return out;
+}
+
+std::string wrong_args(const Row& r, const std::vector<uint32_t>& words, const standin::Call& c) {
+    const std::vector<std::string> mapping = split(r.args);
+    if (mapping.empty()) return "";
+    if (c.words.size() != mapping.size())
+        return "the native got " + std::to_string(c.words.size()) + " arguments, not " + std::to_string(mapping.size());
+    for (size_t a = 0; a < mapping.size(); ++a) {
+        bool compare = false;
+        const uint32_t expect = expected_arg(mapping[a], words, compare);
+        char b[96];
+        snprintf(b, sizeof b, "native argument %zu (%s) is 0x%x, not 0x%x", a + 1, mapping[a].c_str(), c.words[a], expect);
+        if (compare && c.words[a] != expect) return b;
+    }
+    return "";
+}
+
+RowMemory::RowMemory(const Row& r, sqlca* ca, const std::function<uint32_t(char, uint32_t)>& word,
+                     const std::function<void(Guarded&, size_t)>& fill)
+    : row_(r), words_(strlen(r.words), 0) {
+    for (uint32_t k = 0; k < words_.size(); ++k) {
+        const char c = r.words[k];
+        words_[k] = c == 'v' ? r.version : c == 'c' ? w(ca) : (c == 's' || c == 'r' || c == 'n') ? 0 : word(c, k);
+    }
+    for (size_t k = 0; k < r.recs.size(); ++k) fill(mem_.add("record " + std::to_string(k + 1), r.recs[k].size), k);
+    for (const Val& v : r.vals) put(v.at, v.value, v.width);
+    for (size_t k = 0; k < r.recs.size(); ++k) put(r.recs[k].at, w(mem_[k].data()), 4);
+}
+
+uint8_t* RowMemory::addr(const At& a) const {
+    if (a.node == 0) {
+        ADD_FAILURE() << "a word has no address";
+        return nullptr;
+    }
+    Guarded& g = mem_[static_cast<size_t>(a.node - 1)];
+    if (a.off >= g.size()) ADD_FAILURE() << "offset " << a.off << " outside record " << a.node;
+    return g.data() + a.off;
+}
+
+void RowMemory::put(const At& a, uint32_t value, uint8_t width) {
+    if (a.node == 0) words_[a.off - 1] = value;
+    else memcpy(addr(a), &value, width);
+}
+
+void RowMemory::mask_outputs(std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const {
+    for (const Out& o : row_.outs) {
+        const size_t i = static_cast<size_t>(o.at.node - 1);
+        for (uint32_t b = 0; b < o.size && o.at.off + b < expect[i].size(); ++b) expect[i][o.at.off + b] = actual[i][o.at.off + b];
+    }
 }
 
 namespace {
@@ -399,20 +374,7 @@ void Conformance::run(const Row& r) {
                 }
                 ASSERT_EQ(natives, std::vector<std::string>{r.native}) << "exactly one native call";
                 EXPECT_EQ(during_calls, 1) << "the native ran the in-call hook once";
-                const standin::Call c = standin::calls_of(r.native)[0];
-                const auto mapping = split(r.args);
-                if (!mapping.empty()) {
-                    ASSERT_EQ(c.words.size(), mapping.size()) << "native argument count";
-                    for (size_t a = 0; a < mapping.size(); ++a) {
-                        bool compare = false;
-                        const uint32_t expect = expected_arg(mapping[a], mem.words(), compare);
-                        if (compare) {
-                            EXPECT_EQ(c.words[a], expect)
-                                << "native argument " << a + 1 << " (" << mapping[a] << "): 0x" << std::hex << c.words[a]
-                                << " instead of 0x" << expect;
-                        }
-                    }
-                }
+                EXPECT_EQ(wrong_args(r, mem.words(), standin::calls_of(r.native)[0]), "");
             } else {
                 EXPECT_TRUE(natives.empty()) << "no native call";
             }
@@ -423,12 +385,12 @@ void Conformance::run(const Row& r) {
                 for (size_t s = 0; s < r.strings.size(); ++s) {
                     char* p = mem.text(s);
                     const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
-                    if (p == nullptr || failing || (r.positive && !r.strings[s].empty_lent && length_of(s, path) == 0)) continue;
+                    if (p == nullptr || failing || (!lent_at_zero(r, s) && length_of(s, path) == 0)) continue;
                     mem.poke(expect, p + length_of(s, path), 0);
                 }
                 for (const Trim& t : r.trims) mem.poke(expect, mem.field(t) + trimmed_length(t.width), 0);
                 mem.mask_outputs(expect, during);
-                EXPECT_TRUE(mem.same(expect, during)) << "caller memory during the native call";
+                EXPECT_TRUE(mem.mem().Same(expect, during)) << "caller memory during the native call";
             }
             // Checks: none while inactive; while active, each string over length + 1 for reading
             // and writing, each blank-padded field over width + 1 for writing.
@@ -443,7 +405,7 @@ void Conformance::run(const Row& r) {
                     // A failing string may be refused by an earlier check of its own (a copied
                     // entry is checked over its length first); what it did then is asserted above.
                     const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
-                    if (p == nullptr || failing || (r.positive && !r.strings[s].empty_lent && length_of(s, path) == 0)) continue;
+                    if (p == nullptr || failing || (!lent_at_zero(r, s) && length_of(s, path) == 0)) continue;
                     const uint32_t n = length_of(s, path) + 1;
                     const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
                         return c.p == reinterpret_cast<uintptr_t>(p) && c.length == n && c.mode == 3;
@@ -463,7 +425,7 @@ void Conformance::run(const Row& r) {
         // Afterwards: every byte back outside the outputs, every block released.
         std::vector<Bytes> expect = before;
         mem.mask_outputs(expect, after);
-        EXPECT_TRUE(mem.same(expect, after)) << "caller memory after the call";
+        EXPECT_TRUE(mem.mem().Same(expect, after)) << "caller memory after the call";
         EXPECT_TRUE(standin::live_blocks().empty()) << "every block released";
 
         if (path.what == Path::Plain) {

@@ -34,6 +34,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -188,6 +189,33 @@ inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 // false for "?". And a list of mappings cut at its blanks.
 uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare);
 std::vector<std::string> split(const char* s);
+// What is wrong with a native call's arguments against the row's mappings ("" for nothing).
+std::string wrong_args(const Row& r, const std::vector<uint32_t>& words, const standin::Call& c);
+// Whether string s is lent its terminator at length 0 (a positive row passes such a string on
+// untouched, unless the string says otherwise).
+inline bool lent_at_zero(const Row& r, size_t s) { return !r.positive || r.strings[s].empty_lent; }
+
+// Caller memory laid out from a row: the argument words, and the row's records as the first
+// buffers of `mem`, in the order of `recs`, each with its address and the row's values in place.
+// `word` gives a plain argument word from its letter and index; `fill` fills record k.
+class RowMemory {
+public:
+    RowMemory(const Row& r, sqlca* ca, const std::function<uint32_t(char letter, uint32_t k)>& word,
+              const std::function<void(Guarded&, size_t k)>& fill);
+    const std::vector<uint32_t>& words() const { return words_; }
+    std::vector<Bytes> snapshot() const { return mem_.snapshot(); }
+    const CallerMemory& mem() const { return mem_; }
+    // The address of a place in a record; and a value stored at a place, `width` bytes of it.
+    uint8_t* addr(const At& a) const;
+    void put(const At& a, uint32_t value, uint8_t width);
+    // An expected snapshot with the outputs' bytes taken from `actual`.
+    void mask_outputs(std::vector<Bytes>& expect, const std::vector<Bytes>& actual) const;
+
+protected:
+    const Row& row_;
+    std::vector<uint32_t> words_;
+    CallerMemory mem_;
+};
 // Whether a call into the native layer is the native's: anything but a platform service, or the
 // service the row names as its native.
 bool is_native(const std::string& name, const char* expected);

@@ -66,6 +66,60 @@ void Guarded::set(size_t at, const std::string& bytes) { memcpy(p_ + at, bytes.d
     return ::testing::AssertionSuccess();
 }
 
+Guarded& CallerMemory::add(const std::string& name, size_t size) {
+    bufs_.push_back(std::make_unique<Guarded>(size));
+    bufs_.back()->fill(static_cast<uint8_t>(0x41 + 13 * bufs_.size()));
+    names_.push_back(name);
+    return *bufs_.back();
+}
+
+char* CallerMemory::text(const std::string& name, const std::string& s) {
+    Guarded& g = add(name, s.size() + 1);
+    g.set(0, s + "~");
+    return g.chars();
+}
+
+std::vector<Bytes> CallerMemory::snapshot() const {
+    std::vector<Bytes> out;
+    for (const auto& b : bufs_) out.push_back(b->bytes());
+    return out;
+}
+
+std::pair<size_t, size_t> CallerMemory::locate(const void* p) const {
+    const uint8_t* q = static_cast<const uint8_t*>(p);
+    for (size_t i = 0; i < bufs_.size(); ++i)
+        if (q >= bufs_[i]->data() && q < bufs_[i]->data() + bufs_[i]->size())
+            return {i, static_cast<size_t>(q - bufs_[i]->data())};
+    return {SIZE_MAX, 0};
+}
+
+bool CallerMemory::poke(std::vector<Bytes>& snap, const void* p, uint8_t v) const {
+    const auto [i, off] = locate(p);
+    if (i >= snap.size()) return false;
+    snap[i][off] = v;
+    return true;
+}
+
+uint8_t CallerMemory::byte_at(const std::vector<Bytes>& snap, const void* p) const {
+    const auto [i, off] = locate(p);
+    return i < snap.size() ? snap[i][off] : 0;
+}
+
+std::vector<Bytes> CallerMemory::with_nuls(std::vector<Bytes> snap, const std::vector<const char*>& at) const {
+    for (const char* p : at)
+        if (!poke(snap, p, 0)) ADD_FAILURE() << "address outside the caller memory";
+    return snap;
+}
+
+::testing::AssertionResult CallerMemory::Same(const std::vector<Bytes>& expected, const std::vector<Bytes>& actual) const {
+    for (size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
+        auto r = SameBytes(expected[i], actual[i].data(), actual[i].size());
+        if (!r) return ::testing::AssertionFailure() << "buffer " << names_[i] << ": " << r.message();
+    }
+    if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "buffer count differs";
+    return ::testing::AssertionSuccess();
+}
+
 Bytes Status::with(int32_t code, const char* errp8) const {
     Bytes b = with(code);
     memcpy(b.data() + offsetof(sqlca, sqlerrp), errp8, 8);

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <stdint.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qx3agapi.h"
@@ -48,6 +50,30 @@ private:
 inline ::testing::AssertionResult SameBytes(const Bytes& expected, const Guarded& g) {
     return SameBytes(expected, g.data(), g.size());
 }
+
+// Caller memory made of many guarded buffers, each with a name, snapshotted and compared all at
+// once: a failure names the buffer and the byte.
+class CallerMemory {
+public:
+    Guarded& add(const std::string& name, size_t size);  // filled with a pattern of its own
+    // A text of its own buffer: the characters, then one more byte ('~') that the call may borrow.
+    char* text(const std::string& name, const std::string& s);
+    Guarded& operator[](size_t i) const { return *bufs_[i]; }
+    std::vector<Bytes> snapshot() const;
+    // Where p lies: the buffer's index and p's offset in it; the index is SIZE_MAX outside them all.
+    std::pair<size_t, size_t> locate(const void* p) const;
+    // Byte p of a snapshot: set to v (false when p lies outside), or read (0 outside).
+    bool poke(std::vector<Bytes>& snap, const void* p, uint8_t v) const;
+    uint8_t byte_at(const std::vector<Bytes>& snap, const void* p) const;
+    // A snapshot with a NUL at each of the given addresses, which must lie in this memory.
+    std::vector<Bytes> with_nuls(std::vector<Bytes> snap, const std::vector<const char*>& at) const;
+    ::testing::AssertionResult Same(const std::vector<Bytes>& expected, const std::vector<Bytes>& actual) const;
+    ::testing::AssertionResult Is(const std::vector<Bytes>& expected) const { return Same(expected, snapshot()); }
+
+private:
+    std::vector<std::unique_ptr<Guarded>> bufs_;
+    std::vector<std::string> names_;
+};
 
 inline uint32_t w(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 

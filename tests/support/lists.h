@@ -1,5 +1,4 @@
-// Caller memory made of many guarded buffers, compared all at once, and builders of the media and
-// tablespace lists in it: each text against its own guard page (so that the one byte a call may
+// Builders of the media and tablespace lists in caller memory: each text against its own guard page (so that the one byte a call may
 // borrow behind a text is the last accessible one), each entry array likewise.
 #ifndef QX3_TEST_SUPPORT_LISTS_H
 #define QX3_TEST_SUPPORT_LISTS_H
@@ -18,69 +17,6 @@
 namespace qx3test {
 
 using Texts = std::vector<std::optional<std::string>>;  // nullopt: a null text pointer
-
-class CallerMemory {
-public:
-    Guarded& add(const std::string& name, size_t size) {
-        bufs_.push_back(std::make_unique<Guarded>(size));
-        bufs_.back()->fill(static_cast<uint8_t>(0x41 + 13 * bufs_.size()));
-        names_.push_back(name);
-        return *bufs_.back();
-    }
-    // A text of its own buffer: the characters, then one more byte ('~') that the call may borrow.
-    char* text(const std::string& name, const std::string& s) {
-        Guarded& g = add(name, s.size() + 1);
-        g.set(0, s + "~");
-        return g.chars();
-    }
-
-    std::vector<Bytes> snapshot() const {
-        std::vector<Bytes> out;
-        for (const auto& b : bufs_) out.push_back(b->bytes());
-        return out;
-    }
-    // A snapshot with a NUL at each of the given addresses, which must lie in this memory.
-    std::vector<Bytes> with_nuls(std::vector<Bytes> snap, const std::vector<const char*>& at) const {
-        for (const char* p : at) {
-            const size_t i = index_of(p);
-            if (i == SIZE_MAX) {
-                ADD_FAILURE() << "address outside the caller memory";
-                continue;
-            }
-            snap[i][static_cast<size_t>(reinterpret_cast<const uint8_t*>(p) - bufs_[i]->data())] = 0;
-        }
-        return snap;
-    }
-    // Names the buffer and byte where the memory differs from `expected`.
-    ::testing::AssertionResult Is(const std::vector<Bytes>& expected) const {
-        if (expected.size() != bufs_.size()) return ::testing::AssertionFailure() << "buffer count differs";
-        for (size_t i = 0; i < bufs_.size(); ++i) {
-            auto r = SameBytes(expected[i], bufs_[i]->data(), bufs_[i]->size());
-            if (!r) return ::testing::AssertionFailure() << "buffer " << names_[i] << ": " << r.message();
-        }
-        return ::testing::AssertionSuccess();
-    }
-    static ::testing::AssertionResult Same(const std::vector<Bytes>& expected, const std::vector<Bytes>& actual,
-                                           const std::vector<std::string>& names) {
-        for (size_t i = 0; i < expected.size() && i < actual.size(); ++i) {
-            auto r = SameBytes(expected[i], actual[i].data(), actual[i].size());
-            if (!r) return ::testing::AssertionFailure() << "buffer " << names[i] << ": " << r.message();
-        }
-        if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "buffer count differs";
-        return ::testing::AssertionSuccess();
-    }
-    const std::vector<std::string>& names() const { return names_; }
-
-private:
-    size_t index_of(const char* p) const {
-        const uint8_t* q = reinterpret_cast<const uint8_t*>(p);
-        for (size_t i = 0; i < bufs_.size(); ++i)
-            if (q >= bufs_[i]->data() && q < bufs_[i]->data() + bufs_[i]->size()) return i;
-        return SIZE_MAX;
-    }
-    std::vector<std::unique_ptr<Guarded>> bufs_;
-    std::vector<std::string> names_;
-};
 
 // A generic list (qx3gTablespaceList or qx3gMediaList) and where its texts live.
 template <class List>
