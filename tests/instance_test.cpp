@@ -1,7 +1,6 @@
-// Instance start and stop, partitioned-database services: every entry point against its row; the
-// versioned start and stop records as a table (which strings are lent a terminator, the native
-// records field by field, the version byte); the inline strings of the partition records; the
-// check that the node addition makes before its frame.
+// Instance start and stop, partitioned-database services: every entry point against its row; as
+// tables, the start and stop requests (terminators, native records, version byte), the inline
+// strings of the partition records and the check the node addition makes before its frame.
 #include <string.h>
 
 #include <algorithm>
@@ -18,8 +17,8 @@ using namespace qx3test::conf;
 QX3_CONFORMANCE(InstanceRows,
     {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
      .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
-     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
-                 SF(2, 24, 20)},
+     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4),
+                 SF(2, 16, 12), SF(2, 24, 20)},
      .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
     {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3", .version = 0,
      .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 8)},
@@ -28,7 +27,8 @@ QX3_CONFORMANCE(InstanceRows,
     {.name = "sqlgpstr", .words = "rc", .native = "sqlepstr_api", .args = "1 2", .recs = {R(1, 792)},
      .strings = {SI(1, 4, 0), SI(1, 252, 248), SI(1, 268, 264), SI(1, 536, 532)}, .positive = true},
     {.name = "sqlgpstart", .words = "rc", .native = "sqlepstart_api", .args = "1 2", .recs = {R(1, 824)},
-     .strings = {Capped(SI(1, 12, 8), 235), Capped(SI(1, 264, 260), 255), Capped(SI(1, 532, 528), 255)}, .positive = true},
+     .strings = {Capped(SI(1, 12, 8), 235), Capped(SI(1, 264, 260), 255), Capped(SI(1, 532, 528), 255)},
+     .positive = true},
     {.name = "sqlgpstp", .words = "rc", .native = "sqlepstp_api", .args = "1 2", .recs = {R(1, 520)},
      .strings = {SI(1, 4, 0)}, .positive = true},
     {.name = "sqlgstar", .words = "", .native = "sqlestar_api", .args = "", .app = App::None},

@@ -1,5 +1,5 @@
 // Snapshot monitor and availability controls: every member against its row; the object-list
-// blank-trim and the snapshot exits as tables; the native records field by field.
+// blank-trim and the snapshot exits as one table; the native records word by word.
 #include <string.h>
 
 #include <iterator>
@@ -12,22 +12,22 @@ using namespace qx3test;
 using namespace qx3test::conf;
 
 namespace {
-// A monitor area of two objects and its spare byte: names at 12 and 148 of the area.
+// A monitor area of two objects and its spare byte: names at 12 and 148 of the area (record `n`).
 constexpr uint32_t kArea2 = 4 + 2 * 136 + 1;
+std::vector<Trim> names_of(int n) { return {{F(n, 12), 128}, {F(n, 148), 128}}; }
 const Mem kNameTable{.errp = "sqlgmnsz", .code = -1607, .refused = -1607};
+const std::vector<Str> kHadr = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}, kThree = {S(4, 1), S(5, 2), S(6, 3)};
 }  // namespace
 
 QX3_CONFORMANCE(MonitorRows,
     {.name = "qx3gGetSnapshot", .words = "vrc", .native = "qx3GetSnapshot", .args = "1 2 3", .version = 9070000,
-     .recs = {R(2, 24), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}}, .vals = {{F(2, 0), 2}},
-     .mem = kNameTable},
+     .recs = {R(2, 24), RF(1, 0, kArea2)}, .trims = names_of(2), .vals = {{F(2, 0), 2}}, .mem = kNameTable},
     {.name = "sqlgmnss", .words = "wcwwwrww", .native = "qx3GetSnapshot", .args = "#6010000 ? 2",
-     .recs = {R(6, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
-    {.name = "qx3gGetSnapshotSize", .words = "vrc", .native = "qx3GetSnapshotSize", .args = "1 2 3",
-     .version = 8020000, .recs = {R(2, 16), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}},
-     .vals = {{F(2, 0), 2}}, .mem = kNameTable},
+     .recs = {R(6, kArea2)}, .trims = names_of(1), .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+    {.name = "qx3gGetSnapshotSize", .words = "vrc", .native = "qx3GetSnapshotSize", .args = "1 2 3", .version = 8020000,
+     .recs = {R(2, 16), RF(1, 0, kArea2)}, .trims = names_of(2), .vals = {{F(2, 0), 2}}, .mem = kNameTable},
     {.name = "sqlgmnsz", .words = "wcwrww", .native = "qx3GetSnapshotSize", .args = "#7010000 ? 2",
-     .recs = {R(4, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+     .recs = {R(4, kArea2)}, .trims = names_of(1), .vals = {{F(1, 0), 2}}, .mem = kNameTable},
     {.name = "qx3gResetMonitor", .words = "vrc", .native = "qx3ResetMonitor", .args = "1 ? 3 ?", .version = 7010000,
      .recs = {R(2, 20)}, .strings = {SF(1, 4, 8)}},
     {.name = "sqlgmrst", .words = "uwcswww", .native = "qx3ResetMonitor", .args = "#7010000 ? 3 ?",
@@ -39,30 +39,28 @@ QX3_CONFORMANCE(MonitorRows,
 // The natives that take a record of strings also record those strings as extra words ("?").
 QX3_CONFORMANCE(AvailabilityRows,
     {.name = "qx3gDatabasePing", .words = "vwc", .native = "qx3DatabasePing", .args = "1 2 3", .version = 9010000},
-    {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3",
-     .app = App::None, .version = 9050000, .recs = {R(2, 16)}},
+    {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3", .app = App::None,
+     .version = 9050000, .recs = {R(2, 16)}},
     {.name = "qx3gDatabaseUnquiesce", .words = "vwc", .native = "qx3DatabaseUnquiesce", .args = "1 0 3",
      .app = App::None, .version = 9050000},
     {.name = "qx3gInstanceQuiesce", .words = "vrc", .native = "qx3InstanceQuiesce", .args = "1 ? 3 ? ? ?",
-     .app = App::None, .version = 9070200, .recs = {R(2, 40)},
-     .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
+     .app = App::None, .version = 9070200, .recs = {R(2, 40)}, .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
     {.name = "qx3gInstanceUnquiesce", .words = "vrc", .native = "qx3InstanceUnquiesce", .args = "1 ? 3 ?",
      .app = App::None, .version = 9050000, .recs = {R(2, 8)}, .strings = {SF(1, 4, 0)}},
     {.name = "sqlgrstd", .words = "uuucsss", .native = "sqlerstd_api", .args = "7 6 5 4",
      .strings = {S(7, 3), S(6, 2), S(5, 1)}},
     {.name = "qx3gDatabaseRestart", .words = "vrc", .native = "qx3DatabaseRestart", .args = "1 ? 3 ? ? ? ?",
-     .version = 9050000, .recs = {R(2, 32)},
-     .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
+     .version = 9050000, .recs = {R(2, 32)}, .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
     {.name = "qx3gHADRStart", .words = "vrc", .native = "qx3HADRStart", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 32)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
-    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 28)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+     .recs = {R(2, 32)}, .strings = kHadr},
+    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?",
+     .version = 8020000, .recs = {R(2, 28)}, .strings = kHadr},
     {.name = "qx3gHADRStop", .words = "vrc", .native = "qx3HADRStop", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 24)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+     .recs = {R(2, 24)}, .strings = kHadr},
     {.name = "sqlg_activate_db", .words = "uuussswc", .native = "sqle_activate_db_api", .args = "4 5 6 0 8",
-     .strings = {S(4, 1), S(5, 2), S(6, 3)}},
+     .strings = kThree},
     {.name = "sqlg_deactivate_db", .words = "uuussswc", .native = "sqle_deactivate_db_api", .args = "4 5 6 0 8",
-     .strings = {S(4, 1), S(5, 2), S(6, 3)}});
+     .strings = kThree});
 
 namespace {
 
@@ -136,7 +134,8 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.count != 0xFFFFFFFFu) memcpy(area.data(), &row.count, 4);
             const Bytes before = area.bytes();
             Bytes expect = before, during;  // the only changes during the call: a NUL after each trimmed name
-            for (size_t i = row.name_fails ? 1 : 0; i < row.seen.size(); ++i) expect[4 + 136 * i + 8 + row.seen[i].size()] = 0;
+            for (size_t i = row.name_fails ? 1 : 0; i < row.seen.size(); ++i)
+                expect[4 + 136 * i + 8 + row.seen[i].size()] = 0;
             Status st;
             standin::refuse_sqlca(row.refuse);
             standin::checks_active(row.area_fails || row.name_fails);
@@ -148,7 +147,8 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             const auto c = standin::calls_of(native_of(s));
             ASSERT_EQ(c.size(), row.result == 0x2468 ? 1u : 0u);
             EXPECT_TRUE(c.empty() ? SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem)
-                                  : SameBytes(expect, during.data(), during.size())) << "status without a call, else the area during it";
+                                  : SameBytes(expect, during.data(), during.size()))
+                << "the status record without a native call, else the area during it";
             EXPECT_TRUE(SameBytes(before, area)) << "the area afterwards";
             ASSERT_EQ(standin::allocations(), row.seen.empty() ? 0u : 1u) << "a name table only where names are read";
             if (row.seen.empty()) continue;
@@ -218,15 +218,16 @@ struct MapRow {
 
 // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
 MapRow quiesce(uint32_t version, uint32_t field7) {
-    return {"qx3gInstanceQuiesce", version, 40, {{4, 0}, {12, 8}, {20, 16}}, {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}},
-            {Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
+    return {"qx3gInstanceQuiesce", version, 40, {{4, 0}, {12, 8}, {20, 16}},
+            {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}}, {Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
 }
 
+const std::vector<std::pair<uint32_t, uint32_t>> kHadrAt = {{0, 4}, {8, 12}, {16, 20}};
 const MapRow kMapRows[] = {
     {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}}, {0x11, Sp(0), 0x13, 0x14}},
-    {"qx3gHADRStart", 2, 32, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0x24}, {28, 0xBEEF1234u}}, {Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
-    {"qx3gHADRTakeover", 3, 28, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0xBEEF5678u}}, {Sp(0), Sp(1), Sp(2), 0x5678}},
-    {"qx3gHADRStop", 4, 24, {{0, 4}, {8, 12}, {16, 20}}, {}, {Sp(0), Sp(1), Sp(2)}},
+    {"qx3gHADRStart", 2, 32, kHadrAt, {{24, 0x24}, {28, 0xBEEF1234u}}, {Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
+    {"qx3gHADRTakeover", 3, 28, kHadrAt, {{24, 0xBEEF5678u}}, {Sp(0), Sp(1), Sp(2), 0x5678}},
+    {"qx3gHADRStop", 4, 24, kHadrAt, {}, {Sp(0), Sp(1), Sp(2)}},
     {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {}, {Sp(0), Sp(1), Sp(2), Sp(3)}},
     {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {Sp(0)}},
     {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}}, {0, 0x73, 0x74, 0}},
