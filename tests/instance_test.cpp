@@ -215,8 +215,7 @@ class Partitions : public EntryTest {};
 // checked whole first, each terminated string over its text and NUL.
 TEST_P(Partitions, InlineStringsTerminatedInPlace) {
     for (const PartRow& row : kPartRows) {
-        SCOPED_TRACE(std::string(row.entry) + " length at " + std::to_string(row.len_off) + ": " +
-                     std::to_string(row.length));
+        SCOPED_TRACE(std::string(row.entry) + " at " + std::to_string(row.len_off) + ": " + std::to_string(row.length));
         standin::reset();
         Guarded rec(row.size);
         rec.fill(0x6B);
