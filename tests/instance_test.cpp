@@ -1,7 +1,6 @@
-// Instance start and stop, partitioned-database services: every entry point against its row; the
-// versioned start and stop records as a table (which strings are lent a terminator, the native
-// records field by field, the version byte); the inline strings of the partition records; the
-// check that the node addition makes before its frame.
+// Instance start and stop, partitioned-database services: every entry point against its row; as
+// tables, the start and stop requests (terminators, native records, version byte), the inline
+// strings of the partition records and the check the node addition makes before its frame.
 #include <string.h>
 
 #include <algorithm>
@@ -18,8 +17,8 @@ using namespace qx3test::conf;
 QX3_CONFORMANCE(InstanceRows,
     {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
      .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
-     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12),
-                 SF(2, 24, 20)},
+     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4),
+                 SF(2, 16, 12), SF(2, 24, 20)},
      .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
     {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3", .version = 0,
      .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 8)},
@@ -28,7 +27,8 @@ QX3_CONFORMANCE(InstanceRows,
     {.name = "sqlgpstr", .words = "rc", .native = "sqlepstr_api", .args = "1 2", .recs = {R(1, 792)},
      .strings = {SI(1, 4, 0), SI(1, 252, 248), SI(1, 268, 264), SI(1, 536, 532)}, .positive = true},
     {.name = "sqlgpstart", .words = "rc", .native = "sqlepstart_api", .args = "1 2", .recs = {R(1, 824)},
-     .strings = {Capped(SI(1, 12, 8), 235), Capped(SI(1, 264, 260), 255), Capped(SI(1, 532, 528), 255)}, .positive = true},
+     .strings = {Capped(SI(1, 12, 8), 235), Capped(SI(1, 264, 260), 255), Capped(SI(1, 532, 528), 255)},
+     .positive = true},
     {.name = "sqlgpstp", .words = "rc", .native = "sqlepstp_api", .args = "1 2", .recs = {R(1, 520)},
      .strings = {SI(1, 4, 0)}, .positive = true},
     {.name = "sqlgstar", .words = "", .native = "sqlestar_api", .args = "", .app = App::None},
@@ -91,6 +91,13 @@ const ReqRow kReqRows[] = {
     {false, 0, 1, 0, 0, {}, 3, false, {}, 0},
 };
 
+const uint8_t* at(uint32_t p) { return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(p)); }
+uint32_t word(const uint8_t* p, size_t off) {
+    uint32_t v;
+    memcpy(&v, p + off, 4);
+    return v;
+}
+
 }  // namespace
 
 class InstanceRequests : public EntryTest {};
@@ -114,8 +121,7 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         rec(0)[0] = row.flag;
         rec(1)[0] = 0x4F;
         if (row.start) rec(2)[68] = row.selector, rec(2)[69] = 0x5C, rec(2)[88] = row.type;
-        uint8_t* text[kStrs] = {};
-        uint32_t len[kStrs] = {};
+        uint32_t text[kStrs] = {}, len[kStrs] = {};
         size_t buf[kStrs] = {};
         for (int s = 0; s < kStrs; ++s) {
             if (!row.start && s != X && s < P) continue;
@@ -123,9 +129,9 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
             g.push_back(std::make_unique<Guarded>(len[s] + 1));
             g.back()->fill(static_cast<uint8_t>(0x41 + 7 * s));
             buf[s] = g.size() - 1;
-            text[s] = g.back()->data();
+            text[s] = w(g.back()->data());
             put(kAt[s].rec, kAt[s].len, len[s]);
-            put(kAt[s].rec, kAt[s].ptr, w(text[s]));
+            put(kAt[s].rec, kAt[s].ptr, text[s]);
         }
         if (row.missing == 1 || row.missing == 2) put(0, 8 + 4 * static_cast<uint32_t>(row.missing), 0);
         auto snap = [&] {
@@ -136,55 +142,44 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         const std::vector<Bytes> before = snap();
         std::vector<Bytes> during_expect = before, after_expect = before, during;
         for (int s : row.terms) during_expect[buf[s]][len[s]] = 0;
-        if (row.start && (row.missing == 0 || row.missing == 1))
-            during_expect[2][69] = after_expect[2][69] = row.version_byte;
-
+        const bool start_options = row.start && row.missing < 2;  // start's options reach the native as a copy
+        if (start_options) during_expect[2][69] = after_expect[2][69] = row.version_byte;
+        // The native records word by word: flag, P, options present; the options (their own copy);
+        // stop's options as they are, or start's copy: selector, version byte, user, group, type.
+        std::vector<uint32_t> want, seen;
+        if (row.missing != 3) want = {row.flag, text[P], row.missing != 1};
+        if (row.missing < 3 && row.missing != 1) want.insert(want.end(), {0x4F, text[O1], text[O2], text[O3]});
+        if (start_options) want.insert(want.end(), {row.selector, row.version_byte, text[U], text[G], row.type});
+        else if (row.missing != 3) want.push_back(row.missing == 2 ? 0u : w(rec(2)));
+        Bytes head;  // bytes 0 to 67 of start's copy
+        standin::during_call([&](const standin::Call& c) {
+            during = snap();
+            const uint8_t* n = at(c.words.at(1));
+            if (n == nullptr) return;
+            seen = {n[0], word(n, 4), word(n, 8) != 0};
+            if (const uint8_t* o = at(word(n, 8))) seen.insert(seen.end(), {o[0], word(o, 4), word(o, 8), word(o, 12)});
+            const uint8_t* so = at(word(n, 12));
+            if (!row.start || so == nullptr) return seen.push_back(word(n, 12));
+            head.assign(so, so + 68);
+            seen.insert(seen.end(), {so[68], so[69], word(so, 72), word(so, 76), so[80]});
+        });
         Status st;
         standin::checks_active(true);
         if (row.record_fails) standin::fail_check_exact(rec(0), 20, standin::kAllModes);
         const char* native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
         standin::set_result(native, -1042);
-        Bytes n, o, so;  // the native request and its two records
-        auto copy = [](const void* p, size_t size) {
-            return p ? Bytes(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size) : Bytes{};
-        };
-        standin::during_call([&](const standin::Call& c) {
-            during = snap();
-            n = copy(reinterpret_cast<void*>(static_cast<uintptr_t>(c.words.at(1))), 16);
-            if (n.empty()) return;
-            o = copy(reinterpret_cast<qx3InstanceStruct*>(n.data())->piSubRecord1, 16);
-            if (row.start) so = copy(reinterpret_cast<qx3InstanceStruct*>(n.data())->piSubRecord2, 84);
-        });
         EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version,
                        row.missing == 3 ? nullptr : rec(0), st.ca()), -1042);
-        auto c = calls(native);
+        const auto c = calls(native);
         ASSERT_EQ(c.size(), 1u);
         EXPECT_EQ(c[0].words[0], row.version);
+        EXPECT_EQ(seen, want) << "the native records";
+        EXPECT_EQ(head, start_options ? Bytes(before[2].begin(), before[2].begin() + 68) : Bytes{});
         ASSERT_EQ(during.size(), before.size());
         for (size_t i = 0; i < before.size(); ++i) {
-            EXPECT_TRUE(SameBytes(row.missing == 3 ? before[i] : during_expect[i], during[i].data(), during[i].size()))
-                << "during, buffer " << i;
+            EXPECT_TRUE(SameBytes(during_expect[i], during[i].data(), during[i].size())) << "during, buffer " << i;
             EXPECT_TRUE(SameBytes(after_expect[i], *g[i])) << "afterwards, buffer " << i;
         }
-        if (row.missing == 3) {
-            EXPECT_TRUE(n.empty()) << "no request goes on as null";
-            continue;
-        }
-        // The native records, word by word: flag, P, options (their own copy), start or stop options.
-        auto word = [](const Bytes& b, size_t off) { uint32_t v; memcpy(&v, &b[off], 4); return v; };
-        EXPECT_EQ((std::vector<uint32_t>{n[0], word(n, 4), word(n, 8) != 0}),
-                  (std::vector<uint32_t>{row.flag, w(text[P]), row.missing != 1}));
-        if (row.missing != 1) {
-            EXPECT_EQ((std::vector<uint32_t>{o[0], word(o, 4), word(o, 8), word(o, 12)}),
-                      (std::vector<uint32_t>{0x4F, w(text[O1]), w(text[O2]), w(text[O3])}));
-        }
-        if (!row.start || row.missing == 2) {
-            EXPECT_EQ(word(n, 12), row.missing == 2 ? 0u : w(rec(2))) << "stop's options go as they are";
-            continue;
-        }
-        EXPECT_TRUE(SameBytes(Bytes(before[2].begin(), before[2].begin() + 68), so.data(), 68));
-        EXPECT_EQ((std::vector<uint32_t>{so[68], so[69], word(so, 72), word(so, 76), so[80]}),
-                  (std::vector<uint32_t>{row.selector, row.version_byte, w(text[U]), w(text[G]), row.type}));
     }
 }
 
@@ -196,20 +191,20 @@ namespace {
 
 struct PartRow {
     const char* entry;
-    uint32_t size, len_off, text_off, length;
-    int nul;  // offset from the text of the NUL during the call, -1 for none
+    uint32_t size, len_off, length;  // the text follows its length
+    int nul;                         // offset from the text of the NUL during the call, -1 for none
     bool record_fails;
 };
 
-// Every other length of the record is 0, so only the row's string may be lent a terminator.
+// Every other length of the record is 0, so only the row's string may be lent a terminator; a
+// length of 0 is the same for all three (not lent) and left to the rows above.
 const PartRow kPartRows[] = {
-    {"sqlgpstart", 824, 8, 12, 300, 235, false},   {"sqlgpstart", 824, 8, 12, 235, 235, false},
-    {"sqlgpstart", 824, 8, 12, 234, 234, false},   {"sqlgpstart", 824, 260, 264, 300, 255, false},
-    {"sqlgpstart", 824, 528, 532, 256, 255, false}, {"sqlgpstart", 824, 260, 264, 0, -1, false},
-    {"sqlgpstart", 824, 8, 12, 5, -1, true},       {"sqlgpstr", 792, 532, 536, 250, 250, false},
-    {"sqlgpstr", 792, 0, 4, 240, 240, false},      {"sqlgpstr", 792, 248, 252, 0, -1, false},
-    {"sqlgpstr", 792, 264, 268, 5, -1, true},      {"sqlgpstp", 520, 0, 4, 300, 300, false},
-    {"sqlgpstp", 520, 0, 4, 0, -1, false},         {"sqlgpstp", 520, 0, 4, 5, -1, true},
+    {"sqlgpstart", 824, 8, 300, 235, false},   {"sqlgpstart", 824, 8, 235, 235, false},
+    {"sqlgpstart", 824, 8, 234, 234, false},   {"sqlgpstart", 824, 260, 300, 255, false},
+    {"sqlgpstart", 824, 528, 256, 255, false}, {"sqlgpstart", 824, 8, 5, -1, true},
+    {"sqlgpstr", 792, 532, 250, 250, false},   {"sqlgpstr", 792, 0, 240, 240, false},
+    {"sqlgpstr", 792, 264, 5, -1, true},       {"sqlgpstp", 520, 0, 300, 300, false},
+    {"sqlgpstp", 520, 0, 5, -1, true},
 };
 
 }  // namespace
@@ -220,17 +215,16 @@ class Partitions : public EntryTest {};
 // checked whole first, each terminated string over its text and NUL.
 TEST_P(Partitions, InlineStringsTerminatedInPlace) {
     for (const PartRow& row : kPartRows) {
-        SCOPED_TRACE(std::string(row.entry) + " length at " + std::to_string(row.len_off) + ": " +
-                     std::to_string(row.length));
+        SCOPED_TRACE(std::string(row.entry) + " at " + std::to_string(row.len_off) + ": " + std::to_string(row.length));
         standin::reset();
         Guarded rec(row.size);
         rec.fill(0x6B);
         for (uint32_t off : {0u, 8u, 248u, 260u, 264u, 528u, 532u})
-            if (off + 4 <= row.size && off != row.text_off) memset(rec.data() + off, 0, 4);
+            if (off + 4 <= row.size && off != row.len_off + 4) memset(rec.data() + off, 0, 4);
         memcpy(rec.data() + row.len_off, &row.length, 4);
         const Bytes before = rec.bytes();
         Bytes expect = before, during;
-        if (row.nul >= 0) expect[row.text_off + static_cast<uint32_t>(row.nul)] = 0;
+        if (row.nul >= 0) expect[row.len_off + 4 + static_cast<uint32_t>(row.nul)] = 0;
         Status st;
         standin::checks_active(true);
         if (row.record_fails) standin::fail_check_exact(rec.data(), row.size, standin::kAllModes);
@@ -238,12 +232,10 @@ TEST_P(Partitions, InlineStringsTerminatedInPlace) {
         EXPECT_EQ(call(row.entry, rec.data(), st.ca()), 0);
         EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
         EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
-        const auto& ck = standin::checks();
+        const auto& ck = standin::checks();  // the record whole, then the terminated text with its NUL
         ASSERT_EQ(ck.size(), row.nul >= 0 ? 2u : 1u);
         EXPECT_EQ(ck[0].length, row.size);
-        if (row.nul >= 0) {
-            EXPECT_EQ(ck[1].length, static_cast<uint32_t>(row.nul) + 1);
-        }
+        EXPECT_EQ(ck.back().length, row.nul >= 0 ? static_cast<uint32_t>(row.nul) + 1 : row.size);
     }
 }
 

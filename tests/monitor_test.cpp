@@ -1,8 +1,9 @@
 // Snapshot monitor and availability controls: every member against its row; the object-list
-// blank-trim and the snapshot exits as tables; the native records field by field.
+// blank-trim and the snapshot exits as one table; the native records word by word.
 #include <string.h>
 
-#include <map>
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "support/conformance.h"
@@ -12,22 +13,22 @@ using namespace qx3test;
 using namespace qx3test::conf;
 
 namespace {
-// A monitor area of two objects and its spare byte: names at 12 and 148 of the area.
+// A monitor area of two objects and its spare byte: names at 12 and 148 of the area (record `n`).
 constexpr uint32_t kArea2 = 4 + 2 * 136 + 1;
+std::vector<Trim> names_of(int n) { return {{F(n, 12), 128}, {F(n, 148), 128}}; }
 const Mem kNameTable{.errp = "sqlgmnsz", .code = -1607, .refused = -1607};
+const std::vector<Str> kHadr = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}, kThree = {S(4, 1), S(5, 2), S(6, 3)};
 }  // namespace
 
 QX3_CONFORMANCE(MonitorRows,
     {.name = "qx3gGetSnapshot", .words = "vrc", .native = "qx3GetSnapshot", .args = "1 2 3", .version = 9070000,
-     .recs = {R(2, 24), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}}, .vals = {{F(2, 0), 2}},
-     .mem = kNameTable},
+     .recs = {R(2, 24), RF(1, 0, kArea2)}, .trims = names_of(2), .vals = {{F(2, 0), 2}}, .mem = kNameTable},
     {.name = "sqlgmnss", .words = "wcwwwrww", .native = "qx3GetSnapshot", .args = "#6010000 ? 2",
-     .recs = {R(6, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
-    {.name = "qx3gGetSnapshotSize", .words = "vrc", .native = "qx3GetSnapshotSize", .args = "1 2 3",
-     .version = 8020000, .recs = {R(2, 16), RF(1, 0, kArea2)}, .trims = {{F(2, 12), 128}, {F(2, 148), 128}},
-     .vals = {{F(2, 0), 2}}, .mem = kNameTable},
+     .recs = {R(6, kArea2)}, .trims = names_of(1), .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+    {.name = "qx3gGetSnapshotSize", .words = "vrc", .native = "qx3GetSnapshotSize", .args = "1 2 3", .version = 8020000,
+     .recs = {R(2, 16), RF(1, 0, kArea2)}, .trims = names_of(2), .vals = {{F(2, 0), 2}}, .mem = kNameTable},
     {.name = "sqlgmnsz", .words = "wcwrww", .native = "qx3GetSnapshotSize", .args = "#7010000 ? 2",
-     .recs = {R(4, kArea2)}, .trims = {{F(1, 12), 128}, {F(1, 148), 128}}, .vals = {{F(1, 0), 2}}, .mem = kNameTable},
+     .recs = {R(4, kArea2)}, .trims = names_of(1), .vals = {{F(1, 0), 2}}, .mem = kNameTable},
     {.name = "qx3gResetMonitor", .words = "vrc", .native = "qx3ResetMonitor", .args = "1 ? 3 ?", .version = 7010000,
      .recs = {R(2, 20)}, .strings = {SF(1, 4, 8)}},
     {.name = "sqlgmrst", .words = "uwcswww", .native = "qx3ResetMonitor", .args = "#7010000 ? 3 ?",
@@ -39,59 +40,51 @@ QX3_CONFORMANCE(MonitorRows,
 // The natives that take a record of strings also record those strings as extra words ("?").
 QX3_CONFORMANCE(AvailabilityRows,
     {.name = "qx3gDatabasePing", .words = "vwc", .native = "qx3DatabasePing", .args = "1 2 3", .version = 9010000},
-    {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3",
-     .app = App::None, .version = 9050000, .recs = {R(2, 16)}},
+    {.name = "qx3gDatabaseQuiesce", .words = "vrc", .native = "qx3DatabaseQuiesce", .args = "1 ? 3", .app = App::None,
+     .version = 9050000, .recs = {R(2, 16)}},
     {.name = "qx3gDatabaseUnquiesce", .words = "vwc", .native = "qx3DatabaseUnquiesce", .args = "1 0 3",
      .app = App::None, .version = 9050000},
     {.name = "qx3gInstanceQuiesce", .words = "vrc", .native = "qx3InstanceQuiesce", .args = "1 ? 3 ? ? ?",
-     .app = App::None, .version = 9070200, .recs = {R(2, 40)},
-     .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
+     .app = App::None, .version = 9070200, .recs = {R(2, 40)}, .strings = {SF(1, 4, 0), SF(1, 12, 8), SF(1, 20, 16)}},
     {.name = "qx3gInstanceUnquiesce", .words = "vrc", .native = "qx3InstanceUnquiesce", .args = "1 ? 3 ?",
      .app = App::None, .version = 9050000, .recs = {R(2, 8)}, .strings = {SF(1, 4, 0)}},
     {.name = "sqlgrstd", .words = "uuucsss", .native = "sqlerstd_api", .args = "7 6 5 4",
      .strings = {S(7, 3), S(6, 2), S(5, 1)}},
     {.name = "qx3gDatabaseRestart", .words = "vrc", .native = "qx3DatabaseRestart", .args = "1 ? 3 ? ? ? ?",
-     .version = 9050000, .recs = {R(2, 32)},
-     .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
+     .version = 9050000, .recs = {R(2, 32)}, .strings = {SF(1, 16, 0), SF(1, 20, 4), SF(1, 24, 8), SF(1, 28, 12)}},
     {.name = "qx3gHADRStart", .words = "vrc", .native = "qx3HADRStart", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 32)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
-    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 28)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+     .recs = {R(2, 32)}, .strings = kHadr},
+    {.name = "qx3gHADRTakeover", .words = "vrc", .native = "qx3HADRTakeover", .args = "1 ? 3 ? ? ?",
+     .version = 8020000, .recs = {R(2, 28)}, .strings = kHadr},
     {.name = "qx3gHADRStop", .words = "vrc", .native = "qx3HADRStop", .args = "1 ? 3 ? ? ?", .version = 8020000,
-     .recs = {R(2, 24)}, .strings = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}},
+     .recs = {R(2, 24)}, .strings = kHadr},
     {.name = "sqlg_activate_db", .words = "uuussswc", .native = "sqle_activate_db_api", .args = "4 5 6 0 8",
-     .strings = {S(4, 1), S(5, 2), S(6, 3)}},
+     .strings = kThree},
     {.name = "sqlg_deactivate_db", .words = "uuussswc", .native = "sqle_deactivate_db_api", .args = "4 5 6 0 8",
-     .strings = {S(4, 1), S(5, 2), S(6, 3)}});
+     .strings = kThree});
 
 namespace {
 
-uint32_t word_at(const std::vector<uint8_t>& b, size_t off) {
-    uint32_t v = 0;
-    if (off + 4 <= b.size()) memcpy(&v, b.data() + off, 4);
+// The first n words of a native record as the native read it (0 past its end).
+std::vector<uint32_t> words_of(const Bytes& b, size_t n) {
+    std::vector<uint32_t> v(n);
+    memcpy(v.data(), b.data(), std::min(b.size(), 4 * n));
     return v;
 }
 
-// A monitor area in guarded memory: the count, the objects, one spare byte.
-struct Area {
-    Guarded g;
-    explicit Area(const std::vector<std::string>& names) : g(4 + 136 * names.size() + 1) {
-        g.fill(0x3C);
+// A monitor area in guarded memory: the count, the objects (names at 8 of each 136 bytes), a spare byte.
+struct Area : Guarded {
+    explicit Area(const std::vector<std::string>& names) : Guarded(4 + 136 * names.size() + 1) {
+        fill(0x3C);
         const uint32_t n = static_cast<uint32_t>(names.size());
-        memcpy(g.data(), &n, 4);
-        for (size_t i = 0; i < names.size(); ++i) {
-            std::string field = names[i];
-            field.resize(128, ' ');
-            g.set(4 + 136 * i + 8, field);
-        }
+        memcpy(data(), &n, 4);
+        for (size_t i = 0; i < n; ++i) set(4 + 136 * i + 8, names[i] + std::string(128 - names[i].size(), ' '));
     }
-    char* name(size_t i) const { return g.chars() + 4 + 136 * i + 8; }
 };
 
 // The four snapshot calls, each handed the area its own way.
 const char* const kSnaps[] = {"qx3gGetSnapshot", "sqlgmnss", "qx3gGetSnapshotSize", "sqlgmnsz"};
-bool sized(int s) { return s >= 2; }
-const char* native_of(int s) { return sized(s) ? "qx3GetSnapshotSize" : "qx3GetSnapshot"; }
+const char* native_of(int s) { return s >= 2 ? "qx3GetSnapshotSize" : "qx3GetSnapshot"; }
 
 class MonitorNames : public EntryTest {
 protected:
@@ -105,100 +98,76 @@ protected:
     }
 };
 
-// ---- The blank-trim rule across the object list ----
+// ---- The blank-trim rule across the object list, and the exits of the snapshot calls ----
 
-struct TrimRow {
+struct SnapRow {
     std::vector<std::string> names;  // field contents before blank padding
-    std::vector<std::string> seen;   // what the native call reads
+    std::vector<std::string> seen = {};  // what the native reads of each name; none: no name table
+    uint32_t count = 0xFFFFFFFFu;    // the area's count, if not the number of names
+    bool null_area = false;
+    bool area_fails = false;         // the area fails its check over 140 bytes
+    bool name_fails = false;         // the first name fails its check over 129 bytes: passed as it stands
+    int32_t refuse = 0;              // sqloincaChkptr's answer
+    int32_t result = 0x2468;         // the native's, or the exit's
+    int32_t code = 0;                // the exit's sqlcode, stored with "sqlgmnsz"; 0: the record untouched
 };
 
-const TrimRow kTrimRows[] = {
-    {{"", "B"}, {"", "B"}},
-    {{std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},  // ends in the next object's first byte
+const std::vector<std::string> kTwo = {"  FIRST ", "SECOND"};
+const SnapRow kSnapRows[] = {
+    {{"SOLE  "}, {"SOLE"}},
+    {{"", "B"}, {"", "B"}},                                                    // all blank
+    {{std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},        // ends in the next object's first byte
     {{"A", std::string(127, 'G') + "H"}, {"A", std::string(127, 'G') + "H"}},  // ends in the spare byte
     {{"ONE", "TWO  ", " THREE", "", "MY DB  X"}, {"ONE", "TWO", " THREE", "", "MY DB  X"}},
+    {.names = kTwo, .count = 0, .result = -1603, .code = -1603},  // no objects
+    {.names = kTwo, .count = 0, .refuse = 1, .result = -1603},    // no objects, the record refused
+    {.names = kTwo, .count = 1, .null_area = true},
+    {.names = kTwo, .count = 0, .area_fails = true},
+    {.names = kTwo, .seen = kTwo, .name_fails = true},
 };
 
 TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
-    for (const TrimRow& row : kTrimRows) {
+    for (size_t k = 0; k < std::size(kSnapRows); ++k) {
+        const SnapRow& row = kSnapRows[k];
         for (int s = 0; s < 4; ++s) {
-            SCOPED_TRACE(std::string(kSnaps[s]) + " with " + std::to_string(row.names.size()) + " objects, first " +
-                         row.names[0].substr(0, 8));
+            SCOPED_TRACE("row " + std::to_string(k) + " / " + kSnaps[s]);
             standin::reset();
             Area area(row.names);
-            const Bytes before = area.g.bytes();
-            Status st;
-            Bytes during;
-            standin::during_call([&](const standin::Call&) { during = area.g.bytes(); });
-            standin::set_result(native_of(s), 0x1357);
-            EXPECT_EQ(snap(s, area.g.data(), st.ca()), 0x1357);
-            const auto c = standin::calls_of(native_of(s));
-            ASSERT_EQ(c.size(), 1u);
-            ASSERT_EQ(c[0].lists.size(), 1u);
-            ASSERT_EQ(c[0].lists[0].entries.size(), row.seen.size());
-            // The only changes during the call are the NULs at the trimmed lengths.
-            Bytes expect = before;
-            for (size_t i = 0; i < row.seen.size(); ++i) {
-                EXPECT_EQ(standin::show(c[0].lists[0].entries[i]), row.seen[i]) << "object " << i;
+            if (row.count != 0xFFFFFFFFu) memcpy(area.data(), &row.count, 4);
+            const Bytes before = area.bytes();
+            Bytes expect = before, during;  // the only changes during the call: a NUL after each trimmed name
+            for (size_t i = row.name_fails ? 1 : 0; i < row.seen.size(); ++i)
                 expect[4 + 136 * i + 8 + row.seen[i].size()] = 0;
-            }
-            EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "the area during the call";
-            EXPECT_TRUE(SameBytes(before, area.g)) << "the area afterwards";
-            const auto blocks = standin::calls_of("sqloGetMemoryBlockExtended");
-            ASSERT_EQ(blocks.size(), 1u) << "one name table";
-            EXPECT_EQ(blocks[0].words[1], 8u * row.names.size()) << "one 8-byte slot per object";
-            EXPECT_EQ(standin::show(blocks[0].strings[5]), sized(s) ? "sqlgmnsz" : "sqlgmnss") << "source tag";
-        }
-    }
-}
-
-// ---- Snapshot exits ----
-
-struct ExitRow {
-    const char* what;
-    uint32_t count;        // objects in the area (a second name always follows the first)
-    bool null_area;
-    bool area_fails;       // the area fails its check over 140 bytes
-    bool name_fails;       // the first name fails its check over 129 bytes
-    int32_t refuse;        // sqloincaChkptr's answer
-    int32_t result;        // 1: the native result
-    int32_t code;          // 0: the status record as the native left it; else sqlcode with "sqlgmnsz"
-};
-
-const ExitRow kExitRows[] = {
-    {"no objects", 0, false, false, false, 0, -1603, -1603},
-    {"no objects, record refused", 0, false, false, false, 1, -1603, 0},
-    {"no area", 1, true, false, false, 0, 1, 0},
-    {"the area fails its check", 0, false, true, false, 0, 1, 0},
-    {"the first name fails its check", 2, false, false, true, 0, 1, 0},
-};
-
-TEST_P(MonitorNames, ExitsOfTheSnapshotCalls) {
-    for (const ExitRow& row : kExitRows) {
-        for (int s = 0; s < 4; ++s) {
-            SCOPED_TRACE(std::string(row.what) + " / " + kSnaps[s]);
-            standin::reset();
-            Area area({"  FIRST ", "SECOND"});
-            memcpy(area.g.data(), &row.count, 4);
-            const Bytes before = area.g.bytes();
             Status st;
             standin::refuse_sqlca(row.refuse);
             standin::checks_active(row.area_fails || row.name_fails);
-            if (row.area_fails) standin::fail_check_exact(area.g.data(), 140, standin::kAllModes);
-            if (row.name_fails) standin::fail_check_exact(area.name(0), 129, standin::kAllModes);
+            if (row.area_fails) standin::fail_check_exact(area.data(), 140, standin::kAllModes);
+            if (row.name_fails) standin::fail_check_exact(area.data() + 12, 129, standin::kAllModes);
+            standin::during_call([&](const standin::Call&) { during = area.bytes(); });
             standin::set_result(native_of(s), 0x2468);
-            EXPECT_EQ(snap(s, row.null_area ? nullptr : area.g.data(), st.ca()), row.result == 1 ? 0x2468 : row.result);
+            EXPECT_EQ(snap(s, row.null_area ? nullptr : area.data(), st.ca()), row.result);
             const auto c = standin::calls_of(native_of(s));
-            ASSERT_EQ(c.size(), row.result == 1 ? 1u : 0u);
-            if (row.result != 1) {
-                EXPECT_TRUE(SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem));
-            } else if (row.name_fails) {
-                ASSERT_EQ(c[0].lists[0].entries.size(), 2u);
-                EXPECT_EQ(standin::show(c[0].lists[0].entries[0]).substr(0, 8), "  FIRST ") << "passed as it stands";
-                EXPECT_EQ(standin::show(c[0].lists[0].entries[1]), "SECOND");
+            ASSERT_EQ(c.size(), row.result == 0x2468 ? 1u : 0u);
+            const uint32_t a = row.null_area ? 0 : w(area.data());  // the legacy records, built from their words
+            const std::vector<uint32_t> legacy = s == 1 ? std::vector<uint32_t>{a, 3, 4, 8, 5, 0}
+                                                        : std::vector<uint32_t>{a, 3, 6, 0xFFFFFFFFu};
+            if (s % 2 && !c.empty()) {
+                EXPECT_EQ(words_of(c[0].record, legacy.size()), legacy) << "the native record";
             }
-            EXPECT_EQ(standin::allocations(), row.name_fails ? 1u : 0u) << "a name table only where names are read";
-            EXPECT_TRUE(SameBytes(before, area.g)) << "the area afterwards";
+            EXPECT_TRUE(c.empty() ? SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem)
+                                  : SameBytes(expect, during.data(), during.size()))
+                << "the status record without a native call, else the area during it";
+            EXPECT_TRUE(SameBytes(before, area)) << "the area afterwards";
+            ASSERT_EQ(standin::allocations(), row.seen.empty() ? 0u : 1u) << "a name table only where names are read";
+            if (row.seen.empty()) continue;
+            const auto table = standin::calls_of("sqloGetMemoryBlockExtended").at(0);
+            EXPECT_EQ(table.words[1], 8u * row.seen.size()) << "one 8-byte slot per object";
+            EXPECT_EQ(standin::show(table.strings[5]), s >= 2 ? "sqlgmnsz" : "sqlgmnss") << "source tag";
+            ASSERT_EQ(c[0].lists.at(0).entries.size(), row.seen.size());
+            for (size_t i = 0; i < row.seen.size(); ++i) {
+                const std::string got = standin::show(c[0].lists[0].entries[i]);
+                EXPECT_EQ(row.name_fails && i == 0 ? got.substr(0, 8) : got, row.seen[i]) << "object " << i;
+            }
         }
     }
 }
@@ -206,94 +175,69 @@ TEST_P(MonitorNames, ExitsOfTheSnapshotCalls) {
 // A missing request: -1601 first, then the platform reports the missing parameter; nothing else.
 TEST_P(MonitorNames, AMissingRequestIsReportedAsAMissingParameter) {
     for (int s : {0, 2}) {
-        SCOPED_TRACE(kSnaps[s]);
         standin::reset();
         Status st;
         EXPECT_EQ(call(kSnaps[s], 9070000u, nullptr, st.ca()), 0);
-        const auto r = standin::calls_of("sqlmprca");
-        ASSERT_EQ(r.size(), 1u);
-        EXPECT_EQ(standin::show(r[0].strings[0]), kSnaps[s]);
-        EXPECT_EQ(standin::show(r[0].strings[2]), "data");
-        EXPECT_EQ((std::vector<uint32_t>{r[0].words[1], r[0].words[3], r[0].words[4]}),
+        const auto r = standin::calls_of("sqlmprca").at(0);
+        EXPECT_EQ(standin::show(r.strings[0]) + "/" + standin::show(r.strings[2]), std::string(kSnaps[s]) + "/data");
+        EXPECT_EQ((std::vector<uint32_t>{r.words[1], r.words[3], r.words[4]}),
                   (std::vector<uint32_t>{4u, w(st.ca()), static_cast<uint32_t>(-1601)}));
-        EXPECT_TRUE(calls(native_of(s)).empty());
+        EXPECT_EQ(standin::calls_of("sqlmprca").size(), 1u);
+        EXPECT_TRUE(calls(native_of(s)).empty()) << kSnaps[s];
     }
 }
 
-// The legacy monitor calls build their native records from their words.
-TEST_P(MonitorNames, LegacyCallsBuildTheirRecordsFromTheirWords) {
-    Area area({"X"});
+// The legacy reset builds its native record from its words, with its own version.
+TEST_P(MonitorNames, LegacyResetBuildsItsRecordFromItsWords) {
     Guarded text(6);
     text.set(0, "RESETx");
     Status st;
-    auto expect_record = [&](const char* native, uint32_t version, const std::vector<uint32_t>& words) {
-        auto c = standin::calls_of(native);
-        ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].words[0], version ? version : c[0].words[0]);
-        for (size_t k = 0; k < words.size(); ++k) EXPECT_EQ(word_at(c[0].record, 4 * k), words[k]) << native << " word " << k;
-        standin::reset();
-    };
-    EXPECT_EQ(call("sqlgmnss", 0xA1u, st.ca(), 0xA3u, 0xA4u, 0xA5u, area.g.data(), 0xA7u, 0xA8u), 0);
-    expect_record("qx3GetSnapshot", 6010000, {w(area.g.data()), 0xA3, 0xA4, 0xA8, 0xA5, 0});
-    EXPECT_EQ(call("sqlgmnsz", 0xB1u, st.ca(), 0xB3u, area.g.data(), 0xB5u, 0xB6u), 0);
-    expect_record("qx3GetSnapshotSize", 7010000, {w(area.g.data()), 0xB3, 0xB6, 0xFFFFFFFFu});
     EXPECT_EQ(call("sqlgmrst", 0xFFFF0005u, 0xC2u, st.ca(), text.data(), 0xC5u, 0xC6u, 0xC7u), 0);
-    expect_record("qx3ResetMonitor", 0, {0xC5, w(text.data()), 0xC7, 0xFFFFFFFFu});
+    const auto c = standin::calls_of("qx3ResetMonitor").at(0);
+    EXPECT_EQ(words_of(c.record, 4), (std::vector<uint32_t>{0xC5, w(text.data()), 0xC7, 0xFFFFFFFFu}));
     EXPECT_EQ(text.bytes(), Bytes({'R', 'E', 'S', 'E', 'T', 'x'}));
 }
 
 QX3_BACKENDS(MonitorNames);
 
-// ---- Native records of the versioned calls, field by field ----
+// ---- Native records of the versioned calls, word by word ----
 
-struct Field {
-    uint32_t off;
-    int string;      // >= 0: the pointer of that string; else `value`
-    uint32_t value;
-};
+// In an expected native record: the pointer of the request's string k.
+constexpr uint32_t Sp(uint32_t k) { return 0x5EED0000u + k; }
 
 struct MapRow {
     const char* name;
-    uint32_t version;
-    uint32_t size;                                          // the caller's request
-    std::vector<std::pair<uint32_t, uint32_t>> strings;    // pointer offset, length offset
-    std::vector<std::pair<uint32_t, uint32_t>> words;      // offset, value written there
-    std::vector<Field> native;                              // the whole native record
+    uint32_t version, size;                              // the caller's request
+    std::vector<std::pair<uint32_t, uint32_t>> strings;  // pointer offset, length offset
+    std::vector<std::pair<uint32_t, uint32_t>> words;    // offset, value written there
+    std::vector<uint32_t> native;                        // the native record from its start
 };
 
-const std::vector<std::pair<uint32_t, uint32_t>> kQuiesceStrings = {{4, 0}, {12, 8}, {20, 16}};
+// Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
+MapRow quiesce(uint32_t version, uint32_t field7) {
+    return {"qx3gInstanceQuiesce", version, 40, {{4, 0}, {12, 8}, {20, 16}},
+            {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}}, {Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
+}
+
+const std::vector<std::pair<uint32_t, uint32_t>> kHadrAt = {{0, 4}, {8, 12}, {16, 20}};
 const MapRow kMapRows[] = {
-    {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}},
-     {{0, -1, 0x11}, {4, 0, 0}, {8, -1, 0x13}, {12, -1, 0x14}}},
-    {"qx3gHADRStart", 2, 32, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0x24}, {28, 0xBEEF1234u}},
-     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x24}, {16, -1, 0x1234}}},
-    {"qx3gHADRTakeover", 3, 28, {{0, 4}, {8, 12}, {16, 20}}, {{24, 0xBEEF5678u}},
-     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x5678}}},
-    {"qx3gHADRStop", 4, 24, {{0, 4}, {8, 12}, {16, 20}}, {}, {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}}},
-    {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {},
-     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, 3, 0}}},
-    {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {{0, 0, 0}}},
-    {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}},
-     {{0, -1, 0}, {4, -1, 0x73}, {8, -1, 0x74}, {12, -1, 0}}},
-    // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
-    {"qx3gInstanceQuiesce", 9050599, 40, kQuiesceStrings, {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}},
-     {{0, 0, 0}, {4, 1, 0}, {8, 2, 0}, {12, -1, 0x97}, {16, -1, 0x98}, {20, -1, 0}, {24, -1, 0}}},
-    {"qx3gInstanceQuiesce", 9050600, 40, kQuiesceStrings, {{36, 0x9A}}, {{20, -1, 0}, {24, -1, 0x9A}}},
-    {"qx3gInstanceQuiesce", 9069999, 40, kQuiesceStrings, {{36, 0x9A}}, {{20, -1, 0}, {24, -1, 0x9A}}},
-    {"qx3gInstanceQuiesce", 9070000, 40, kQuiesceStrings, {{36, 0x9A}}, {{20, -1, 0}, {24, -1, 0}}},
-    {"qx3gInstanceQuiesce", 9070199, 40, kQuiesceStrings, {{36, 0x9A}}, {{24, -1, 0}}},
-    {"qx3gInstanceQuiesce", 9070200, 40, kQuiesceStrings, {{36, 0x9A}}, {{24, -1, 0x9A}}},
-    {"qx3gInstanceQuiesce", 0xFFFFFFFFu, 40, kQuiesceStrings, {{36, 0x9A}}, {{24, -1, 0x9A}}},
+    {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}}, {0x11, Sp(0), 0x13, 0x14}},
+    {"qx3gHADRStart", 2, 32, kHadrAt, {{24, 0x24}, {28, 0xBEEF1234u}}, {Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
+    {"qx3gHADRTakeover", 3, 28, kHadrAt, {{24, 0xBEEF5678u}}, {Sp(0), Sp(1), Sp(2), 0x5678}},
+    {"qx3gHADRStop", 4, 24, kHadrAt, {}, {Sp(0), Sp(1), Sp(2)}},
+    {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {}, {Sp(0), Sp(1), Sp(2), Sp(3)}},
+    {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {Sp(0)}},
+    {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}}, {0, 0x73, 0x74, 0}},
+    quiesce(9050599, 0), quiesce(9050600, 0x9A), quiesce(9069999, 0x9A), quiesce(9070000, 0),
+    quiesce(9070199, 0), quiesce(9070200, 0x9A), quiesce(0xFFFFFFFFu, 0x9A),
 };
-
-// The native of "qx3gX" is "qx3X".
-std::string native_name(const char* entry) { return std::string("qx3") + (entry + 4); }
 
 class AvailabilityRecords : public EntryTest {};
 
-TEST_P(AvailabilityRecords, NativeRecordsFieldByField) {
+TEST_P(AvailabilityRecords, NativeRecordsWordByWord) {
     for (const MapRow& row : kMapRows) {
         SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.version));
+        const std::string native = std::string("qx3") + (row.name + 4);  // the native of "qx3gX" is "qx3X"
         standin::reset();
         Guarded req(row.size);
         req.fill(0xE1);
@@ -309,20 +253,17 @@ TEST_P(AvailabilityRecords, NativeRecordsFieldByField) {
         const Bytes before = req.bytes();
         Status st;
         EXPECT_EQ(call(row.name, row.version, req.data(), st.ca()), 0);
-        const auto c = standin::calls_of(native_name(row.name));
-        ASSERT_EQ(c.size(), 1u);
-        for (const Field& f : row.native) {
-            const uint32_t expect = f.string >= 0 ? w(texts[static_cast<size_t>(f.string)]->data()) : f.value;
-            EXPECT_EQ(word_at(c[0].record, f.off), expect) << "native offset " << f.off;
-        }
+        const auto c = standin::calls_of(native).at(0);
+        std::vector<uint32_t> want;
+        for (uint32_t v : row.native) want.push_back((v & 0xFFFF0000u) == Sp(0) ? w(texts.at(v - Sp(0))->data()) : v);
+        EXPECT_EQ(words_of(c.record, want.size()), want);
         for (size_t s = 0; s < row.strings.size(); ++s)
-            EXPECT_EQ(standin::show(c[0].strings[3 + s]), std::string(s + 2, static_cast<char>(0x41 + s)));
+            EXPECT_EQ(standin::show(c.strings[3 + s]), std::string(s + 2, static_cast<char>(0x41 + s)));
         EXPECT_TRUE(SameBytes(before, req)) << "the request afterwards";
         // A missing request reaches the native call as a missing record; the native's code comes back.
         standin::reset();
         EXPECT_EQ(call(row.name, row.version, nullptr, st.ca()), -1601);
-        ASSERT_EQ(standin::calls_of(native_name(row.name)).size(), 1u);
-        EXPECT_EQ(standin::calls_of(native_name(row.name))[0].words[1], 0u);
+        EXPECT_EQ(standin::calls_of(native).at(0).words[1], 0u);
     }
 }
 
