@@ -19,13 +19,8 @@ enum : uint8_t { XDB = 1, DDB = 2, XDBC = 4, UDB = 8, EUDB = 16, XSYS = 32, DSYS
 constexpr uint8_t DB = XDB | DDB | UDB, MGR = XSYS | DSYS | USYS;
 
 // Argument words: x ignored, A alias length, C count, L value length array, I item array, c status
-// record, a alias.
-const struct Legacy {
-    const char* ep;
-    const char* words;
-    const char* native;
-    const char* tag;  // of an update's restore entries
-} kLegacy[] = {
+// record, a alias. The tag is that of an update's restore entries.
+const struct Legacy { const char *ep, *words, *native, *tag; } kLegacy[] = {
     {"sqlgxdb", "ACIca", "sqlfxdb", nullptr},  {"sqlgddb", "ACIca", "sqlfddb", nullptr},
     {"sqlgxdbc", "xACIcxa", "sqlfxdb", nullptr}, {"sqlgudb", "ACLIca", "sqlfudb", "sqlgcfg"},
     {"sqlgeudb", "xACLIcxa", "sqlfudb", "sqlgeudb"}, {"sqlgxsys", "CIc", "sqlfxsys", nullptr},
@@ -36,10 +31,7 @@ bool has_alias(const Legacy& e) { return strchr(e.words, 'a') != nullptr; }
 
 // The string-valued tokens, written down independently of the library's tables: field size and the
 // entry points that treat the token as a string (size 0: an update's alone, never padded).
-const struct Token {
-    uint16_t token, size;
-    uint8_t in;
-} kTokens[] = {
+const struct Token { uint16_t token, size; uint8_t in; } kTokens[] = {
     {20, 243, DB | XDBC | EUDB}, {44, 261, DB}, {46, 256, DB}, {103, 243, DB | XDBC}, {105, 13, DB | XDBC},
     {107, 13, DB | XDBC}, {120, 18, DB | XDBC}, {121, 34, DB | XDBC}, {305, 65, DB}, {306, 65, DB},
     {307, 31, DB}, {501, 65, DB}, {602, 11, DB}, {702, 23, DB}, {926, 256, XDBC}, {927, 1024, XDBC},
@@ -61,7 +53,7 @@ struct Request {
     explicit Request(size_t n) : items(8 * n), lengths(2 * n), values(n) {}
     qx3ConfigItem& item(size_t i) const { return items.as<qx3ConfigItem>()[i]; }
     void point(size_t i, uint16_t token, char* value, uint16_t length) {
-        item(i).token = token;
+        item(i).token = token;  // its two bytes of padding keep their pattern
         item(i).value = value;
         lengths.as<uint16_t>()[i] = length;
     }
@@ -97,7 +89,7 @@ protected:
         std::vector<uint32_t> words;
         for (const char* k = e.words; *k; ++k)
             words.push_back(*k == 'x' ? 0xDEADBEEF : *k == 'A' ? 6 : *k == 'C' ? count : *k == 'L' ? w(r.lengths.data())
-                            : *k == 'I' ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
+                            : *k == 'I'   ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
         return call_words(e.ep, words);
     }
 };
@@ -113,7 +105,8 @@ TEST_P(LegacyCfg, EachEntryPointTreatsExactlyItsOwnTokensAsStrings) {
     std::vector<uint16_t> probe{0, 1, 65535};
     for (const Token& t : kTokens)
         for (int d : {-1, 0, 1})
-            if (std::find(probe.begin(), probe.end(), t.token + d) == probe.end()) probe.push_back(static_cast<uint16_t>(t.token + d));
+            if (std::find(probe.begin(), probe.end(), t.token + d) == probe.end())
+                probe.push_back(static_cast<uint16_t>(t.token + d));
     for (int k = 0; k < 8; ++k) {
         const Legacy& e = kLegacy[k];
         const bool update = e.tag != nullptr;
@@ -124,8 +117,9 @@ TEST_P(LegacyCfg, EachEntryPointTreatsExactlyItsOwnTokensAsStrings) {
             for (const Token& t : kTokens)
                 if (t.token == probe[i] && (t.in >> k & 1)) size[i] = t.size;
         Request r(probe.size());
-        for (size_t i = 0; i < probe.size(); ++i)
-            update ? r.own(i, probe[i], i % 7 + 2, static_cast<uint16_t>(i % 7 + 1)) : r.own(i, probe[i], size[i] >= 0 ? size[i] : 1100, 0);
+        for (size_t i = 0; i < probe.size(); ++i)  // a numeric value's buffer is larger than any field
+            update ? r.own(i, probe[i], i % 7 + 2, static_cast<uint16_t>(i % 7 + 1))
+                   : r.own(i, probe[i], size[i] >= 0 ? size[i] : 1100, 0);
         const std::vector<Bytes> before = r.snapshot();
         std::vector<Bytes> during, left = before;
         standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
@@ -165,18 +159,13 @@ TEST_P(LegacyCfg, EachEntryPointTreatsExactlyItsOwnTokensAsStrings) {
 // A returned field is blank-padded from the native's NUL to its end, whatever the native's result,
 // unless it has no NUL, is null, or fails its check for writing.
 TEST_P(LegacyCfg, ReturnedFieldsFollowThePaddingRule) {
-    const struct {
-        int32_t rc;
-        int text;   // characters before the native's NUL; -1: no NUL within the field; -2: N - 1
-        int check;  // the mode the field's check fails in; 0 none; -1 the value is null
-        bool padded;
-    } rows[] = {{0, -2, 0, true},       {0, 0, 0, true},      {0, 3, 0, true},      {0, -1, 0, false},
-                {-1041, 3, 0, true},    {2, 0, 0, true},      {-1041, -1, 0, false}, {0, 3, -1, false},
-                {0, 3, 2, false},       {0, 3, 3, true},      {0, 3, 1, true}};
-    const struct {
-        uint8_t ep;
-        uint16_t token, size;
-    } fields[] = {{XDB, 44, 261}, {DDB, 602, 11}, {XDBC, 10173, 7}, {XSYS, 71, 5}, {DSYS, 846, 129}};
+    // text: characters before the native's NUL; -1: no NUL within the field; -2: N - 1. check: the
+    // mode the field's check fails in; 0: none; -1: the value is null.
+    const struct { int32_t rc; int text, check; bool padded; } rows[] = {
+        {0, -2, 0, true}, {0, 0, 0, true},  {0, 3, 0, true},  {0, -1, 0, false}, {-1041, 3, 0, true}, {2, 0, 0, true},
+        {-1041, -1, 0, false}, {0, 3, -1, false}, {0, 3, 2, false}, {0, 3, 3, true}, {0, 3, 1, true}};
+    const struct { uint8_t ep; uint16_t token, size; } fields[] = {
+        {XDB, 44, 261}, {DDB, 602, 11}, {XDBC, 10173, 7}, {XSYS, 71, 5}, {DSYS, 846, 129}};
     for (const auto& f : fields) {
         for (const auto& row : rows) {
             const Legacy& e = of(f.ep);
@@ -212,19 +201,17 @@ TEST_P(LegacyCfg, ReturnedFieldsFollowThePaddingRule) {
 // entries go back newest first, so the caller's bytes, not a NUL, are what stays. An entry holds
 // its item's index, then the displaced byte (database) or the NUL's position, -1 for a string item
 // left unterminated (manager), whose null or failing value the database takes no entry for.
+// Each row runs four times: as it stands; with the value length array's check failing, then the
+// item array's (the native call is made with nothing terminated and no entry taken); and with a
+// count of 0 whose high bits must not count (no array looked at). The arrays are checked only
+// while checks are active, in this order: the length array over 2 bytes an item (the database's
+// for reading and writing, the manager's for writing), the item array over 8 for both.
 TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
     constexpr int kNull = -1, kFails = -2;  // in place of an offset into the buffer
-    struct Item {
-        uint16_t token;
-        int at;
-        uint16_t len;
-    };
-    const struct {
-        uint8_t ep;
-        Item a, b;
-        const char* during;
-        std::vector<std::pair<uint32_t, int32_t>> freed;  // in order: index, displaced byte or position
-    } rows[] = {
+    struct Item { uint16_t token; int at; uint16_t len; };
+    // `freed`: the entries in the order they are freed, each its index and displaced byte or position.
+    using Entries = std::vector<std::pair<uint32_t, int32_t>>;
+    const struct { uint8_t ep; Item a, b; const char* during; Entries freed; } rows[] = {
         {UDB, {44, 0, 5}, {702, 0, 5}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
         {UDB, {44, 0, 5}, {702, 2, 3}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
         {UDB, {44, 0, 5}, {702, 0, 2}, "AB\0DE\0GH", {{1, 'C'}, {0, 'F'}}},
@@ -237,102 +224,58 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
         {USYS, {39, 0, 5}, {10187, 0, 2}, "AB\0DE\0GH", {{1, 2}, {0, 5}}},
         {USYS, {39, kNull, 3}, {63, kFails, 3}, "ABCDEFGH", {{1, -1}, {0, -1}}},
     };
+    enum Array { None, Lengths, Items, Zero };  // whose check fails; Zero: the count
     for (const auto& row : rows) {
-        const Legacy& e = of(row.ep);
-        SCOPED_TRACE(std::string(e.ep) + " during " + std::string(row.during, 8));
-        expect_native_layer_clean();
-        Guarded buf(8);
-        buf.set(0, "ABCDEFGH");
-        Request r(2);
-        standin::checks_active(true);
-        size_t i = 0;
-        for (const Item& it : {row.a, row.b}) {
-            r.point(i++, it.token, it.at == kNull ? nullptr : buf.chars() + std::max(it.at, 0), it.len);
-            if (it.at == kFails) standin::fail_checks(buf.data(), 8, standin::mode_bit(3));
-        }
-        const auto before = r.snapshot();
-        Bytes during;
-        std::map<uintptr_t, std::pair<uint32_t, int32_t>> entries;  // each live entry, by address
-        standin::during_call([&](const standin::Call&) {
-            during = buf.bytes();
-            for (const standin::Block& b : standin::live_blocks()) {
-                const uint8_t* p = reinterpret_cast<const uint8_t*>(b.p);
-                int32_t second = 0;
-                memcpy(&second, p + 4, row.ep == USYS ? 4 : 2);
-                entries[b.p] = {*reinterpret_cast<const uint32_t*>(p), second};
+        for (Array array : {None, Lengths, Items, Zero}) {
+            const Legacy& e = of(row.ep);
+            SCOPED_TRACE(std::string(e.ep) + " row " + std::to_string(&row - rows) + " array " + std::to_string(array));
+            expect_native_layer_clean();
+            Guarded buf(8);
+            buf.set(0, "ABCDEFGH");
+            Request r(2);
+            standin::checks_active(true);
+            size_t i = 0;
+            for (const Item& it : {row.a, row.b}) {
+                r.point(i++, it.token, it.at == kNull ? nullptr : buf.chars() + std::max(it.at, 0), it.len);
+                if (it.at == kFails) standin::fail_checks(buf.data(), 8, standin::mode_bit(3));
             }
-        });
-        Status st;
-        EXPECT_EQ(legacy(e, 2, r, st.ca()), 0);
-        EXPECT_TRUE(SameBytes(Bytes(row.during, row.during + 8), during.data(), during.size())) << "during the call";
-        EXPECT_EQ(memcmp(buf.data(), "ABCDEFGH", 8), 0) << std::string(buf.chars(), 8);
-        EXPECT_TRUE(Same(before, r.snapshot()));
-        std::vector<std::pair<uint32_t, int32_t>> freed;
-        for (const standin::Call& c : calls("sqlofmblkEx")) {
-            EXPECT_EQ(standin::show(c.strings[0]), e.tag);
-            freed.push_back(entries.count(c.words[2]) ? entries[c.words[2]] : std::pair<uint32_t, int32_t>{99, 99});
-        }
-        EXPECT_EQ(freed, row.freed);
-    }
-}
+            if (array == Lengths) standin::fail_checks(r.lengths.data(), 4, standin::kAllModes);
+            if (array == Items) standin::fail_checks(r.items.data(), 16, standin::kAllModes);
+            const auto before = r.snapshot();
+            Bytes during;
+            std::map<uintptr_t, Entries::value_type> entries;  // each live entry, by address
+            standin::during_call([&](const standin::Call&) {
+                during = buf.bytes();
+                for (const standin::Block& b : standin::live_blocks()) {
+                    int32_t second = 0;
+                    memcpy(&second, reinterpret_cast<const uint8_t*>(b.p) + 4, row.ep == USYS ? 4 : 2);
+                    entries[b.p] = {*reinterpret_cast<const uint32_t*>(b.p), second};
+                }
+            });
+            Status st;
+            EXPECT_EQ(legacy(e, array == Zero ? 0xFFFF0000u : 2, r, st.ca()), 0);
+            ASSERT_EQ(calls(e.native).size(), 1u);
+            EXPECT_EQ(calls(e.native)[0].words[has_alias(e)], array == Zero ? 0u : 2u) << "the count";
+            const char* in_call = array == None ? row.during : "ABCDEFGH";
+            EXPECT_TRUE(SameBytes(Bytes(in_call, in_call + 8), during.data(), during.size())) << "during the call";
+            EXPECT_EQ(memcmp(buf.data(), "ABCDEFGH", 8), 0) << std::string(buf.chars(), 8);
+            EXPECT_TRUE(Same(before, r.snapshot()));
+            Entries freed;
+            for (const standin::Call& c : calls("sqlofmblkEx")) {
+                EXPECT_EQ(standin::show(c.strings[0]), e.tag);
+                freed.push_back(entries.count(c.words[2]) ? entries[c.words[2]] : Entries::value_type{99, 99});
+            }
+            EXPECT_EQ(freed, array == None ? row.freed : Entries{});
 
-// Pointer checks of an update's two arrays, made only while checks are active, in this order: the
-// value length array over 2 bytes an item (the database's for reading and writing, the manager's
-// for writing), then the item array over 8 for reading and writing. A failing check leaves the
-// native call to run with nothing terminated and no entry taken. A count of 0 (high bits set here,
-// which must not count) looks at no array.
-TEST_P(LegacyCfg, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
-    enum Array { Lengths, Items, Zero };
-    const struct {
-        uint8_t ep;
-        Array array;  // the one whose check fails
-        unsigned failing_mode;
-        bool terminated;
-    } rows[] = {
-        {UDB, Lengths, 3, false},  {UDB, Lengths, 2, true},  {UDB, Lengths, 1, true},  {UDB, Items, 3, false},
-        {UDB, Items, 2, true},     {UDB, Items, 1, true},    {EUDB, Lengths, 3, false}, {EUDB, Lengths, 2, true},
-        {EUDB, Items, 3, false},   {USYS, Lengths, 2, false}, {USYS, Lengths, 3, true}, {USYS, Lengths, 1, true},
-        {USYS, Items, 3, false},   {USYS, Items, 2, true},   {USYS, Items, 1, true},   {UDB, Zero, 0, false},
-        {EUDB, Zero, 0, false},    {USYS, Zero, 0, false},
-    };
-    const std::map<uint8_t, std::pair<uint16_t, uint16_t>> tokens = {{UDB, {44, 702}}, {EUDB, {20, 20}}, {USYS, {39, 10187}}};
-    for (const auto& row : rows) {
-        const Legacy& e = of(row.ep);
-        SCOPED_TRACE(std::string(e.ep) + " array " + std::to_string(row.array) + " fails in mode " + std::to_string(row.failing_mode));
-        expect_native_layer_clean();
-        Request r(2);
-        r.own(0, tokens.at(row.ep).first, 5, 4);
-        r.own(1, tokens.at(row.ep).second, 3, 2);
-        const auto before = r.snapshot();
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
-        standin::checks_active(true);
-        if (row.array != Zero) {
-            const Guarded& failing = row.array == Lengths ? r.lengths : r.items;
-            standin::fail_checks(failing.data(), static_cast<uint32_t>(failing.size()), standin::mode_bit(row.failing_mode));
-        }
-        Status st;
-        EXPECT_EQ(legacy(e, row.array == Zero ? 0xFFFF0000u : 2, r, st.ca()), 0);
-        ASSERT_EQ(calls(e.native).size(), 1u);
-        EXPECT_EQ(calls(e.native)[0].words[has_alias(e)], row.array == Zero ? 0u : 2u) << "the count";
-        std::vector<Bytes> expect = before;
-        if (row.terminated) expect[2].back() = expect[3].back() = 0;
-        EXPECT_TRUE(Same(expect, during)) << "during the call";
-        EXPECT_TRUE(Same(before, r.snapshot()));
-        EXPECT_EQ(standin::allocations(), row.terminated ? 2u : 0u);
-
-        std::vector<std::tuple<uintptr_t, uint32_t, unsigned>> made;
-        for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
-        const size_t at = has_alias(e);  // after the alias's
-        if (row.array == Zero) {
-            EXPECT_EQ(made.size(), at);
-            continue;
-        }
-        ASSERT_GT(made.size(), at);
-        EXPECT_EQ(made[at], std::make_tuple(reinterpret_cast<uintptr_t>(r.lengths.data()), 4u, has_alias(e) ? 3u : 2u));
-        if (row.terminated || row.array == Items) {
-            ASSERT_GT(made.size(), at + 1);
-            EXPECT_EQ(made[at + 1], std::make_tuple(reinterpret_cast<uintptr_t>(r.items.data()), 16u, 3u));
+            const auto& made = standin::checks();
+            const size_t at = has_alias(e);  // after the alias's
+            auto made_at = [&](size_t k, const Guarded& g, unsigned mode) {
+                return made.size() > k && made[k].p == reinterpret_cast<uintptr_t>(g.data()) &&
+                       made[k].length == g.size() && made[k].mode == mode;
+            };
+            EXPECT_TRUE(array == Zero ? made.size() == at : made_at(at, r.lengths, has_alias(e) ? 3 : 2))
+                << "the length array first, or (count 0) no array checked";
+            EXPECT_TRUE(array == Zero || array == Lengths || made_at(at + 1, r.items, 3)) << "then the item array";
         }
     }
 }
