@@ -89,7 +89,7 @@ protected:
         std::vector<uint32_t> words;
         for (const char* k = e.words; *k; ++k)
             words.push_back(*k == 'x' ? 0xDEADBEEF : *k == 'A' ? 6 : *k == 'C' ? count : *k == 'L' ? w(r.lengths.data())
-                            : *k == 'I'   ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
+                            : *k == 'I' ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
         return call_words(e.ep, words);
     }
 };
@@ -292,14 +292,16 @@ constexpr Str Item(uint32_t item, uint32_t length_index) { return {F(2, 8 * item
 
 // Items: a string token (105, padded over 13 bytes by the gets) and a numeric one (1), each value a
 // record of its own; the count word carries high bits that must not reach the native call.
-#define QX3_DB_GET_ROW(entry, letters, native_name, mapping, count, items, alias, alias_len)        \
-    {.name = entry, .words = letters, .native = native_name, .args = mapping,                          \
-     .recs = {R(items, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(alias, alias_len)},              \
-     .vals = {{W(count), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}}
 QX3_CONFORMANCE(DatabaseConfigRows,
-    QX3_DB_GET_ROW("sqlgxdb", "uurcs", "sqlfxdb", "5 z2 3 4", 2, 3, 5, 1),
-    QX3_DB_GET_ROW("sqlgddb", "uurcs", "sqlfddb", "5 z2 3 4", 2, 3, 5, 1),
-    QX3_DB_GET_ROW("sqlgxdbc", "wuurcws", "sqlfxdb", "7 z3 4 5", 3, 4, 7, 2),
+    {.name = "sqlgxdb", .words = "uurcs", .native = "sqlfxdb", .args = "5 z2 3 4",
+     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
+     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+    {.name = "sqlgddb", .words = "uurcs", .native = "sqlfddb", .args = "5 z2 3 4",
+     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
+     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+    {.name = "sqlgxdbc", .words = "wuurcws", .native = "sqlfxdb", .args = "7 z3 4 5",
+     .recs = {R(4, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(7, 2)},
+     .vals = {{W(3), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
     // Updates: tokens 20 and 44 are strings for sqlgudb, only 20 for sqlgeudb; one restore entry
     // per terminated item.
     {.name = "sqlgudb", .words = "uurrcs", .native = "sqlfudb", .args = "6 z2 4 5",
@@ -311,4 +313,3 @@ QX3_CONFORMANCE(DatabaseConfigRows,
      .vals = {{W(3), 0x55550002}, {F(2, 0), 20, 2}, {F(2, 8), 44, 2}, {F(1, 2), 3, 2}}, .mem = {.errp = "sqlgeudb"}},
     {.name = "sqlgrdb", .words = "ucs", .native = "sqlfrdb", .args = "3 2", .strings = {S(3, 1)}},
     {.name = "sqlgrdbc", .words = "wucws", .native = "sqlfrdb", .args = "5 3", .strings = {S(5, 2)}});
-#undef QX3_DB_GET_ROW
