@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "support/config.h"
+#include "support/harness.h"
 
 using namespace qx3test;
 
@@ -102,7 +102,7 @@ TEST_P(Blocks, EachCallTakesTheBlocksItsBehaviourNeeds) {
     };
     for (const BlockRow& r : rows) {
         SCOPED_TRACE(r.what);
-        config::next_row();
+        expect_native_layer_clean();
         Status st;
         standin::set_result(r.native, 0x1234);
         EXPECT_EQ(r.run(*this, st.ca()), 0x1234);

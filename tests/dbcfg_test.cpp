@@ -1,271 +1,282 @@
-// Database configuration (and, where the two families differ only in a column, the manager's):
-// which tokens each entry point treats as strings and with which field size, the padding rule on
-// returned fields, and the update's restore list under the array checks.
+// The legacy configuration calls of database and manager, as tables with a column for the entry
+// point: which tokens each treats as strings and their field sizes, the padding rule, the updates'
+// restore lists and the checks of their arrays. Then the database's rows.
 #include <string.h>
 
 #include <algorithm>
-#include <iterator>
 #include <map>
-#include <tuple>
+#include <memory>
 
-#include "support/config.h"
 #include "support/conformance.h"
 
 using namespace qx3test;
-using namespace qx3test::config;
 
 namespace {
 
-constexpr bool Y = true, N = false;
+// The legacy entry points, one bit each, in the order of kLegacy.
+enum : uint8_t { XDB = 1, DDB = 2, XDBC = 4, UDB = 8, EUDB = 16, XSYS = 32, DSYS = 64, USYS = 128 };
+constexpr uint8_t DB = XDB | DDB | UDB, MGR = XSYS | DSYS | USYS;
 
-// The database's string-valued tokens, written down independently of the library's tables.
-struct DbToken {
-    uint16_t token;
-    uint16_t size;
-    bool get;   // sqlgxdb, sqlgddb
-    bool udb;   // sqlgudb
-    bool xdbc;  // sqlgxdbc
-    bool eudb;  // sqlgeudb
+// Argument words: x ignored, A alias length, C count, L value length array, I item array, c status
+// record, a alias. The tag is that of an update's restore entries.
+const struct Legacy { const char *ep, *words, *native, *tag; } kLegacy[] = {
+    {"sqlgxdb", "ACIca", "sqlfxdb", nullptr},  {"sqlgddb", "ACIca", "sqlfddb", nullptr},
+    {"sqlgxdbc", "xACIcxa", "sqlfxdb", nullptr}, {"sqlgudb", "ACLIca", "sqlfudb", "sqlgcfg"},
+    {"sqlgeudb", "xACLIcxa", "sqlfudb", "sqlgeudb"}, {"sqlgxsys", "CIc", "sqlfxsys", nullptr},
+    {"sqlgdsys", "CIc", "sqlfdsys", nullptr},  {"sqlgusys", "CLIc", "sqlfusys", "sqlgusys"},
 };
-const DbToken kDbTokens[] = {
-    {20, 243, Y, Y, Y, Y},     {44, 261, Y, Y, N, N},    {46, 256, Y, Y, N, N},    {103, 243, Y, Y, Y, N},
-    {105, 13, Y, Y, Y, N},     {107, 13, Y, Y, Y, N},    {120, 18, Y, Y, Y, N},    {121, 34, Y, Y, Y, N},
-    {305, 65, Y, Y, N, N},     {306, 65, Y, Y, N, N},    {307, 31, Y, Y, N, N},    {501, 65, Y, Y, N, N},
-    {602, 11, Y, Y, N, N},     {702, 23, Y, Y, N, N},    {926, 256, N, N, Y, N},   {927, 1024, N, N, Y, N},
-    {954, 258, N, N, Y, N},    {10134, 1024, N, N, Y, N}, {10170, 128, N, N, Y, N}, {10173, 7, N, N, Y, N},
-    {10200, 256, N, N, Y, N},
+const Legacy& of(uint8_t bit) { return kLegacy[__builtin_ctz(bit)]; }
+bool has_alias(const Legacy& e) { return strchr(e.words, 'a') != nullptr; }
+
+// The string-valued tokens, written down independently of the library's tables: field size and the
+// entry points that treat the token as a string (size 0: an update's alone, never padded).
+const struct Token { uint16_t token, size; uint8_t in; } kTokens[] = {
+    {20, 243, DB | XDBC | EUDB}, {44, 261, DB}, {46, 256, DB}, {103, 243, DB | XDBC}, {105, 13, DB | XDBC},
+    {107, 13, DB | XDBC}, {120, 18, DB | XDBC}, {121, 34, DB | XDBC}, {305, 65, DB}, {306, 65, DB},
+    {307, 31, DB}, {501, 65, DB}, {602, 11, DB}, {702, 23, DB}, {926, 256, XDBC}, {927, 1024, XDBC},
+    {954, 258, XDBC}, {10134, 1024, XDBC}, {10170, 128, XDBC}, {10173, 7, XDBC}, {10200, 256, XDBC},
+    {7, 9, MGR}, {24, 15, MGR}, {25, 65, MGR}, {27, 216, MGR}, {28, 26, MGR}, {39, 0, USYS}, {47, 49, MGR},
+    {48, 49, MGR}, {62, 0, USYS}, {63, 0, USYS}, {65, 216, MGR}, {66, 20, MGR}, {67, 9, MGR}, {71, 5, MGR},
+    {74, 256, MGR}, {75, 256, MGR}, {76, 256, MGR}, {77, 32, MGR}, {92, 9, MGR}, {305, 36, MGR},
+    {311, 256, MGR}, {313, 227, MGR}, {844, 129, XSYS | DSYS}, {845, 129, XSYS | DSYS},
+    {846, 129, XSYS | DSYS}, {941, 216, XSYS | USYS}, {969, 216, XSYS | USYS}, {10123, 216, XSYS},
+    {10124, 216, XSYS}, {10125, 216, XSYS}, {10145, 256, XSYS | USYS}, {10181, 256, XSYS | USYS},
+    {10187, 256, XSYS | USYS},
 };
+
+// A request in caller memory: the item array, the value length array and each value buffer against
+// a guard page.
+struct Request {
+    Guarded items, lengths;
+    std::vector<std::unique_ptr<Guarded>> values;
+    explicit Request(size_t n) : items(8 * n), lengths(2 * n), values(n) {}
+    qx3ConfigItem& item(size_t i) const { return items.as<qx3ConfigItem>()[i]; }
+    void point(size_t i, uint16_t token, char* value, uint16_t length) {
+        item(i).token = token;  // its two bytes of padding keep their pattern
+        item(i).value = value;
+        lengths.as<uint16_t>()[i] = length;
+    }
+    // Item i with a buffer of its own, `size` bytes of a pattern.
+    Guarded& own(size_t i, uint16_t token, size_t size, uint16_t length) {
+        values[i] = std::make_unique<Guarded>(size);
+        values[i]->fill(static_cast<uint8_t>(0x41 + i));
+        point(i, token, values[i]->chars(), length);
+        return *values[i];
+    }
+    std::vector<Bytes> snapshot() const {
+        std::vector<Bytes> s{items.bytes(), lengths.bytes()};
+        for (const auto& v : values) s.push_back(v ? v->bytes() : Bytes{});
+        return s;
+    }
+};
+
+// Buffer by buffer: 0 the item array, 1 the length array, 2 + i the value of item i.
+::testing::AssertionResult Same(const std::vector<Bytes>& expect, const std::vector<Bytes>& now) {
+    if (expect.size() != now.size()) return ::testing::AssertionFailure() << "no snapshot";
+    for (size_t b = 0; b < now.size(); ++b)
+        if (auto r = SameBytes(expect[b], now[b].data(), now[b].size()); !r) return r << " in buffer " << b;
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace
 
-class DbCfgTokenSets : public TokenSetTest {};
+class LegacyCfg : public EntryTest {
+protected:
+    Guarded alias_{7};
+    // Calls `e` with an alias of 6 characters where it takes one.
+    int32_t legacy(const Legacy& e, uint32_t count, Request& r, sqlca* ca) {
+        std::vector<uint32_t> words;
+        for (const char* k = e.words; *k; ++k)
+            words.push_back(*k == 'x' ? 0xDEADBEEF : *k == 'A' ? 6 : *k == 'C' ? count : *k == 'L' ? w(r.lengths.data())
+                            : *k == 'I' ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
+        return call_words(e.ep, words);
+    }
+};
 
-TEST_P(DbCfgTokenSets, GetsPadExactlyTheirOwnSetToItsFieldSizes) {
-    ExpectGetPads("sqlgxdb", probe_tokens(column(kDbTokens, &DbToken::get)));
-    ExpectGetPads("sqlgddb", probe_tokens(column(kDbTokens, &DbToken::get)));
-    ExpectGetPads("sqlgxdbc", probe_tokens(column(kDbTokens, &DbToken::xdbc)));
+// Every token of the table, its neighbours and the extremes in one request to each entry point. A
+// get's native leaves "ab", a NUL and garbage in every buffer: its string fields, each buffer
+// exactly the field, read "ab" and blanks afterwards, each checked once for writing over its size;
+// numeric ones, in larger buffers, stay as the native left them. An update's string values, each of
+// length i % 7 + 1 with one byte more, show a NUL there during the call alone, each checked over
+// length + 1 for reading and writing, each with a restore entry. Checks beside these: the alias,
+// and an update's two arrays.
+TEST_P(LegacyCfg, EachEntryPointTreatsExactlyItsOwnTokensAsStrings) {
+    std::vector<uint16_t> probe{0, 1, 65535};
+    for (const Token& t : kTokens)
+        for (int d : {-1, 0, 1})
+            if (std::find(probe.begin(), probe.end(), t.token + d) == probe.end())
+                probe.push_back(static_cast<uint16_t>(t.token + d));
+    for (int k = 0; k < 8; ++k) {
+        const Legacy& e = kLegacy[k];
+        const bool update = e.tag != nullptr;
+        SCOPED_TRACE(e.ep);
+        expect_native_layer_clean();
+        std::vector<int> size(probe.size(), -1);  // -1: numeric here
+        for (size_t i = 0; i < probe.size(); ++i)
+            for (const Token& t : kTokens)
+                if (t.token == probe[i] && (t.in >> k & 1)) size[i] = t.size;
+        Request r(probe.size());
+        for (size_t i = 0; i < probe.size(); ++i)  // a numeric value's buffer is larger than any field
+            update ? r.own(i, probe[i], i % 7 + 2, static_cast<uint16_t>(i % 7 + 1))
+                   : r.own(i, probe[i], size[i] >= 0 ? size[i] : 1100, 0);
+        const std::vector<Bytes> before = r.snapshot();
+        std::vector<Bytes> during, left = before;
+        standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
+        if (!update)
+            standin::after_call([&](const standin::Call&) {
+                for (auto& v : r.values) v->set(0, std::string("ab\0", 3));
+                left = r.snapshot();
+            });
+        standin::checks_active(true);
+        Status st;
+        EXPECT_EQ(legacy(e, static_cast<uint32_t>(probe.size()), r, st.ca()), 0);
+        std::vector<Bytes> in_call = before, after = left;
+        size_t strings = 0;
+        for (size_t i = 0; i < probe.size(); ++i) {
+            if (size[i] < 0) continue;
+            ++strings;
+            if (update) in_call[2 + i].back() = 0;
+            else std::fill(after[2 + i].begin() + 2, after[2 + i].end(), ' ');
+        }
+        EXPECT_TRUE(Same(in_call, during)) << "during the call";
+        EXPECT_TRUE(Same(after, r.snapshot())) << "afterwards";
+        size_t value_checks = 0;
+        for (const standin::Check& c : standin::checks())
+            for (size_t i = 0; i < probe.size(); ++i)
+                if (c.p == reinterpret_cast<uintptr_t>(r.values[i]->data())) {
+                    ++value_checks;
+                    EXPECT_GE(size[i], 0) << "numeric token " << probe[i] << " checked";
+                    EXPECT_EQ(c.length, update ? i % 7 + 2 : static_cast<uint32_t>(size[i])) << "token " << probe[i];
+                    EXPECT_EQ(c.mode, update ? 3u : 2u) << "token " << probe[i];
+                }
+        EXPECT_EQ(value_checks, strings);
+        EXPECT_EQ(standin::checks().size(), strings + has_alias(e) + 2 * update);
+        EXPECT_EQ(standin::allocations(), update ? strings : 0u) << "one restore entry per string value";
+    }
 }
-
-TEST_P(DbCfgTokenSets, UpdatesTerminateExactlyTheirOwnSet) {
-    ExpectUpdateTerminates("sqlgudb", probe_tokens(column(kDbTokens, &DbToken::udb)));
-    ExpectUpdateTerminates("sqlgeudb", probe_tokens(column(kDbTokens, &DbToken::eudb)));
-}
-
-QX3_BACKENDS(DbCfgTokenSets);
-
-// ---- The padding rule on one field -------------------------------------------------------------
-
-namespace {
-
-enum class Field { Good, Null, FailsWrite, FailsReadWrite, FailsRead };
-
-struct PadRow {
-    int32_t native_rc;
-    int text;          // characters the native leaves before its NUL; -1: no NUL within the field; -2: N-1
-    Field field;
-    bool padded;
-};
-const PadRow kPadRows[] = {
-    {0, -2, Field::Good, true},  {0, 0, Field::Good, true},      {0, 3, Field::Good, true},
-    {0, -1, Field::Good, false}, {-1041, 3, Field::Good, true},   {2, 0, Field::Good, true},
-    {-1041, -1, Field::Good, false}, {0, 3, Field::Null, false}, {0, 3, Field::FailsWrite, false},
-    {0, 3, Field::FailsReadWrite, true}, {0, 3, Field::FailsRead, true},
-};
-
-const struct {
-    const char* ep;
-    const char* native;
-    uint16_t token, size;
-} kPadEntries[] = {
-    {"sqlgxdb", "sqlfxdb", 44, 261},   {"sqlgddb", "sqlfddb", 602, 11},  {"sqlgxdbc", "sqlfxdb", 10173, 7},
-    {"sqlgxsys", "sqlfxsys", 71, 5},   {"sqlgdsys", "sqlfdsys", 846, 129},
-};
-
-}  // namespace
-
-class CfgPadding : public ConfigTest {};
 
 // A returned field is blank-padded from the native's NUL to its end, whatever the native's result,
-// unless it has no NUL, is null, or fails its write check; its numeric neighbours stay as they are.
-TEST_P(CfgPadding, ReturnedFieldsFollowThePaddingRule) {
-    for (const auto& e : kPadEntries) {
-        for (size_t k = 0; k < std::size(kPadRows); ++k) {
-            const PadRow& row = kPadRows[k];
-            SCOPED_TRACE(std::string(e.ep) + ": padding row " + std::to_string(k));
-            next_row();
-            const uint32_t n = e.size;
-            const int text = row.text == -2 ? static_cast<int>(n) - 1 : row.text;
-            Guarded value(text < 0 ? n + 1 : n);  // without a NUL in the field the native's sits just past it
-            LegacyRequest r(3);
-            Guarded& before_it = r.own(0, 1, 8, 0);
-            r.point(1, e.token, row.field == Field::Null ? nullptr : value.chars(), 0);
-            Guarded& after_it = r.own(2, 2, 8, 0);
-            Guarded alias(7);
-            const Bytes numeric0 = before_it.bytes(), numeric2 = after_it.bytes();
-            Bytes left;  // what the native leaves in the value
+// unless it has no NUL, is null, or fails its check for writing.
+TEST_P(LegacyCfg, ReturnedFieldsFollowThePaddingRule) {
+    // text: characters before the native's NUL; -1: no NUL within the field; -2: N - 1. check: the
+    // mode the field's check fails in; 0: none; -1: the value is null.
+    const struct { int32_t rc; int text, check; bool padded; } rows[] = {
+        {0, -2, 0, true}, {0, 0, 0, true},  {0, 3, 0, true},  {0, -1, 0, false}, {-1041, 3, 0, true}, {2, 0, 0, true},
+        {-1041, -1, 0, false}, {0, 3, -1, false}, {0, 3, 2, false}, {0, 3, 3, true}, {0, 3, 1, true}};
+    const struct { uint8_t ep; uint16_t token, size; } fields[] = {
+        {XDB, 44, 261}, {DDB, 602, 11}, {XDBC, 10173, 7}, {XSYS, 71, 5}, {DSYS, 846, 129}};
+    for (const auto& f : fields) {
+        for (const auto& row : rows) {
+            const Legacy& e = of(f.ep);
+            SCOPED_TRACE(std::string(e.ep) + " text " + std::to_string(row.text) + " check " + std::to_string(row.check) +
+                         " rc " + std::to_string(row.rc));
+            expect_native_layer_clean();
+            const int text = row.text == -2 ? f.size - 1 : row.text;
+            Request r(1);
+            Guarded& v = r.own(0, f.token, text < 0 ? f.size + 1u : f.size, 0);  // else the NUL sits just past it
+            if (row.check < 0) r.item(0).value = nullptr;
+            Bytes left;
             standin::after_call([&](const standin::Call&) {
-                value.fill(0x70);
-                value.data()[text >= 0 ? static_cast<uint32_t>(text) : n] = 0;
-                left = value.bytes();
+                v.fill(0x70);
+                v.data()[text >= 0 ? text : f.size] = 0;
+                left = v.bytes();
             });
-            standin::set_result(e.native, row.native_rc);
-            if (row.field != Field::Good && row.field != Field::Null) {
-                standin::checks_active(true);
-                const unsigned mode = row.field == Field::FailsWrite ? 2 : row.field == Field::FailsRead ? 1 : 3;
-                standin::fail_checks(value.data(), n, standin::mode_bit(mode));
-            }
+            standin::set_result(e.native, row.rc);
+            standin::checks_active(row.check > 0);
+            if (row.check > 0) standin::fail_checks(v.data(), f.size, standin::mode_bit(row.check));
             Status st;
-            EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), row.native_rc);
-            if (row.field == Field::Null) {
-                EXPECT_EQ(r.items()[1].value, nullptr);
-                continue;
-            }
-            Bytes expect = left;
-            if (row.padded) std::fill(expect.begin() + text, expect.begin() + n, ' ');
-            EXPECT_TRUE(SameBytes(expect, value));
-            EXPECT_TRUE(SameBytes(numeric0, before_it));
-            EXPECT_TRUE(SameBytes(numeric2, after_it));
+            EXPECT_EQ(legacy(e, 1, r, st.ca()), row.rc);
+            EXPECT_EQ(r.item(0).value, row.check < 0 ? nullptr : v.chars());
+            if (row.padded) std::fill(left.begin() + text, left.begin() + f.size, ' ');
+            EXPECT_TRUE(SameBytes(left, v));
         }
     }
 }
 
-QX3_BACKENDS(CfgPadding);
-
-// ---- Updates: the restore lists ----------------------------------------------------------------
-
-namespace {
-
-struct UpdateEntry {
-    const char* ep;
-    const char* tag;              // source tag of the restore entries
-    uint16_t string_a, string_b;  // two string-valued tokens
-    uint16_t numeric;             // a token numeric for this entry point, string-valued for another
-    const char* native;
-};
-const UpdateEntry kUpdates[] = {
-    {"sqlgudb", "sqlgcfg", 44, 702, 927, "sqlfudb"},
-    {"sqlgeudb", "sqlgeudb", 20, 20, 44, "sqlfudb"},
-    {"sqlgusys", "sqlgusys", 39, 10187, 844, "sqlfusys"},
-};
-const UpdateEntry& update(const char* ep) {
-    return *std::find_if(std::begin(kUpdates), std::end(kUpdates), [&](const UpdateEntry& u) { return !strcmp(u.ep, ep); });
-}
-
-}  // namespace
-
-class CfgUpdate : public ConfigTest {};
-
-// Two items lend their NUL to the same byte of one buffer: the list gives it back newest first,
-// so the caller's byte, not the first NUL, is what stays. Each entry records its item's index.
-TEST_P(CfgUpdate, TwoItemsInOneBufferComeBackInReverseOrder) {
-    const struct {
-        size_t offset_b;
-        uint16_t len_a, len_b;
-        const char* seen_a;
-        const char* seen_b;
-    } shapes[] = {{0, 5, 5, "ABCDE", "ABCDE"}, {2, 5, 3, "ABCDE", "CDE"}, {0, 5, 2, "AB", "AB"}};
-    for (const UpdateEntry& e : kUpdates) {
-        for (const auto& s : shapes) {
-            SCOPED_TRACE(std::string(e.ep) + ": second at " + std::to_string(s.offset_b) + " of length " +
-                         std::to_string(s.len_b));
-            next_row();
-            Guarded buf(8), alias(7);
+// Two items of an update lend their NULs within one buffer "ABCDEFGH", each at its own length; the
+// entries go back newest first, so the caller's bytes, not a NUL, are what stays. An entry holds
+// its item's index, then the displaced byte (database) or the NUL's position, -1 for a string item
+// left unterminated (manager), whose null or failing value the database takes no entry for.
+// Each row runs four times: as it stands; with the value length array's check failing, then the
+// item array's (the native call is made with nothing terminated and no entry taken); and with a
+// count of 0 whose high bits must not count (no array looked at). The arrays are checked only
+// while checks are active, in this order: the length array over 2 bytes an item (the database's
+// for reading and writing, the manager's for writing), the item array over 8 for both.
+TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
+    constexpr int kNull = -1, kFails = -2;  // in place of an offset into the buffer
+    struct Item { uint16_t token; int at; uint16_t len; };
+    // `freed`: the entries in the order they are freed, each its index and displaced byte or position.
+    using Entries = std::vector<std::pair<uint32_t, int32_t>>;
+    const struct { uint8_t ep; Item a, b; const char* during; Entries freed; } rows[] = {
+        {UDB, {44, 0, 5}, {702, 0, 5}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
+        {UDB, {44, 0, 5}, {702, 2, 3}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
+        {UDB, {44, 0, 5}, {702, 0, 2}, "AB\0DE\0GH", {{1, 'C'}, {0, 'F'}}},
+        {UDB, {20, kNull, 3}, {702, kFails, 3}, "ABCDEFGH", {}},
+        {EUDB, {20, 0, 5}, {20, 0, 5}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
+        {EUDB, {20, 0, 5}, {20, 2, 3}, "ABCDE\0GH", {{1, 0}, {0, 'F'}}},
+        {EUDB, {20, 0, 5}, {20, 0, 2}, "AB\0DE\0GH", {{1, 'C'}, {0, 'F'}}},
+        {USYS, {39, 0, 5}, {10187, 0, 5}, "ABCDE\0GH", {{1, 5}, {0, 5}}},
+        {USYS, {39, 0, 5}, {10187, 2, 3}, "ABCDE\0GH", {{1, 3}, {0, 5}}},
+        {USYS, {39, 0, 5}, {10187, 0, 2}, "AB\0DE\0GH", {{1, 2}, {0, 5}}},
+        {USYS, {39, kNull, 3}, {63, kFails, 3}, "ABCDEFGH", {{1, -1}, {0, -1}}},
+    };
+    enum Array { None, Lengths, Items, Zero };  // whose check fails; Zero: the count
+    for (const auto& row : rows) {
+        for (Array array : {None, Lengths, Items, Zero}) {
+            const Legacy& e = of(row.ep);
+            SCOPED_TRACE(std::string(e.ep) + " row " + std::to_string(&row - rows) + " array " + std::to_string(array));
+            expect_native_layer_clean();
+            Guarded buf(8);
             buf.set(0, "ABCDEFGH");
-            LegacyRequest r(2);
-            r.point(0, e.string_a, buf.chars(), s.len_a);
-            r.point(1, e.string_b, buf.chars() + s.offset_b, s.len_b);
+            Request r(2);
+            standin::checks_active(true);
+            size_t i = 0;
+            for (const Item& it : {row.a, row.b}) {
+                r.point(i++, it.token, it.at == kNull ? nullptr : buf.chars() + std::max(it.at, 0), it.len);
+                if (it.at == kFails) standin::fail_checks(buf.data(), 8, standin::mode_bit(3));
+            }
+            if (array == Lengths) standin::fail_checks(r.lengths.data(), 4, standin::kAllModes);
+            if (array == Items) standin::fail_checks(r.items.data(), 16, standin::kAllModes);
             const auto before = r.snapshot();
-            std::string seen_a, seen_b;
-            std::map<uint32_t, uint32_t> entries;  // each live entry's first word, by address
+            Bytes during;
+            std::map<uintptr_t, Entries::value_type> entries;  // each live entry, by address
             standin::during_call([&](const standin::Call&) {
-                seen_a = buf.chars();
-                seen_b = buf.chars() + s.offset_b;
-                for (const standin::Block& b : standin::live_blocks())
-                    entries[static_cast<uint32_t>(b.p)] = *reinterpret_cast<const uint32_t*>(b.p);
+                during = buf.bytes();
+                for (const standin::Block& b : standin::live_blocks()) {
+                    int32_t second = 0;
+                    memcpy(&second, reinterpret_cast<const uint8_t*>(b.p) + 4, row.ep == USYS ? 4 : 2);
+                    entries[b.p] = {*reinterpret_cast<const uint32_t*>(b.p), second};
+                }
             });
             Status st;
-            EXPECT_EQ(legacy(e.ep, 6, alias.chars(), r, st.ca()), 0);
-            EXPECT_EQ(seen_a, s.seen_a);
-            EXPECT_EQ(seen_b, s.seen_b);
+            EXPECT_EQ(legacy(e, array == Zero ? 0xFFFF0000u : 2, r, st.ca()), 0);
+            ASSERT_EQ(calls(e.native).size(), 1u);
+            EXPECT_EQ(calls(e.native)[0].words[has_alias(e)], array == Zero ? 0u : 2u) << "the count";
+            const char* in_call = array == None ? row.during : "ABCDEFGH";
+            EXPECT_TRUE(SameBytes(Bytes(in_call, in_call + 8), during.data(), during.size())) << "during the call";
             EXPECT_EQ(memcmp(buf.data(), "ABCDEFGH", 8), 0) << std::string(buf.chars(), 8);
-            EXPECT_TRUE(r.Unchanged(before));
-            std::vector<uint32_t> freed;
+            EXPECT_TRUE(Same(before, r.snapshot()));
+            Entries freed;
             for (const standin::Call& c : calls("sqlofmblkEx")) {
                 EXPECT_EQ(standin::show(c.strings[0]), e.tag);
-                freed.push_back(entries.count(c.words[2]) ? entries[c.words[2]] : 0xFFFFFFFF);
+                freed.push_back(entries.count(c.words[2]) ? entries[c.words[2]] : Entries::value_type{99, 99});
             }
-            EXPECT_EQ(freed, (std::vector<uint32_t>{1, 0}));
+            EXPECT_EQ(freed, array == None ? row.freed : Entries{});
+
+            const auto& made = standin::checks();
+            const size_t at = has_alias(e);  // after the alias's
+            auto made_at = [&](size_t k, const Guarded& g, unsigned mode) {
+                return made.size() > k && made[k].p == reinterpret_cast<uintptr_t>(g.data()) &&
+                       made[k].length == g.size() && made[k].mode == mode;
+            };
+            EXPECT_TRUE(array == Zero ? made.size() == at : made_at(at, r.lengths, has_alias(e) ? 3 : 2))
+                << "the length array first, or (count 0) no array checked";
+            EXPECT_TRUE(array == Zero || array == Lengths || made_at(at + 1, r.items, 3)) << "then the item array";
         }
     }
 }
 
-// Pointer checks of the two arrays, made only while checks are active, in this order: the value
-// length array (the database update for reading and writing, the manager's for writing), then the
-// item array for reading and writing. A failing check leaves the native call to run with nothing
-// terminated and no entry taken. A count of 0 (-1 here: high bits must not count) looks at no array.
-TEST_P(CfgUpdate, ChecksOfTheArraysDecideWhetherAnythingIsTerminated) {
-    enum Array { Lengths, Items, None };
-    const struct {
-        const char* ep;
-        Array array;
-        unsigned failing_mode;
-        bool terminated;
-    } rows[] = {
-        {"sqlgudb", Lengths, 3, false},  {"sqlgudb", Lengths, 2, true},  {"sqlgudb", Lengths, 1, true},
-        {"sqlgudb", Items, 3, false},    {"sqlgudb", Items, 2, true},    {"sqlgudb", Items, 1, true},
-        {"sqlgeudb", Lengths, 3, false}, {"sqlgeudb", Lengths, 2, true}, {"sqlgeudb", Items, 3, false},
-        {"sqlgusys", Lengths, 2, false}, {"sqlgusys", Lengths, 3, true}, {"sqlgusys", Lengths, 1, true},
-        {"sqlgusys", Items, 3, false},   {"sqlgusys", Items, 2, true},   {"sqlgusys", Items, 1, true},
-        {"sqlgudb", None, 0, false},     {"sqlgeudb", None, 0, false},   {"sqlgusys", None, 0, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.ep) + " array " + std::to_string(row.array) + " fails in mode " +
-                     std::to_string(row.failing_mode));
-        const UpdateEntry& e = update(row.ep);
-        next_row();
-        LegacyRequest r(3);
-        r.own(0, e.string_a, 5, 4);
-        r.own(1, e.numeric, 5, 4);
-        r.own(2, e.string_b, 3, 2);
-        const auto before = r.snapshot();
-        Guarded alias(7);
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
-        standin::checks_active(true);
-        if (row.array != None) {
-            Guarded& failing = row.array == Lengths ? r.lengths_mem() : r.items_mem();
-            standin::fail_checks(failing.data(), static_cast<uint32_t>(failing.size()), standin::mode_bit(row.failing_mode));
-        }
-        Status st;
-        const uint32_t count = row.array == None ? 0xFFFF0000u : 3;
-        EXPECT_EQ(legacy(e.ep, 6, alias.chars(), count, r.lengths(), r.items(), st.ca()), 0);
-        ASSERT_EQ(calls(e.native).size(), 1u);
-        EXPECT_EQ(calls(e.native)[0].words[takes_alias(e.ep) ? 1 : 0], row.array == None ? 0u : 3u);
-        std::vector<Bytes> expect = before;
-        if (row.terminated) expect[2].back() = expect[4].back() = 0;
-        ASSERT_EQ(during.size(), before.size());
-        for (size_t b = 2; b < expect.size(); ++b)
-            EXPECT_TRUE(SameBytes(expect[b], during[b].data(), during[b].size())) << "value " << b - 2 << " during the call";
-        EXPECT_TRUE(r.Unchanged(before));
-        EXPECT_EQ(standin::allocations(), row.terminated ? 2u : 0u);
-
-        std::vector<std::tuple<uintptr_t, uint32_t, unsigned>> made;
-        for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
-        const size_t at = takes_alias(e.ep) ? 1 : 0;  // after the alias's
-        if (row.array == None) {
-            EXPECT_EQ(made.size(), at);
-            continue;
-        }
-        ASSERT_GT(made.size(), at);
-        EXPECT_EQ(made[at], std::make_tuple(reinterpret_cast<uintptr_t>(r.lengths()), 6u, takes_alias(e.ep) ? 3u : 2u));
-        if (row.terminated || row.array == Items) {
-            ASSERT_GT(made.size(), at + 1);
-            EXPECT_EQ(made[at + 1], std::make_tuple(reinterpret_cast<uintptr_t>(r.items()), 24u, 3u));
-        }
-    }
-}
-
-QX3_BACKENDS(CfgUpdate);
+QX3_BACKENDS(LegacyCfg);
 
 // ---- Every entry point against its row ------------------------------------------------------------
 

@@ -2,44 +2,26 @@
 // whatever its token, requests of any size, and the caller's bytes given back.
 #include <string.h>
 
-#include "support/config.h"
 #include "support/conformance.h"
 
 using namespace qx3test;
-using namespace qx3test::config;
 
 namespace {
 
 // A request in caller memory: the record and the item array each against a guard page.
 struct VRequest {
-    Guarded parm{sizeof(qx3gCfgParm)};
-    Guarded items;
-    explicit VRequest(uint32_t n, uint32_t flags = 0x600DF1A6) : items(n ? 16 * n : 16) {
-        items.fill(0x33);
-        qx3gCfgParm* p = parm.as<qx3gCfgParm>();
-        p->iNumItems = n;
-        p->piItems = items.as<qx3gCfgItem>();
-        p->iFlags = flags;
-        p->iDbAliasLen = 0;
-        p->piDbAlias = nullptr;
+    Guarded parm{sizeof(qx3gCfgParm)}, items;
+    explicit VRequest(uint32_t n) : items(16 * n) {
+        *p() = qx3gCfgParm{n, items.as<qx3gCfgItem>(), 0x600DF1A6, 0, nullptr};
     }
     qx3gCfgParm* p() const { return parm.as<qx3gCfgParm>(); }
     qx3gCfgItem& item(uint32_t i) const { return items.as<qx3gCfgItem>()[i]; }
 };
 
-// The native request and its items as the native call saw them.
-struct SeenRequest {
-    qx3CfgParm parm{};
-    std::vector<qx3CfgItem> items;
-};
-SeenRequest seen_request(const standin::Call& c) {
-    SeenRequest s;
-    memcpy(&s.parm, reinterpret_cast<const void*>(uintptr_t{c.words[1]}), sizeof s.parm);
-    if (s.parm.items != nullptr) s.items.assign(s.parm.items, s.parm.items + s.parm.count);
-    return s;
+// The native request's record as the native call saw it (it lives only as long as the call).
+qx3CfgParm seen_record(const standin::Call& c) {
+    return *reinterpret_cast<const qx3CfgParm*>(uintptr_t{c.words[1]});
 }
-
-const char* const kEntries[][2] = {{"qx3gCfgGet", "qx3CfgGet"}, {"qx3gCfgSet", "qx3CfgSet"}};
 
 }  // namespace
 
@@ -49,16 +31,12 @@ class VersionedConfig : public EntryTest {};
 // stands after the native call, and only as many items as the count then says. A count of 0 from
 // the start goes on as 0, the item array not looked at.
 TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
-    const struct {
-        const char* what;
-        uint32_t count_before;
-        bool move_pointer;
-        uint32_t count_after;
-    } rows[] = {{"pointer moved", 2, true, 2}, {"count lowered to 1", 2, false, 1}, {"count raised", 2, false, 7},
-                {"no items", 0, false, 0}};
+    const struct { const char* what; uint32_t count_before; bool move_pointer; uint32_t count_after; } rows[] = {
+        {"pointer moved", 2, true, 2}, {"count lowered to 1", 2, false, 1}, {"count raised", 2, false, 7},
+        {"no items", 0, false, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        next_row();
+        expect_native_layer_clean();
         VRequest r(2);
         Guarded a(5), b(5), c(3);
         a.set(0, "abcdX");
@@ -70,7 +48,7 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
         std::string during;
         uint32_t count_seen = 99;
         standin::during_call([&](const standin::Call& call) {
-            count_seen = seen_request(call).parm.count;
+            count_seen = seen_record(call).count;
             during.assign(a.chars(), 5);
             if (row.move_pointer) r.item(0).pioValue = b.chars();
             r.p()->iNumItems = row.count_after;
@@ -91,51 +69,54 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
 // is terminated whatever its token, and the native items carry token, pointer and flags in the
 // caller's order. (Null values and failing checks are the rows' paths.)
 TEST_P(VersionedConfig, RequestsOfAnySize) {
-    const char* const names[] = {"qx3gCfgG", "qx3gCfgS"};
-    const struct {
-        uint32_t n;
-        unsigned blocks;
-        int32_t refuse;  // -1: the block is had; else the allocation fails and the record is refused or not
-    } rows[] = {{1, 0, -1}, {64, 0, -1}, {65, 1, -1}, {10000, 1, -1}, {65, 0, 0}, {65, 0, 1}};
-    for (int e = 0; e < 2; ++e) {
+    const struct { const char *ep, *native, *errp; } entries[] = {
+        {"qx3gCfgGet", "qx3CfgGet", "qx3gCfgG"}, {"qx3gCfgSet", "qx3CfgSet", "qx3gCfgS"}};
+    // refuse: -1, the block is had; else the allocation fails and sqloincaChkptr returns this.
+    const struct { uint32_t n; unsigned blocks; int32_t refuse; } rows[] = {
+        {1, 0, -1}, {64, 0, -1}, {65, 1, -1}, {10000, 1, -1}, {65, 0, 0}, {65, 0, 1}};
+    for (const auto& e : entries) {
         for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(kEntries[e][0]) + " with " + std::to_string(row.n) + " items, refuse " +
+            SCOPED_TRACE(std::string(e.ep) + " with " + std::to_string(row.n) + " items, refuse " +
                          std::to_string(row.refuse));
-            next_row();
+            expect_native_layer_clean();
             VRequest r(row.n);
             Guarded values(2 * row.n), alias(5);
-            for (uint32_t i = 0; i < row.n; ++i) r.item(i) = qx3gCfgItem{100000 + i, 1, values.chars() + 2 * i, i ^ 0x5A5A};
+            for (uint32_t i = 0; i < row.n; ++i)
+                r.item(i) = qx3gCfgItem{100000 + i, 1, values.chars() + 2 * i, i ^ 0x5A5A};
             r.p()->piDbAlias = alias.chars();
             r.p()->iDbAliasLen = 4;
             const Bytes values_before = values.bytes(), items_before = r.items.bytes(), alias_before = alias.bytes();
-            SeenRequest seen;
+            qx3CfgParm seen{};
+            std::vector<qx3CfgItem> seen_items;
             Bytes during;
             standin::during_call([&](const standin::Call& c) {
-                seen = seen_request(c);
+                seen = seen_record(c);
+                seen_items.assign(seen.items, seen.items + seen.count);
                 during = values.bytes();
             });
             if (row.refuse >= 0) standin::fail_allocation(1), standin::refuse_sqlca(row.refuse);
             Status st;
-            EXPECT_EQ(call(kEntries[e][0], 4u, r.p(), st.ca()), row.refuse >= 0 ? -83 : 0);
+            EXPECT_EQ(call(e.ep, 4u, r.p(), st.ca()), row.refuse >= 0 ? -83 : 0);
             EXPECT_TRUE(SameBytes(values_before, values));
             EXPECT_TRUE(SameBytes(items_before, r.items));
             EXPECT_TRUE(SameBytes(alias_before, alias));
             if (row.refuse >= 0) {
-                EXPECT_TRUE(calls(kEntries[e][1]).empty());
-                EXPECT_TRUE(SameBytes(row.refuse == 0 ? st.with(-83, names[e]) : st.before, st.mem));
+                EXPECT_TRUE(calls(e.native).empty());
+                EXPECT_TRUE(SameBytes(row.refuse == 0 ? st.with(-83, e.errp) : st.before, st.mem));
                 continue;
             }
-            EXPECT_EQ(seen.parm.flags, 0x600DF1A6u);
-            ASSERT_EQ(seen.parm.count, row.n);
-            ASSERT_EQ(seen.items.size(), row.n);
-            uint32_t wrong = 0;
+            EXPECT_EQ(seen.flags, 0x600DF1A6u);
+            EXPECT_EQ(seen.alias, alias.chars());
+            ASSERT_EQ(seen_items.size(), row.n);
+            std::vector<qx3CfgItem> expect(row.n);
+            Bytes in_call = values_before;
             for (uint32_t i = 0; i < row.n; ++i) {
-                const qx3CfgItem& it = seen.items[i];
-                if (it.token != 100000 + i || it.value != values.chars() + 2 * i || it.flags != (i ^ 0x5A5A) ||
-                    during[2 * i + 1] != 0 || during[2 * i] != values_before[2 * i])
-                    if (wrong++ < 3) ADD_FAILURE() << "native item " << i << " wrong";
+                expect[i] = {100000 + i, values.chars() + 2 * i, i ^ 0x5A5A};
+                in_call[2 * i + 1] = 0;
             }
-            EXPECT_EQ(wrong, 0u);
+            const uint8_t* want = reinterpret_cast<const uint8_t*>(expect.data());
+            EXPECT_TRUE(SameBytes(Bytes(want, want + 12 * row.n), seen_items.data(), 12 * row.n)) << "native items";
+            EXPECT_TRUE(SameBytes(in_call, during.data(), during.size())) << "values during the call";
             auto got = calls("sqloGetMemoryBlockExtended");
             ASSERT_EQ(got.size(), row.blocks);
             if (row.blocks) {
