@@ -1,5 +1,5 @@
-// Backup: qx3gBackup's native record by version, the returned texts of the backup and restore
-// calls, and the rows of every backup and restore entry point.
+// Backup: the returned texts of the backup and restore calls, and the rows of every backup and
+// restore entry point.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -10,103 +10,7 @@ using namespace qx3test;
 
 namespace {
 
-void put(Guarded& g, size_t off, uint32_t v) { memcpy(g.data() + off, &v, 4); }
-
-// A generic backup record in caller memory: five strings, both lists and both outputs null, and a
-// distinct word in every other field. It owns every buffer it points at.
-struct BackupCall {
-    CallerMemory mem;
-    qx3gBackupStruct* rec = nullptr;
-    char* s[5] = {};
-    uint32_t len[5] = {};
-
-    BackupCall() {
-        static const char* const texts[5] = {"SAMPLE", "/archive/one", "ADMIN", "qx3-vendor.lib", "OPTIONS=FAST"};
-        static const uint32_t at[5] = {0, 32, 40, 84, 120};  // each pointer, its length behind it
-        Guarded& r = mem.add("record", sizeof(qx3gBackupStruct));
-        for (uint32_t off = 0; off < sizeof(qx3gBackupStruct); off += 4) put(r, off, 0xB0000000u + off);
-        for (int i = 0; i < 5; ++i) {
-            s[i] = mem.text("string " + std::to_string(i + 1), texts[i]);
-            len[i] = static_cast<uint32_t>(strlen(texts[i]));
-            put(r, at[i], w(s[i])), put(r, at[i] + 4, len[i]);
-        }
-        for (uint32_t off : {8u, 16u, 24u, 28u}) put(r, off, 0);  // outputs and lists
-        rec = r.as<qx3gBackupStruct>();
-    }
-};
-
-// Version conditions as bits; a field whose condition is 0 is always read.
-enum : unsigned { V1 = 1, V2 = 2, V3 = 4, V4 = 8 };
-
-// Runs of 4-byte fields of the native record: generic offset, native offset, count, condition.
-struct FieldRun {
-    uint32_t generic, native, count;
-    unsigned cond;
-};
-const FieldRun kBackupFields[] = {{0, 0, 1, 0},     {32, 60, 1, 0},     {40, 64, 1, 0},   {48, 68, 8, 0},
-                                  {80, 100, 1, V1}, {84, 104, 1, V2},   {92, 108, 2, V2}, {100, 116, 5, V3},
-                                  {120, 136, 1, V4}, {128, 140, 2, V4}};
-
-struct VersionRow {
-    uint32_t version;
-    unsigned conds;
-    bool read_only_fails = false;  // checks active; every check of the record for reading fails
-};
-const VersionRow kBackupVersions[] = {
-    {8010199, 0},
-    {8010200, V1},
-    {8010399, V1},
-    {8010400, V1 | V2},
-    {9049999, V1 | V2},
-    {9050000, V1 | V2 | V3},
-    {10010399, V1 | V2 | V3},
-    {10010400, V1 | V2 | V3 | V4},
-    {10049999, V1 | V2 | V3 | V4},
-    {10050000, V1 | V2 | V3},
-    {10050299, V1 | V2 | V3},
-    {10050300, V1 | V2 | V3 | V4},
-    {0x80000000, V1 | V2 | V3 | V4},
-    {0xFFFFFFFF, V1 | V2 | V3 | V4},
-    // The record is checked for reading and writing: a record that only fails the read-only check
-    // still goes through, whole.
-    {10050300, V1 | V2 | V3 | V4, true},
-};
-
 class Backup : public EntryTest {};
-
-TEST_P(Backup, NativeRecordByVersion) {
-    for (const VersionRow& v : kBackupVersions) {
-        SCOPED_TRACE("version " + std::to_string(v.version) + (v.read_only_fails ? " read-only check fails" : ""));
-        standin::reset();
-        BackupCall b;
-        const auto before = b.mem.snapshot();
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call&) { during = b.mem.snapshot(); });
-        if (v.read_only_fails) {
-            standin::checks_active(true);
-            standin::fail_checks(b.rec, sizeof(qx3gBackupStruct), standin::mode_bit(1), 0x21);
-        }
-        Status st;
-
-        EXPECT_EQ(call("qx3gBackup", v.version, b.rec, st.ca()), 0);
-
-        auto natives = calls("qx3Backup");
-        ASSERT_EQ(natives.size(), 1u);
-        EXPECT_EQ(natives[0].words[0], v.version) << "the version goes on unchanged";
-        Bytes expected(148, 0);
-        const uint8_t* generic = reinterpret_cast<const uint8_t*>(b.rec);
-        for (const FieldRun& f : kBackupFields)
-            if ((f.cond & ~v.conds) == 0) memcpy(expected.data() + f.native, generic + f.generic, 4 * f.count);
-        ASSERT_EQ(natives[0].record.size(), 148u);
-        EXPECT_TRUE(SameBytes(expected, natives[0].record.data(), 148));
-        // Strings 4 and 5 are lent their NULs only when their version reaches them.
-        std::vector<const char*> lent = {b.s[0] + b.len[0], b.s[1] + b.len[1], b.s[2] + b.len[2]};
-        if (v.conds & V2) lent.push_back(b.s[3] + b.len[3]);
-        if (v.conds & V4) lent.push_back(b.s[4] + b.len[4]);
-        EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(before, lent), during)) << "during the call";
-        EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
-    }
-}
 
 // Which calls a padding row applies to.
 enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Versioned = 3, All = 15 };

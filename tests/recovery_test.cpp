@@ -291,38 +291,6 @@ TEST_P(RollforwardTest, TablespaceListTakesTheStatusOfItsLastCheck) {
 using RecoverTest = EntryTest;
 QX3_BACKENDS(RecoverTest);
 
-TEST_P(RecoverTest, NativeRecordByVersion) {
-    for (const auto& [version, v4] : {std::pair{10050299u, false}, {10050300u, true}, {10010399u, false},
-                                      {10010400u, true}, {10049999u, true}, {10050000u, false}, {0xFFFFFFFFu, true}}) {
-        SCOPED_TRACE(version);
-        standin::reset();
-        CallerMemory mem;
-        char* encr = mem.text("encryption", "libenc");
-        Guarded& rec = mem.add("record", 128);
-        for (uint32_t off = 0; off < 128; off += 4) put(rec, off, 0xD0000000u + off);
-        for (uint32_t off : {0u, 8u, 16u, 40u, 48u, 80u, 96u}) put(rec, off, 0);
-        put(rec, 112, w(encr)), put(rec, 116, 6);
-        Status st;
-        const auto before = mem.snapshot();
-        std::string seen_encr;
-        standin::during_call([&](const standin::Call& c) { seen_encr = standin::show(c.lists[0].entries[7]); });
-        EXPECT_EQ(call("qx3gRecover", version, rec.data(), st.ca()), 0);
-        const auto c = calls("qx3Recover");
-        ASSERT_EQ(c.size(), 1u);
-        ASSERT_EQ(c[0].record.size(), 100u);
-        // Generic offset of each native word; none: always zero.
-        constexpr uint32_t none = 0xFFFF;
-        const uint32_t from[25] = {0,  8,  16, 24, 28,  32,  36,  40,  48,  56,  60,  64,  68,
-                                   72, 76, 80, 88, 92, 96, 104, 108, 112, 120, 124, none};
-        for (uint32_t i = 0; i < 25; ++i) {
-            const bool zero = from[i] == none || (from[i] >= 112 && !v4);
-            EXPECT_EQ(word_at(c[0].record, i * 4), zero ? 0u : word_at(before[1], from[i])) << "native " << i * 4;
-        }
-        EXPECT_EQ(seen_encr, v4 ? "libenc" : "<null>");
-        EXPECT_TRUE(mem.Is(before));
-    }
-}
-
 // Every generic record that is null, or fails its check, ends the call with its entry point's own
 // code and gives every byte back.
 TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
