@@ -11,8 +11,7 @@ using namespace qx3test;
 
 namespace {
 
-class Lists : public ::testing::Test {
-protected:
+struct Lists : ::testing::Test {
     void SetUp() override { fresh_native_layer(); }
     void TearDown() override { expect_native_layer_clean(); }
 };
@@ -200,16 +199,15 @@ TEST_F(Lists, CopiedMediaListOfThreeEntriesOneOfThemNull) {
     EXPECT_EQ(native->iMediaType, 'Q');
     EXPECT_EQ(native->reserved[0] | native->reserved[1] | native->reserved[2], 0);
     ASSERT_NE(native->piEntries, nullptr);
-    EXPECT_EQ(std::string(native->piEntries[0]), "ab");
-    EXPECT_EQ(std::string(native->piEntries[1]), "") << "a null text gets an empty copy";
-    EXPECT_EQ(std::string(native->piEntries[2]), "cde");
-    EXPECT_NE(native->piEntries[0], g.texts[0]) << "a copy, not the caller's text";
+    // Copies, not the caller's texts; a null text gets an empty copy.
+    const char* const* e = native->piEntries;
+    EXPECT_EQ((std::vector<std::string>{e[0], e[1], e[2]}), (std::vector<std::string>{"ab", "", "cde"}));
+    EXPECT_TRUE(e[0] != g.texts[0] && e[2] != g.texts[2]);
     EXPECT_TRUE(mem.Is(mem.with_nuls(before, g.borrowed()))) << "the caller's texts are lent their NULs too";
     // Slot array 3 x 8, pointer array 3 x 12, copies of L + 1 bytes (the null text's L is 4).
-    auto gets = calls("sqloGetMemoryBlockExtended");
-    ASSERT_EQ(gets.size(), 5u);
-    const uint32_t sizes[] = {24, 36, 3, 5, 4};
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(gets[i].words[1], sizes[i]) << "request " << i;
+    std::vector<uint32_t> asked;
+    for (const standin::Call& c : calls("sqloGetMemoryBlockExtended")) asked.push_back(c.words[1]);
+    EXPECT_EQ(asked, (std::vector<uint32_t>{24, 36, 3, 5, 4}));
     for (const standin::Block& b : blocks()) EXPECT_EQ(b.tag, "sqlgrestore");
     media.restore();
     EXPECT_TRUE(mem.Is(before));
