@@ -199,14 +199,6 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
 
 // ---- Media lists of load, export and import ---------------------------------------------------------
 
-namespace {
-Texts texts_of(int n) {
-    Texts t;
-    for (int i = 0; i < n; ++i) t.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
-    return t;
-}
-}  // namespace
-
 // qx3gLoad (checks inactive) finds each list by its place in the record, with the type and the
 // always-allocate flag of that place; sqlgexpr and sqlgimpr (checks active) take theirs at word 5.
 TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
@@ -242,13 +234,14 @@ TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
         {"sqlgimpr", 0, 'S', 3, 3, -1, 0, 0, 0},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.entry) + " " + std::to_string(r.offset) + " " + r.type + " " + std::to_string(r.count) +
-                     " fail " + std::to_string(r.fail));
+        SCOPED_TRACE(testing::Message() << r.entry << " " << r.offset << " " << r.type << " " << r.count << " fail " << r.fail);
         standin::reset();
         const std::string entry = r.entry;
         const bool load = entry == "qx3gLoad";
         CallerMemory mem;
-        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(r.entries));
+        Texts texts;
+        for (int i = 0; i < r.entries; ++i) texts.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
+        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts);
         l.list->iNumEntries = r.count;
         Guarded& rec = mem.add("record", 76);
         memset(rec.data(), 0, 76);

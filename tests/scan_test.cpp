@@ -181,7 +181,7 @@ protected:
         Guarded words(8);  // a count word and an address word, as the caller owns them
         auto* count_word = words.as<uint32_t>();
         auto* address_word = words.as<qx3TablespaceRecord*>() + 1;
-        const std::string native = entry == "sqlgftsq" ? "sqlbftsq" : entry == "sqlgstsq" ? "sqlbstsq" : "sqlbtsq";
+        const std::string native = "sqlb" + entry.substr(4);
         standin::set_result(native, rc);
         standin::during_call([&](const standin::Call&) {
             *count_word = count;
@@ -219,8 +219,7 @@ TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
         {"sqlgstsq", 5, 0, true, -1, 0, 1},  {"sqlgstsq", 5, 1, false, -1, 0, 0},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.entry) + " count " + std::to_string(row.count) + " rc " + std::to_string(row.rc) +
-                     " refused " + std::to_string(row.refused));
+        SCOPED_TRACE(testing::Message() << row.entry << " count " << row.count << " rc " << row.rc << " refused " << row.refused);
         standin::reset();
         Guarded recs(5 * kRecord);
         for (size_t i = 0; i < 5; ++i) recs.set(i * kRecord + kText, texts[i]);
