@@ -11,8 +11,7 @@ using namespace qx3test;
 
 namespace {
 
-class Lists : public ::testing::Test {
-protected:
+struct Lists : ::testing::Test {
     void SetUp() override { fresh_native_layer(); }
     void TearDown() override { expect_native_layer_clean(); }
 };
@@ -38,7 +37,7 @@ struct TermRow {
 const TermRow kTermRows[] = {
     {"type C converts like S", 'C', 'C', 3, 0, Fail::None, 0, 24, 3},
     {"type L, 220-byte entries", 'L', 'L', 3, 0, Fail::None, 0, 24, 3},
-    {"type Q, texts by pointer", 'Q', 'Q', 3, 0, Fail::None, 0, 24, 3},
+    {"type Q, texts by pointer, one null", 'Q', 'Q', 3, 0, Fail::None, 0, 24, 3},
     {"type O: the first entry only, slots for all", 'O', 'O', 3, 0, Fail::None, 0, 24, 1},
     {"expected type compared with the zero-extended code", 'S', 0x153, 2, 0, Fail::None, 0, -1, 0},
     {"a type no conversion knows", 'X', 'X', 2, 1, Fail::None, 0, -1, 0},
@@ -55,7 +54,8 @@ TEST_F(Lists, MediaListTerminatorAndItsRestore) {
         standin::reset();
         CallerMemory mem;
         Texts texts;
-        for (size_t i = 0; i < r.entries; ++i) texts.push_back(std::string(2 + i, static_cast<char>('a' + i)));
+        for (size_t i = 0; i < r.entries; ++i)  // 'Q' with a null text in the middle
+            texts.push_back(r.type == 'Q' && i == 1 ? Texts::value_type() : std::string(2 + i, static_cast<char>('a' + i)));
         auto l = inplace_media(mem, "list", r.type, texts);
         Status st;
         sqluMediaList* field = l.list;
@@ -83,34 +83,20 @@ TEST_F(Lists, MediaListTerminatorAndItsRestore) {
         EXPECT_EQ(blocks()[0].tag, "sqlgload");
         EXPECT_EQ(qx3::media_list_restore(&field, slots, &ca, r.expected, r.always), 0);
         EXPECT_TRUE(mem.Is(before));
+        if (r.type == 'Q') {  // the checks in order: list, status record, entries, each text; the restore's
+            std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> made, want;
+            for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
+            for (const auto& [p, length] : std::initializer_list<std::pair<const void*, uint32_t>>{
+                     {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 3}, {l.texts[2], 5},
+                     {l.list, 12}, {slots, 8}, {st.ca(), 136}})
+                want.emplace_back(reinterpret_cast<uintptr_t>(p), length, 3);
+            EXPECT_EQ(made, want);
+        }
         EXPECT_TRUE(blocks().empty());
         auto frees = calls("sqlofmblkEx");
         ASSERT_EQ(frees.size(), 1u);
         EXPECT_EQ(standin::show(frees[0].strings[0]), "sqlgload");
     }
-}
-
-TEST_F(Lists, MediaListTerminatorChecksInItsOrder) {
-    CallerMemory mem;
-    auto l = inplace_media(mem, "list", 'Q', {std::string("abc"), std::nullopt, std::string("de")});
-    Status st;
-    sqluMediaList* field = l.list;
-    sqlca* ca = st.ca();
-    qx3::SlotRecord* slots = nullptr;
-    standin::checks_active(true);
-    ASSERT_EQ(qx3::media_list_terminate(&field, &slots, &ca, 'Q', 0), 0);
-    ASSERT_EQ(calls("sqloGetMemoryBlockExtended").size(), 1u);
-    EXPECT_EQ(calls("sqloGetMemoryBlockExtended")[0].words[1], 24u);
-    qx3::media_list_restore(&field, slots, &ca, 'Q', 0);
-    // Each check as address, length and mode: the list, the status record, the entry array, each
-    // text; then the restore's: the list, one slot and the status record again.
-    std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> made, want;
-    for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
-    for (const auto& [p, length] : std::initializer_list<std::pair<const void*, uint32_t>>{
-             {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 4}, {l.texts[2], 3},
-             {l.list, 12}, {slots, 8}, {st.ca(), 136}})
-        want.emplace_back(reinterpret_cast<uintptr_t>(p), length, 3);
-    EXPECT_EQ(made, want);
 }
 
 // ---- In-place lists of backup and restore ------------------------------------------------------
@@ -200,16 +186,15 @@ TEST_F(Lists, CopiedMediaListOfThreeEntriesOneOfThemNull) {
     EXPECT_EQ(native->iMediaType, 'Q');
     EXPECT_EQ(native->reserved[0] | native->reserved[1] | native->reserved[2], 0);
     ASSERT_NE(native->piEntries, nullptr);
-    EXPECT_EQ(std::string(native->piEntries[0]), "ab");
-    EXPECT_EQ(std::string(native->piEntries[1]), "") << "a null text gets an empty copy";
-    EXPECT_EQ(std::string(native->piEntries[2]), "cde");
-    EXPECT_NE(native->piEntries[0], g.texts[0]) << "a copy, not the caller's text";
+    // Copies, not the caller's texts; a null text gets an empty copy.
+    const char* const* e = native->piEntries;
+    EXPECT_EQ((std::vector<std::string>{e[0], e[1], e[2]}), (std::vector<std::string>{"ab", "", "cde"}));
+    EXPECT_TRUE(e[0] != g.texts[0] && e[2] != g.texts[2]);
     EXPECT_TRUE(mem.Is(mem.with_nuls(before, g.borrowed()))) << "the caller's texts are lent their NULs too";
     // Slot array 3 x 8, pointer array 3 x 12, copies of L + 1 bytes (the null text's L is 4).
-    auto gets = calls("sqloGetMemoryBlockExtended");
-    ASSERT_EQ(gets.size(), 5u);
-    const uint32_t sizes[] = {24, 36, 3, 5, 4};
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(gets[i].words[1], sizes[i]) << "request " << i;
+    std::vector<uint32_t> asked;
+    for (const standin::Call& c : calls("sqloGetMemoryBlockExtended")) asked.push_back(c.words[1]);
+    EXPECT_EQ(asked, (std::vector<uint32_t>{24, 36, 3, 5, 4}));
     for (const standin::Block& b : blocks()) EXPECT_EQ(b.tag, "sqlgrestore");
     media.restore();
     EXPECT_TRUE(mem.Is(before));

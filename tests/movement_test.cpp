@@ -4,6 +4,8 @@
 // the exits particular to this family.
 #include <string.h>
 
+#include <algorithm>
+
 #include "qx3agapi_movement.h"
 #include "support/conformance.h"
 #include "support/harness.h"
@@ -163,12 +165,9 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
         {0x40001, 0x8082, true, {"sqltinit", "pdtEntry", "sqleWlDispDiagEntry", "sqleWlDispDiagExit", "sqltExit", "pdFlightRecordTrc"}},
         {0xFFFBFFFE, 0xFFFF7F7D, false, {"sqltinit"}},
     };
-    struct Entry {
-        const char* name;
-        uint32_t probe;
-        int32_t app_rc;
-    } entries[] = {{"qx3gLoad", 0x1C93006A, -1022}, {"sqlgload", 0x1C930069, 0}};
-    for (const Entry& e : entries) {
+    struct { const char* name; uint32_t probe; int32_t app_rc; } entries[] = {{"qx3gLoad", 0x1C93006A, -1022},
+                                                                              {"sqlgload", 0x1C930069, 0}};
+    for (const auto& e : entries) {
         for (const Row& r : rows) {
             SCOPED_TRACE(std::string(e.name) + " flags " + std::to_string(r.entry_flags) + "/" + std::to_string(r.exit_flags));
             standin::reset();
@@ -182,36 +181,23 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
             Status st;
             std::vector<uint32_t> words(19, 0);
             words[18] = w(st.ca());
-            const int32_t rc = std::string(e.name) == "qx3gLoad" ? call(e.name, 1u, rec.data(), st.ca())
-                                                                : call_words(e.name, words);
             const int32_t want = r.app_fails ? e.app_rc : -7;
-            EXPECT_EQ(rc, want);
+            EXPECT_EQ(std::string(e.name) == "qx3gLoad" ? call(e.name, 1u, rec.data(), st.ca()) : call_words(e.name, words), want);
             EXPECT_EQ(trace_calls(), r.services);
-            for (const standin::Call& c : standin::calls()) {
-                if (c.name == "pdtEntry" || c.name.compare(0, 8, "sqleWlDi") == 0) {
-                    EXPECT_EQ(c.words, std::vector<uint32_t>{e.probe});
+            // Each bracket service gets the probe; the exit and the flight record the result too, the
+            // latter widened to 64 bits with its sign.
+            const uint32_t rc = static_cast<uint32_t>(want), hi = want < 0 ? 0xFFFFFFFFu : 0;
+            for (const standin::Call& c : standin::calls())
+                if (c.name != "sqltinit" && std::count(r.services.begin(), r.services.end(), c.name)) {
+                    EXPECT_EQ(c.words, (c.name == "sqltExit"            ? std::vector<uint32_t>{e.probe, rc}
+                                        : c.name == "pdFlightRecordTrc" ? std::vector<uint32_t>{e.probe, rc, hi, 0, 0, 0, 0}
+                                                                        : std::vector<uint32_t>{e.probe})) << c.name;
                 }
-                if (c.name == "sqltExit") {
-                    EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want)}));
-                }
-                if (c.name == "pdFlightRecordTrc") {
-                    const uint32_t hi = want < 0 ? 0xFFFFFFFFu : 0;
-                    EXPECT_EQ(c.words, (std::vector<uint32_t>{e.probe, static_cast<uint32_t>(want), hi, 0, 0, 0, 0}));
-                }
-            }
         }
     }
 }
 
 // ---- Media lists of load, export and import ---------------------------------------------------------
-
-namespace {
-Texts texts_of(int n) {
-    Texts t;
-    for (int i = 0; i < n; ++i) t.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
-    return t;
-}
-}  // namespace
 
 // qx3gLoad (checks inactive) finds each list by its place in the record, with the type and the
 // always-allocate flag of that place; sqlgexpr and sqlgimpr (checks active) take theirs at word 5.
@@ -248,13 +234,14 @@ TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
         {"sqlgimpr", 0, 'S', 3, 3, -1, 0, 0, 0},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.entry) + " " + std::to_string(r.offset) + " " + r.type + " " + std::to_string(r.count) +
-                     " fail " + std::to_string(r.fail));
+        SCOPED_TRACE(testing::Message() << r.entry << " " << r.offset << " " << r.type << " " << r.count << " fail " << r.fail);
         standin::reset();
         const std::string entry = r.entry;
         const bool load = entry == "qx3gLoad";
         CallerMemory mem;
-        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts_of(r.entries));
+        Texts texts;
+        for (int i = 0; i < r.entries; ++i) texts.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
+        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts);
         l.list->iNumEntries = r.count;
         Guarded& rec = mem.add("record", 76);
         memset(rec.data(), 0, 76);

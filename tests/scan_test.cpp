@@ -22,8 +22,6 @@ public:
 const size_t kRecord = sizeof(qx3TablespaceRecord);
 const size_t kText = offsetof(qx3TablespaceRecord, text6);
 const size_t kName = sizeof(qx3ContainerName);
-sqlca* const kNoSqlca = nullptr;
-void* const kNoRecord = nullptr;
 
 // Everything the library did besides the native call, by name.
 std::vector<std::string> names_of_calls() {
@@ -96,15 +94,15 @@ TEST_P(VersionedScan, MissingStatusOrRecordEndsTheCallFirst) {
         Guarded parm(12);
         const Bytes parm_before = parm.bytes();
         standin::fail_app_data(1);  // the checks come before the step: it is never asked
-        EXPECT_EQ(call(row[0], 1u, parm.data(), kNoSqlca), -1);
+        EXPECT_EQ(call(row[0], 1u, parm.data(), static_cast<sqlca*>(nullptr)), -1);
         EXPECT_TRUE(standin::calls().empty());
         EXPECT_TRUE(SameBytes(parm_before, parm));
-        EXPECT_EQ(call(row[0], 1u, kNoRecord, st.ca()), -1078);
+        EXPECT_EQ(call(row[0], 1u, static_cast<void*>(nullptr), st.ca()), -1078);
         EXPECT_TRUE(SameBytes(st.with(-1078, row[1]), st.mem));
         EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlofica"});
     }
     standin::reset();
-    EXPECT_EQ(call("sqlgdcls", 1u, kNoSqlca), -1);
+    EXPECT_EQ(call("sqlgdcls", 1u, static_cast<sqlca*>(nullptr)), -1);
     EXPECT_TRUE(standin::calls().empty());
 }
 
@@ -130,10 +128,9 @@ TEST_P(VersionedScan, OpenTerminatesAThirtyTwoBitLengthAndCopiesBothWordsBack) {
     EXPECT_EQ(standin::checks()[0].length, n + 1);
     EXPECT_TRUE(SameBytes(path_before, path));
     Bytes expect_parm = parm_before;
-    const uint16_t handle = p->oValue1, count = standin::kDirEntryCount;
-    EXPECT_NE(handle, 0);
-    memcpy(expect_parm.data() + 8, &handle, 2);
-    memcpy(expect_parm.data() + 10, &count, 2);
+    const uint32_t both = p->oValue1 | uint32_t{standin::kDirEntryCount} << 16;
+    EXPECT_NE(p->oValue1, 0);
+    memcpy(expect_parm.data() + 8, &both, 4);
     EXPECT_TRUE(SameBytes(expect_parm, parm)) << "oValue1 and oValue2, nothing else";
 }
 
@@ -184,7 +181,7 @@ protected:
         Guarded words(8);  // a count word and an address word, as the caller owns them
         auto* count_word = words.as<uint32_t>();
         auto* address_word = words.as<qx3TablespaceRecord*>() + 1;
-        const std::string native = entry == "sqlgftsq" ? "sqlbftsq" : entry == "sqlgstsq" ? "sqlbstsq" : "sqlbtsq";
+        const std::string native = "sqlb" + entry.substr(4);
         standin::set_result(native, rc);
         standin::during_call([&](const standin::Call&) {
             *count_word = count;
@@ -222,8 +219,7 @@ TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
         {"sqlgstsq", 5, 0, true, -1, 0, 1},  {"sqlgstsq", 5, 1, false, -1, 0, 0},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.entry) + " count " + std::to_string(row.count) + " rc " + std::to_string(row.rc) +
-                     " refused " + std::to_string(row.refused));
+        SCOPED_TRACE(testing::Message() << row.entry << " count " << row.count << " rc " << row.rc << " refused " << row.refused);
         standin::reset();
         Guarded recs(5 * kRecord);
         for (size_t i = 0; i < 5; ++i) recs.set(i * kRecord + kText, texts[i]);

@@ -5,9 +5,7 @@
 
 #include <string.h>
 
-#include <memory>
 #include <optional>
-#include <utility>
 #include <string>
 #include <vector>
 
@@ -18,41 +16,59 @@ namespace qx3test {
 
 using Texts = std::vector<std::optional<std::string>>;  // nullopt: a null text pointer
 
-// A generic list (qx3gTablespaceList or qx3gMediaList) and where its texts live.
-template <class List>
-struct Generic {
+// A list built in caller memory: its record, its entry array, and per entry the text pointer (null
+// for nullopt) and the length the entry gives.
+template <class List, class EntriesAt>
+struct BuiltList {
     List* list = nullptr;
-    std::vector<char*> texts;          // per entry: the text pointer (null for nullopt)
-    std::vector<uint32_t> lengths;     // per entry: the length the entry gives
-    void* entries = nullptr;
-    // The address of each borrowed byte, for the entries whose text is not null.
-    std::vector<const char*> borrowed() const {
+    EntriesAt entries = nullptr;
+    std::vector<char*> texts;
+    std::vector<uint32_t> lengths;
+    // The address of each borrowed byte, for the first `first_n` entries whose text is not null.
+    std::vector<const char*> borrowed(size_t first_n = SIZE_MAX) const {
         std::vector<const char*> out;
-        for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t i = 0; i < texts.size() && i < first_n; ++i)
             if (texts[i] != nullptr) out.push_back(texts[i] + lengths[i]);
         return out;
     }
 };
+template <class List> using Generic = BuiltList<List, void*>;     // qx3gTablespaceList, qx3gMediaList
+template <class List> using InPlace = BuiltList<List, Guarded*>;  // entries with inline texts (or 'Q' pointers)
+
+namespace detail {
+// Lays out one entry of `size` bytes per text: its length word at `len_at`, and at `text_at`
+// either the text itself (`inline_text`, the rest of the field keeping the buffer's pattern) or
+// a pointer to its own guarded copy. A null text's entry gives the length `null_len + i * null_step`.
+template <class B>
+Guarded& lay_out(B& b, CallerMemory& mem, const std::string& name, const Texts& texts, uint32_t size,
+                 uint32_t len_at, uint32_t text_at, bool inline_text, uint32_t null_len, uint32_t null_step) {
+    Guarded& entries = mem.add(name + " entries", texts.empty() ? 1 : texts.size() * size);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        uint8_t* e = entries.data() + i * size;
+        const auto& t = texts[i];
+        const uint32_t len = t ? static_cast<uint32_t>(t->size()) : null_len + static_cast<uint32_t>(i) * null_step;
+        char* p = reinterpret_cast<char*>(e + text_at);
+        if (inline_text) {
+            if (t) memcpy(p, t->data(), t->size());
+        } else {
+            p = t ? mem.text(name + " text " + std::to_string(i), *t) : nullptr;
+            memcpy(e + text_at, &p, 4);
+        }
+        memcpy(e + len_at, &len, 4);
+        b.texts.push_back(p);
+        b.lengths.push_back(len);
+    }
+    return entries;
+}
+}  // namespace detail
 
 template <class List, class Entry>
 Generic<List> make_generic(CallerMemory& mem, const std::string& name, const Texts& texts) {
     Generic<List> g;
-    const size_t n = texts.size();
-    Guarded& entries = mem.add(name + " entries", n ? n * sizeof(Entry) : 1);
-    Entry* e = entries.as<Entry>();
-    for (size_t i = 0; i < n; ++i) {
-        char* t = texts[i] ? mem.text(name + " text " + std::to_string(i), *texts[i]) : nullptr;
-        const uint32_t len = texts[i] ? static_cast<uint32_t>(texts[i]->size()) : static_cast<uint32_t>(3 + i);
-        memcpy(reinterpret_cast<char*>(&e[i]), &t, 4);
-        memcpy(reinterpret_cast<char*>(&e[i]) + 4, &len, 4);
-        g.texts.push_back(t);
-        g.lengths.push_back(len);
-    }
-    Guarded& rec = mem.add(name, sizeof(List));
-    g.list = rec.as<List>();
-    g.list->piEntries = e;
-    g.list->iNumEntries = static_cast<uint32_t>(n);
-    g.entries = e;
+    g.entries = detail::lay_out(g, mem, name, texts, sizeof(Entry), 4, 0, false, 3, 1).data();
+    g.list = mem.add(name, sizeof(List)).template as<List>();
+    g.list->piEntries = static_cast<decltype(g.list->piEntries)>(g.entries);
+    g.list->iNumEntries = static_cast<uint32_t>(texts.size());
     return g;
 }
 
@@ -65,81 +81,27 @@ inline Generic<qx3gMediaList> generic_media(CallerMemory& mem, const std::string
     return g;
 }
 
-// An in-place list: entries with inline texts (or 'Q' pointers), each text field otherwise filled
-// with the buffer's pattern.
-template <class List>
-struct InPlace {
-    List* list = nullptr;
-    Guarded* entries = nullptr;
-    std::vector<char*> texts;
-    std::vector<uint32_t> lengths;
-    std::vector<const char*> borrowed(size_t first_n = SIZE_MAX) const {
-        std::vector<const char*> out;
-        for (size_t i = 0; i < texts.size() && i < first_n; ++i)
-            if (texts[i] != nullptr) out.push_back(texts[i] + lengths[i]);
-        return out;
-    }
-};
-
-inline uint32_t media_entry_bytes(uint8_t type) {
-    switch (type) {
-        case 'S':
-        case 'C': return 260;
-        case 'L': return 220;
-        case 'O': return 520;
-        case 'Q': return 8;
-        default: return 260;
-    }
-}
+inline uint32_t media_entry_bytes(uint8_t type) { return type == 'L' ? 220 : type == 'O' ? 520 : type == 'Q' ? 8 : 260; }
 
 inline InPlace<sqluMediaList> inplace_media(CallerMemory& mem, const std::string& name, uint8_t type,
                                             const Texts& texts) {
     InPlace<sqluMediaList> l;
-    const size_t n = texts.size();
-    const uint32_t size = media_entry_bytes(type);
-    Guarded& entries = mem.add(name + " entries", n ? n * size : 1);
-    l.entries = &entries;
-    for (size_t i = 0; i < n; ++i) {
-        uint8_t* e = entries.data() + i * size;
-        const uint32_t len = texts[i] ? static_cast<uint32_t>(texts[i]->size()) : 4;
-        memcpy(e, &len, 4);
-        char* t;
-        if (type == 'Q') {
-            t = texts[i] ? mem.text(name + " text " + std::to_string(i), *texts[i]) : nullptr;
-            memcpy(e + 4, &t, 4);
-        } else {
-            t = reinterpret_cast<char*>(e + 4);
-            if (texts[i]) memcpy(t, texts[i]->data(), texts[i]->size());
-        }
-        l.texts.push_back(t);
-        l.lengths.push_back(len);
-    }
-    Guarded& rec = mem.add(name, sizeof(sqluMediaList));
-    l.list = rec.as<sqluMediaList>();
+    l.entries = &detail::lay_out(l, mem, name, texts, media_entry_bytes(type), 0, 4, type != 'Q', 4, 0);
+    l.list = mem.add(name, sizeof(sqluMediaList)).as<sqluMediaList>();
     l.list->iMediaType = type;
-    l.list->iNumEntries = static_cast<int32_t>(n);
-    l.list->piEntries = entries.data();
+    l.list->iNumEntries = static_cast<int32_t>(texts.size());
+    l.list->piEntries = l.entries->data();
     return l;
 }
 
 inline InPlace<sqluTablespaceList> inplace_tablespaces(CallerMemory& mem, const std::string& name,
                                                        const std::vector<std::string>& names) {
     InPlace<sqluTablespaceList> l;
-    const size_t n = names.size();
-    Guarded& entries = mem.add(name + " entries", n ? n * sizeof(sqluTablespaceEntry) : 1);
-    l.entries = &entries;
-    for (size_t i = 0; i < n; ++i) {
-        uint8_t* e = entries.data() + i * sizeof(sqluTablespaceEntry);
-        const uint32_t len = static_cast<uint32_t>(names[i].size());
-        memcpy(e, &len, 4);
-        memcpy(e + 4, names[i].data(), len);
-        l.texts.push_back(reinterpret_cast<char*>(e + 4));
-        l.lengths.push_back(len);
-    }
-    Guarded& rec = mem.add(name, sizeof(sqluTablespaceList));
-    l.list = rec.as<sqluTablespaceList>();
-    l.list->iNumEntries = static_cast<int32_t>(n);
-    l.list->piEntries = reinterpret_cast<sqluTablespaceEntry*>(entries.data());
+    l.entries = &detail::lay_out(l, mem, name, Texts(names.begin(), names.end()), sizeof(sqluTablespaceEntry), 0, 4,
+                                 true, 0, 0);
+    l.list = mem.add(name, sizeof(sqluTablespaceList)).as<sqluTablespaceList>();
+    l.list->iNumEntries = static_cast<int32_t>(names.size());
+    l.list->piEntries = reinterpret_cast<sqluTablespaceEntry*>(l.entries->data());
     return l;
 }
 
