@@ -117,8 +117,8 @@ QX3_ENTRY(qx3gUpdateAlternateServerForDB, QX3GUPDATEALTERNATESERVERFORDB,
     t3.place(pParmStruct->piString3, pParmStruct->iString3Len);
     qx3UpdateAltServerStruct native = {pParmStruct->piString1, pParmStruct->piString2, pParmStruct->piString3};
     const int32_t rc = qx3UpdateAlternateServerForDB(version, &native, pSqlca);
-    t1.restore();
-    t2.restore();
     t3.restore();
+    t2.restore();
+    t1.restore();
     return rc;
 }

@@ -52,9 +52,10 @@ int32_t update(const cfg::UpdateSet& set, const char* tag, const DiagName& name,
         }
     }
     const int32_t rc = no_memory ? memory_failed(pSqlca, name) : sqlfudb(pAlias, count, items, pSqlca);
-    alias.restore();
-    // Each terminator is found again through the caller's item and length as they stand now.
+    // Each terminator is found again through the caller's item and length as they stand now; the
+    // alias, terminated first, comes back last, so a value sharing its byte gives the caller's back.
     list.unwind([&](uint32_t i, uint8_t saved) { items[i].value[lengths[i]] = static_cast<char>(saved); });
+    alias.restore();
     return rc;
 }
 

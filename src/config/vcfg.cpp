@@ -58,12 +58,14 @@ template <CfgNative native>
         rc = native(version, &request, pSqlca);
     }
 
-    alias.restore();
-    // Forward order; each byte goes back into the buffer the caller's item points at now. A value
-    // the native call wrote up to its length loses that byte to the caller's.
-    for (uint32_t i = 0; i < parm->iNumItems && i < converted; ++i) {
-        if (slots[i].pos != -1) parm->piItems[i].pioValue[static_cast<uint32_t>(slots[i].pos)] = static_cast<char>(slots[i].saved);
+    // Newest first, the alias last, so that terminators sharing a byte give the caller's back; each
+    // byte goes into the buffer the caller's item points at now. A value the native call wrote up to
+    // its length loses that byte to the caller's.
+    for (uint32_t i = converted; i-- > 0;) {
+        if (i < parm->iNumItems && slots[i].pos != -1)
+            parm->piItems[i].pioValue[static_cast<uint32_t>(slots[i].pos)] = static_cast<char>(slots[i].saved);
     }
+    alias.restore();
     if (room != nullptr) block_free(kTag, room);
     return rc;
 }

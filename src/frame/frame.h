@@ -168,12 +168,12 @@ public:
         slots_[i] = SlotRecord{s.pos, s.saved};
     }
 
-    // Restores in index order, then gives the block back. string_of(i) yields element i's string
+    // Restores newest first, then gives the block back. string_of(i) yields element i's string
     // as the caller's list holds it now.
     template <class StringOf>
     void restore_and_release(StringOf&& string_of, uint32_t line = __builtin_LINE()) {
         if (slots_ == nullptr) return;
-        for (uint32_t i = 0; i < count_; ++i) {
+        for (uint32_t i = count_; i-- > 0;) {
             if (slots_[i].pos != -1)
                 string_of(i)[static_cast<uint32_t>(slots_[i].pos)] = static_cast<char>(slots_[i].saved);
         }

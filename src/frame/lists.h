@@ -124,7 +124,7 @@ public:
     // Gives every lent byte back and releases the slot array, if there is one.
     void restore(uint32_t line = __builtin_LINE()) {
         if (slots_ == nullptr) return;
-        for (uint32_t i = 0; i < count_; ++i) entry_restore(slots_[i], list_->piEntries[i].text);
+        for (uint32_t i = count_; i-- > 0;) entry_restore(slots_[i], list_->piEntries[i].text);
         block_free(tag_, slots_, line);
         slots_ = nullptr;
     }
@@ -170,7 +170,7 @@ public:
 
     void restore(uint32_t line = __builtin_LINE()) {
         if (slots_ == nullptr) return;
-        for (uint32_t i = 0; i < count_; ++i) entry_restore(slots_[i], media_text(list_, type_, i));
+        for (uint32_t i = count_; i-- > 0;) entry_restore(slots_[i], media_text(list_, type_, i));
         block_free(tag_, slots_, line);
         slots_ = nullptr;
     }
@@ -234,7 +234,7 @@ inline int32_t media_list_restore(sqluMediaList** list_field, SlotRecord* slots,
         const int32_t count = list->iNumEntries;
         uint32_t restored = 0;
         if (media_entry_size(type) != 0 && count > 0) restored = type == QX3_MEDIA_O ? 1 : static_cast<uint32_t>(count);
-        for (uint32_t i = 0; i < restored; ++i) entry_restore(slots[i], media_text(list, type, i));
+        for (uint32_t i = restored; i-- > 0;) entry_restore(slots[i], media_text(list, type, i));
     }
     block_free(kMediaListTag, slots);
     return 0;
@@ -331,10 +331,18 @@ public:
     // What the native record's field holds: the native list, or null for a null generic list.
     Native* field() { return generic_ == nullptr ? nullptr : &native_; }
 
-    // Gives the caller's lent bytes back and releases the slot array.
+    // Gives the caller's lent bytes back, newest first, once: a call that releases its slot arrays
+    // in an order of its own gives every list's bytes back first, the newest list first.
+    void give_back() {
+        if (slots_ == nullptr || given_back_) return;
+        for (uint32_t i = count_; i-- > 0;) entry_restore(slots_[i], entry_text(generic_->piEntries[i]));
+        given_back_ = true;
+    }
+
+    // Gives the caller's lent bytes back, if not yet given, and releases the slot array.
     void restore(uint32_t line = __builtin_LINE()) {
         if (slots_ == nullptr) return;
-        for (uint32_t i = 0; i < count_; ++i) entry_restore(slots_[i], entry_text(generic_->piEntries[i]));
+        give_back();
         block_free(tag_, slots_, line);
         slots_ = nullptr;
     }
@@ -355,6 +363,7 @@ private:
     SlotRecord* slots_ = nullptr;
     char** copies_ = nullptr;
     uint32_t count_ = 0;  // entries of the generic list when it was converted
+    bool given_back_ = false;
 };
 
 using CopiedTablespaceList = CopiedList<qx3gTablespaceList, qx3TablespaceList>;

@@ -60,7 +60,7 @@ QX3_ENTRY(qx3gReorg, QX3GREORG, (uint32_t version, qx3gReorgStruct* pParm, sqlca
 
     // The type is read again: the strings it selects now are the ones given back.
     const uint32_t back = reorg_strings(pParm->iReorgType, version);
-    for (uint32_t k = 0; k < 5; ++k)
+    for (uint32_t k = 5; k-- > 0;)
         if ((back & (1u << k)) != 0) t[k].restore();
     return rc;
 }
@@ -85,6 +85,6 @@ QX3_ENTRY(qx3gInspect, QX3GINSPECT, (uint32_t version, qx3gInspectStruct* pParm,
     for (uint32_t i = 0; i < 11; ++i) native.iShorts[i] = pParm->iShorts[i];
     if (version >= QX3_INSPECT_V1) native.iValue22 = pParm->iValue22;
     const int32_t rc = qx3Inspect(version, &native, pSqlca);
-    for (uint32_t k = 0; k < 5; ++k) t[k].restore();
+    for (uint32_t k = 5; k-- > 0;) t[k].restore();
     return rc;
 }

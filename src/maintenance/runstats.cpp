@@ -237,38 +237,45 @@ public:
         return status_;
     }
 
-    // Gives back every byte lent and every block taken, whatever the call got to.
+    // Gives back every byte lent, newest first (names that share a byte give the caller's back),
+    // then every block taken, whatever the call got to.
     void clean_up() {
+        if (index_slots_ != nullptr)
+            for (uint32_t i = index_count_; i-- > 0;) give_back(index_slots_[i], g_->piIndexList[i]);
+        for (uint32_t i = group_records_ != nullptr && group_slots_ != nullptr ? group_count_ : 0; i-- > 0;) {
+            if (group_slots_[i] == nullptr) continue;
+            const qx3gColumnGrpData* e = g_->piColumnGroupList[i];
+            for (uint32_t j = static_cast<uint32_t>(e->iGroupSize); j-- > 0;)
+                give_back(group_slots_[i][j], e->piGroupColumnNames[j]);
+        }
+        give_back_all(distribution_);
+        give_back_all(columns_);
         table_.restore(g_->piTablename);
         release(columns_, 1015, 1019, 1025);
         release(distribution_, 1042, 1046, 1052);
         if (group_records_ != nullptr) {
             for (uint32_t i = 0; i < group_count_; ++i) {
-                if (group_slots_ != nullptr && group_slots_[i] != nullptr) {
-                    const qx3gColumnGrpData* e = g_->piColumnGroupList[i];
-                    for (uint32_t j = 0; j < static_cast<uint32_t>(e->iGroupSize); ++j)
-                        give_back(group_slots_[i][j], e->piGroupColumnNames[j]);
-                    block_free(kTag, group_slots_[i], 1079);
-                }
+                if (group_slots_ != nullptr && group_slots_[i] != nullptr) block_free(kTag, group_slots_[i], 1079);
                 if (group_records_[i] != nullptr) block_free(kTag, group_records_[i], 1085);
             }
             block_free(kTag, group_records_, 1089);
             if (group_slots_ != nullptr) block_free(kTag, group_slots_, 1095);
         }
-        if (index_slots_ != nullptr) {
-            for (uint32_t i = 0; i < index_count_; ++i) give_back(index_slots_[i], g_->piIndexList[i]);
-            block_free(kTag, index_slots_, 1107);
-        }
+        if (index_slots_ != nullptr) block_free(kTag, index_slots_, 1107);
     }
 
     ColumnList columns_, distribution_;
 
 private:
+    void give_back_all(const ColumnList& list) {
+        if (list.records == nullptr) return;
+        for (uint32_t i = list.count; i-- > 0;)
+            if (list.records[i] != nullptr) give_back(list.slots[i], list.records[i]->piColumnName);
+    }
     void release(ColumnList& list, uint32_t record_line, uint32_t array_line, uint32_t slots_line) {
         if (list.records != nullptr) {
             for (uint32_t i = 0; i < list.count; ++i) {
                 if (list.records[i] == nullptr) continue;
-                give_back(list.slots[i], list.records[i]->piColumnName);
                 block_free(kTag, list.records[i], record_line);
             }
             block_free(kTag, list.records, array_line);
@@ -337,7 +344,7 @@ QX3_ENTRY(sqlgstat, SQLGSTAT, (qx3_u16w len, qx3_u16w count, uint32_t value1, ui
         for (uint32_t i = 0; i < n; ++i) slots.place(i, piIndexList[i], piIndexNamesLen[i]);
     }
     const int32_t rc = sqlustat_api(piTablename, n, piIndexList, value1 & 0xFFu, value2 & 0xFFu, pSqlca);
-    table.restore();
     slots.restore_and_release([&](uint32_t i) { return piIndexList[i]; }, 314);
+    table.restore();
     return rc;
 }

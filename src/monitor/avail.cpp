@@ -11,12 +11,13 @@ using qx3::fwd::forward;
 
 namespace {
 
-// The strings of one request, terminated in field order and given back in the same order.
+// The strings of one request, terminated in field order and given back newest first, so that
+// strings sharing a byte give the caller's back.
 template <size_t N>
 struct Strings {
     Term t[N];
     void restore() const {
-        for (size_t i = 0; i < N; ++i) t[i].restore();
+        for (size_t i = N; i-- > 0;) t[i].restore();
     }
 };
 

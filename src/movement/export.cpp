@@ -101,9 +101,9 @@ QX3_ENTRY(qx3gExport, QX3GEXPORT, (uint32_t version, qx3gExportStruct* pParm, sq
         rc = qx3Export(version, &native, pSqlca);
     }
 
-    strings[0].restore();
-    strings[1].restore();
     strings[2].restore();
+    strings[1].restore();
+    strings[0].restore();
     // No check here: the entries were the library's to write when it lent them their NULs.
     lists[0].give_back(kExportTag, 297);
     lists[1].give_back(kExportTag, 309);
@@ -143,9 +143,9 @@ QX3_ENTRY(qx3gImport, QX3GIMPORT, (uint32_t version, qx3gImportStruct* pParm, sq
         native.iValue8 = pParm->iValue8;
         rc = qx3Import(version, &native, pSqlca);
     }
-    s1.restore();
-    s2.restore();
     s3.restore();
+    s2.restore();
+    s1.restore();
     list.restore(&ca);
     return rc;
 }
@@ -173,9 +173,9 @@ QX3_ENTRY(sqlgexpr, SQLGEXPR,
         place_status(t4, s4, zx(len4), status);
         sqluexpr_api(s4, list5, list6, w7, w8, s9, w10, s11, sx(w12), w13, w14, pSqlca);
     }
-    t9.restore();
-    t11.restore();
     t4.restore();
+    t11.restore();
+    t9.restore();
     l6.give_back(kTag, 351);
     l5.give_back(kTag, 362);
     return status;
@@ -199,9 +199,9 @@ QX3_ENTRY(sqlgimpr, SQLGIMPR,
         place_status(t4, s4, zx(len4), status);
         sqluimpr_api(s4, list5, w6, w7, s8, w9, s10, sx(w11), w12, w13, w14, w15, pSqlca);
     }
-    t8.restore();
-    t10.restore();
     t4.restore();
+    t10.restore();
+    t8.restore();
     l5.give_back(kTag, 279);
     return status;
 }

@@ -49,34 +49,32 @@ int32_t trace_exit(uint32_t probe, int32_t rc) {
 // ---- Strings of the load record ----------------------------------------------------------------
 
 // A string of the load record: left alone when it fails its check over its own length, given back
-// only when it passes that check again.
+// only when it passes that check again. The checks again are made in the order of terminating, the
+// bytes then given back newest first (put_back), so that strings sharing a byte give the caller's.
 struct LoadString {
     char* p = nullptr;
     uint32_t n = 0;
     Slot slot;
+    bool due = false;
     void place(char* s, uint32_t len) {
         p = s;
         n = len;
         if (accessible(p, n, kReadWrite)) slot.place(p, n);
     }
-    void restore() const {
-        if (slot.pos != -1 && accessible(p, n, kReadWrite)) slot.restore(p);
+    void check_again() { due = slot.pos != -1 && accessible(p, n, kReadWrite); }
+    void put_back() const {
+        if (due) slot.restore(p);
     }
 };
 
 // A string of sqlgload: both of its checks cover the byte behind it, the first for reading.
-struct LegacyLoadString {
-    char* p = nullptr;
-    uint32_t n = 0;
-    Slot slot;
+struct LegacyLoadString : LoadString {
     void place(char* s, uint32_t len) {
         p = s;
         n = len;
         if (accessible(p, n + 1, kRead)) slot.place(p, n);
     }
-    void restore() const {
-        if (slot.pos != -1 && accessible(p, n + 1, kRead)) slot.restore(p);
-    }
+    void check_again() { due = slot.pos != -1 && accessible(p, n + 1, kRead); }
 };
 
 // List 4 of either load: type 'L' or 'O', by its own type; checked with `mode` before its
@@ -156,13 +154,17 @@ int32_t load(uint32_t version, qx3gLoadStruct* pParm, sqlca* ca) {
         rc = qx3Load(version, &native, ca);
     }
 
-    s1.restore();
-    s2.restore();
-    s3.restore();
+    s1.check_again();
+    s2.check_again();
+    s3.check_again();
     // The first sub-record's string lies inside its first 68 bytes, which is all its re-check covers.
-    if (r1 != nullptr && accessible(r1, 68, kReadWrite)) sub1.restore();
+    const bool back1 = r1 != nullptr && accessible(r1, 68, kReadWrite);
     if (r2 != nullptr && accessible(r2, sizeof *r2, kReadWrite))
-        for (uint32_t i = 0; i < 6; ++i) sub2[i].restore();
+        for (uint32_t i = 6; i-- > 0;) sub2[i].restore();
+    if (back1) sub1.restore();
+    s3.put_back();
+    s2.put_back();
+    s1.put_back();
     lists.restore(&ca);
     return rc;
 }
@@ -183,9 +185,12 @@ int32_t legacy_load(qx3_u16w len1, qx3_u16w len2, qx3_u16w len3, sqluMediaList* 
         rc = sqluload_api(list1, list2, w6, w7, string1, w9, string2, string3, sx(w12), w13, w14, list3, list4, w17,
                           w18, ca);
     }
-    s1.restore();
-    s2.restore();
-    s3.restore();
+    s1.check_again();
+    s2.check_again();
+    s3.check_again();
+    s3.put_back();
+    s2.put_back();
+    s1.put_back();
     lists.restore(&ca);
     return rc;
 }
@@ -220,8 +225,8 @@ QX3_ENTRY(qx3gLoadQuery, QX3GLOADQUERY, (uint32_t version, qx3gLoadQueryStruct* 
     place_status(a, pParm->piStringA, pParm->iStringALen, status);
     qx3LoadQueryStruct native{pParm->iValue1, pParm->piStringA, pParm->iValue2, pParm->iValue3, pParm->piStringB};
     qx3LoadQuery(version, &native, pSqlca);  // its outcome reaches the caller in the status record
-    b.restore();
     a.restore();
+    b.restore();
     return status;
 }
 
@@ -232,7 +237,7 @@ QX3_ENTRY(sqlgqry, SQLGQRY, (qx3_u16w len1, qx3_u16w len2, char* string1, char* 
     place_status(s1, string1, zx(len1), status);
     place_status(s2, string2, zx(len2), status);
     sqluqry_api(string1, string2, pSqlca);
-    s1.restore();
     s2.restore();
+    s1.restore();
     return status;
 }

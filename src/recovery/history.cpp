@@ -60,9 +60,9 @@ QX3_ENTRY(qx3gHistoryOpenScan, QX3GHISTORYOPENSCAN, (uint32_t version, qx3gHisto
     pParm->oWord2 = native.oWord2;
     pParm->oHalf1 = native.oHalf1;
     if (version >= QX3_HISTORY_OWORD3) pParm->oWord3 = native.oWord3;
-    s1.restore();
-    s2.restore();
     s3.restore();
+    s2.restore();
+    s1.restore();
     return rc;
 }
 
@@ -81,10 +81,10 @@ QX3_ENTRY(qx3gHistoryUpdate, QX3GHISTORYUPDATE, (uint32_t version, qx3gHistoryUp
     native.iWord1 = pParm->iWord1;
     native.iWord2 = pParm->iWord2;
     const int32_t rc = qx3HistoryUpdate(version, &native, pSqlca);
-    s1.restore();
-    s2.restore();
-    s3.restore();
     s4.restore();
+    s3.restore();
+    s2.restore();
+    s1.restore();
     return rc;
 }
 

@@ -48,7 +48,7 @@ QX3_ENTRY(qx3gRecover, QX3GRECOVER, (uint32_t version, qx3gRecoverStruct* pParm,
         // The source alias is looked at even when it is absent.
         if (strings[i].p == nullptr && i != 0) continue;
         if (!accessible(strings[i].p, strings[i].n, kRead)) {
-            for (uint32_t k = 0; k < i; ++k) t[k].restore();
+            for (uint32_t k = i; k-- > 0;) t[k].restore();
             if (sqloincaChkptr(pSqlca) != 0) return kRecoverRefused;
             ParamName name;
             name.set(strings[i].name);
@@ -81,7 +81,7 @@ QX3_ENTRY(qx3gRecover, QX3GRECOVER, (uint32_t version, qx3gRecoverStruct* pParm,
     }
 
     const int32_t rc = qx3Recover(version, &native, pSqlca);
-    for (uint32_t i = 0; i < count; ++i) t[i].restore();
+    for (uint32_t i = count; i-- > 0;) t[i].restore();
     return rc;
 }
 
@@ -100,8 +100,8 @@ QX3_ENTRY(qx3gArchiveLog, QX3GARCHIVELOG, (uint32_t version, qx3gArchiveLogStruc
     native.iWord1 = pParm->iWord1;
     native.iWord2 = pParm->iWord2;
     const int32_t rc = qx3ArchiveLog(version, &native, pSqlca);
-    s1.restore();
-    s2.restore();
     s3.restore();
+    s2.restore();
+    s1.restore();
     return rc;
 }

@@ -110,6 +110,11 @@ QX3_ENTRY(qx3gRestore, QX3GRESTORE, (uint32_t version, qx3gRestoreStruct* pParm,
     s11.restore();
     s2.restore();
     s1.restore();
+    // The lists' bytes newest list first; their slot arrays then go in their own order.
+    list4.give_back();
+    list3.give_back();
+    lists.media.give_back();
+    lists.tablespaces.give_back();
     list3.restore();
     lists.restore();
     list4.restore();

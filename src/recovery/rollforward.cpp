@@ -28,7 +28,7 @@ constexpr char kStatusMessage[] = "Error on call to sqloincaChkPtr.";
 
 constexpr uint32_t kTextWidth = 33;
 
-// The seven strings, in the order they are lent their NULs and given their bytes back.
+// The seven strings, in the order they are lent their NULs.
 enum Str : uint32_t { DbAlias, UserName, Password, StopTime, OverflowLogPath, DroppedTblID, ExportDir, kStrings };
 constexpr const char* kStrName[kStrings] = {"piDbAlias",         "piUserName",     "piPassword", "piStopTime",
                                             "piOverflowLogPath", "piDroppedTblID", "piExportDir"};
@@ -72,13 +72,15 @@ public:
     int32_t status() const { return status_; }
     int32_t result() const { return result_; }
 
-    // Strings in the order of converting, then the names of the list.
+    // Newest first, so that strings and names sharing a byte give the caller's back: the names of
+    // the list, then the strings.
     void restore() {
-        for (const Term& t : term_) t.restore();
-        if (slots_ == nullptr) return;
-        for (uint32_t i = 0; i < count_; ++i) entry_restore(slots_[i], list_->piEntries[i].text);
-        block_free(kTag, slots_);
-        slots_ = nullptr;
+        if (slots_ != nullptr) {
+            for (uint32_t i = count_; i-- > 0;) entry_restore(slots_[i], list_->piEntries[i].text);
+            block_free(kTag, slots_);
+            slots_ = nullptr;
+        }
+        for (uint32_t k = kStrings; k-- > 0;) term_[k].restore();
     }
 
 private:

@@ -51,7 +51,7 @@ std::vector<std::string> natives_called(const char* expected) {
 
 // How a path is taken.
 struct Path {
-    enum What { Plain, ChecksPass, Empty, NullString, CheckFails, NoAppData, NoMemory } what = Plain;
+    enum What { Plain, ChecksPass, Empty, OneBuffer, NullString, CheckFails, NoAppData, NoMemory } what = Plain;
     int string = -1;        // for NullString, CheckFails
     unsigned alloc = 0;     // for NoMemory: the failing request, 1-based
     bool refused = false;   // for NoMemory: sqloincaChkptr refuses the record
@@ -62,6 +62,7 @@ std::string describe(const Path& p) {
         case Path::Plain: return "checks inactive";
         case Path::ChecksPass: return "checks active and passing";
         case Path::Empty: return "every string of length 0, checks active";
+        case Path::OneBuffer: return "every string one buffer of one length";
         case Path::NullString: return "string " + std::to_string(p.string + 1) + " null";
         case Path::CheckFails: return "string " + std::to_string(p.string + 1) + " fails its check";
         case Path::NoAppData: return "application data fails";
@@ -75,7 +76,7 @@ std::string describe(const Path& p) {
 // Distinct lengths, so that a string terminated with another's length shows; or none at all, when a
 // string of length 0 borrows its first byte.
 uint32_t length_of(size_t string, const Path& p) {
-    return p.what == Path::Empty ? 0 : 3 + 2 * static_cast<uint32_t>(string);
+    return p.what == Path::Empty ? 0 : p.what == Path::OneBuffer ? 3 : 3 + 2 * static_cast<uint32_t>(string);
 }
 
 // A trimmed field: a value with an interior blank, then blanks to the end of the field.
@@ -100,10 +101,13 @@ public:
             if (st.inline_text) {
                 p = reinterpret_cast<char*>(addr(st.ptr));
                 for (uint32_t i = 0; i < n_s; ++i) p[i] = static_cast<char>('a' + (s * 5 + i) % 26);
+            } else if (path.what == Path::OneBuffer && shared_) {
+                p = shared_;  // every terminator falls on one byte: the caller's must come back
+                put(st.ptr, w(p), 4);
             } else {
                 Guarded& g = mem_.add("string " + std::to_string(s + 1), n_s + 1);
                 g.fill(static_cast<uint8_t>(0x41 + 13 * s));
-                p = g.chars();
+                p = shared_ = g.chars();
                 const bool null = path.what == Path::NullString && path.string == static_cast<int>(s);
                 put(st.ptr, null ? 0 : w(p), 4);
                 if (null) p = nullptr;
@@ -128,6 +132,7 @@ public:
 
 private:
     std::vector<char*> texts_;
+    char* shared_ = nullptr;
 };
 
 }  // namespace
@@ -241,6 +246,8 @@ std::string ConformanceName(const ::testing::TestParamInfo<std::tuple<Backend*, 
 void Conformance::run(const Row& r) {
     // The plain call first: it tells how many memory requests the call makes.
     std::vector<Path> paths = {{Path::Plain}, {Path::ChecksPass}, {Path::Empty}};
+    if (std::count_if(r.strings.begin(), r.strings.end(), [](const Str& s) { return !s.inline_text; }) > 1 && !r.in_order)
+        paths.push_back({Path::OneBuffer});
     for (int s = 0; s < static_cast<int>(r.strings.size()); ++s) {
         if (r.nulls && !r.strings[s].inline_text) paths.push_back({Path::NullString, s});
         paths.push_back({Path::CheckFails, s});
@@ -261,7 +268,8 @@ void Conformance::run(const Row& r) {
         Layout mem(r, path, st.ca());
         const std::vector<Bytes> before = mem.snapshot();
 
-        const bool checks = path.what != Path::Plain && path.what != Path::NullString && path.what != Path::NoAppData &&
+        const bool checks = path.what != Path::Plain && path.what != Path::OneBuffer && path.what != Path::NullString &&
+                            path.what != Path::NoAppData &&
                             path.what != Path::NoMemory;
         standin::checks_active(checks);
         if (path.what == Path::CheckFails) {

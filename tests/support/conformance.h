@@ -9,6 +9,8 @@
 //                  (each blank-padded field over width + 1 bytes for writing)
 //   empty          checks active, every string of length 0 (its length word's high half set): each
 //                  borrows its first byte, checked over that one byte
+//   one buffer     every string that is not inline is one caller buffer of one length: all the
+//                  terminators fall on one byte, and the caller's byte comes back
 //   null string    each string in turn passed as null: it stays null, the others are still lent
 //                  their terminators
 //   check fails    each string in turn fails its check: it goes on unterminated (or the row's exit)
@@ -181,6 +183,9 @@ struct Row {
     // The call returns the outcome of its own checks, not the native's result: 0 when they pass,
     // the failing check's value when the string checked last (entries aside) fails.
     bool own_status = false;
+    // The strings are given back in the order they were terminated, as documented for this call:
+    // the "one buffer" path, whose terminators all fall on one byte, does not apply.
+    bool in_order = false;
 };
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
