@@ -8,7 +8,6 @@
 
 #include "qx3agapi.h"
 #include "support/conformance.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -53,7 +52,8 @@ QX3_BACKENDS(Catalog);
 // ---- sqlgctnd: each protocol layout field by field, and the blank-trim rule on the node ----
 
 // The text (30 characters) and name (8) are lent a NUL after their last non-blank character, only
-// under the right structure identifier; each protocol layout's text fields likewise.
+// under structure identifier 0x200; each protocol layout's text fields are lent one behind their
+// width, and the protocol record is checked over its size for reading.
 TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
     using Fields = std::vector<std::pair<uint32_t, uint32_t>>;  // offset, width
     const Fields long_form = {{0, 255}, {256, 14}};
@@ -61,36 +61,31 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
         uint8_t code;
         uint32_t checked;  // 0: no text fields
         Fields fields;
-        const char* text = nullptr;  // null: no blank in the field
-        const char* name = nullptr;
+        const char* text = "abcdefghijklmnopqrstuvwxyz0123";
+        const char* name = "NODENAME";
+        uint32_t text_end = 30, name_end = 8;  // where each is lent its NUL
         uint16_t id = 0x200;
     } layouts[] = {
         {0, 27, {{0, 8}, {9, 8}, {18, 8}}}, {1, 12, {{2, 8}}}, {2, 126, {{0, 8}, {9, 8}, {18, 8}, {27, 8}}},
         {3, 271, long_form}, {4, 12, {{0, 8}}}, {5, 0, {}}, {6, 0, {}}, {7, 25, {{0, 15}, {16, 8}}}, {8, 0, {}},
         {9, 271, long_form}, {10, 271, long_form}, {11, 0, {}}, {255, 0, {}},
-        {5, 0, {}, "                              ", "        "},
-        {5, 0, {}, "my  node  text                ", "N 1     "},
-        {5, 0, {}, "my node                       ", "N1      ", 0x201},
+        {5, 0, {}, "                              ", "        ", 0, 0},
+        {5, 0, {}, "my  node  text                ", "N 1     ", 14, 3},
+        {5, 0, {}, "my node                       ", "N1      ", 0, 0, 0x201},
     };
     for (const auto& l : layouts) {
-        SCOPED_TRACE("protocol " + std::to_string(l.code) + (l.text ? std::string(", text ") + l.text : ""));
+        SCOPED_TRACE("protocol " + std::to_string(l.code) + ", text " + l.text);
         standin::reset();
         standin::checks_active(true);
         CallerMemory mem;
         sqlgNodeDescriptor* node = mem.add("node", 46).as<sqlgNodeDescriptor>();
-        node->iStructId = l.id;
-        node->iProtocol = l.code;
-        if (l.text) memcpy(node->text, l.text, 30), memcpy(node->name, l.name, 8);
+        node->iStructId = l.id, node->iProtocol = l.code;
+        memcpy(node->text, l.text, 30), memcpy(node->name, l.name, 8);
         // The protocol record ends at its checked size: a NUL one byte too far faults.
         Guarded& proto = mem.add("protocol", l.checked ? l.checked : 64);
         const auto before = mem.snapshot();
-        auto end = [](const char* f, size_t width) {  // behind the last non-blank character
-            if (f == nullptr) return width;
-            const size_t k = std::string(f).find_last_not_of(' ');
-            return k == std::string::npos ? 0 : k + 1;
-        };
         std::vector<const char*> nuls;
-        if (l.id == 0x200) nuls = {node->text + end(l.text, 30), node->name + end(l.name, 8)};
+        if (l.id == 0x200) nuls = {node->text + l.text_end, node->name + l.name_end};
         for (const auto& f : l.fields) nuls.push_back(proto.chars() + f.first + f.second);
         const auto expect = mem.with_nuls(before, nuls);
         bool ok = false;
@@ -99,7 +94,7 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
         EXPECT_TRUE(ok) << "every text field of the layout, and no other byte, is lent a NUL";
         EXPECT_TRUE(mem.Is(before));
         const bool checked = std::any_of(standin::checks().begin(), standin::checks().end(), [&](const standin::Check& c) {
-            return c.p == reinterpret_cast<uintptr_t>(proto.data()) && c.length == l.checked && c.mode == 1;
+            return c.p == w(proto.data()) && c.length == l.checked && c.mode == 1;
         });
         EXPECT_EQ(checked, l.checked != 0) << "the record is checked over its size for reading";
     }

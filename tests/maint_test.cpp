@@ -8,7 +8,6 @@
 
 #include "qx3agapi.h"
 #include "support/conformance.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -118,8 +117,7 @@ struct RunstatsCall {
     qx3gColumnData* col[2];
     qx3gColumnDistData* dist;
     qx3gColumnGrpData* grp;
-    char** grp_names;
-    char** idx;
+    char **grp_names, **idx;
     template <class T> T* add(const char* name, size_t size) { return mem.add(name, size).as<T>(); }
     // Two names, each in a buffer of its own, in an array of pointers, their lengths in another.
     char** pair(const char* what, const char* a, const char* b, uint16_t** lens) {
@@ -148,63 +146,33 @@ struct RunstatsCall {
         grp_names = pair("group names", "JOB", "YEARS", &glen);
         *grp = {grp_names, glen, 2, 0x901, 0x902, 0x9393};
         idx = pair("indexes", "IX1", "IXTWO", &g->piIndexNamesLen);
-        g->piColumnList = cl, g->iColumnCount = 2;
-        g->piColumnDistributionList = dl, g->iDistributionCount = 1;
-        g->piColumnGroupList = gl, g->iGroupCount = 1;
-        g->piIndexList = idx, g->iIndexCount = 2;
+        g->piColumnList = cl, g->iColumnCount = 2, g->piColumnDistributionList = dl, g->iDistributionCount = 1;
+        g->piColumnGroupList = gl, g->iGroupCount = 1, g->piIndexList = idx, g->iIndexCount = 2;
+    }
+    // Every count set to n (0 or below), every list pointer to one that must not be read.
+    void no_lists(int16_t n) {
+        for (uint32_t off : {12, 16, 20, 24}) memcpy(reinterpret_cast<char*>(g) + off, "\x10\0\0\0", 4);
+        g->iColumnCount = g->iDistributionCount = g->iGroupCount = g->iIndexCount = n;
     }
 };
 
-// The native record word by word (values 7 and 8 only from 8020000 on) and the names as lists;
-// counts of 0 or below leave their lists unread and null.
-TEST_P(Maint, RunstatsNativeRecordsAndNames) {
-    for (int16_t count : {int16_t{1}, int16_t{0}, int16_t{-1}, int16_t{-32768}}) {
-        for (uint32_t version : {8019999u, 8020000u}) {
-            SCOPED_TRACE("version " + std::to_string(version) + ", count " + std::to_string(count));
-            standin::reset();
-            RunstatsCall r;
-            if (count < 1) {  // lists that must not be read
-                for (uint32_t off : {12, 16, 20, 24}) memcpy(reinterpret_cast<char*>(r.g) + off, "\x10\0\0\0", 4);
-                r.g->iColumnCount = r.g->iDistributionCount = r.g->iGroupCount = r.g->iIndexCount = count;
-            }
-            const auto before = r.mem.snapshot();
-            Status st;
-            standin::set_result("qx3Runstats", 0x1234);
-            EXPECT_EQ(call("qx3gRunstats", version, w(r.g), w(st.ca())), 0x1234);
-            const auto c = standin::calls_of("qx3Runstats");
-            ASSERT_EQ(c.size(), 1u);
-            EXPECT_TRUE(r.mem.Is(before));
-            const Bytes& n = c[0].record;
-            ASSERT_EQ(n.size(), 64u);
-            auto word = [&](size_t off) { uint32_t v; memcpy(&v, &n[off], 4); return v; };
-            if (count < 1) {
-                EXPECT_TRUE(SameBytes(Bytes(16, 0), &n[12], 16)) << "four null lists";
-                EXPECT_EQ(c[0].items, std::vector<std::string>{"table=STAFF"});
-                continue;
-            }
-            EXPECT_EQ(c[0].items, (std::vector<std::string>{
-                                      "table=STAFF", "column 0 (1792)=ID", "column 1 (1793)=SALARY",
-                                      "distribution 0 (2049 2050)=DEPT", "group 0 (2305 2306) 0=JOB",
-                                      "group 0 (2305 2306) 1=YEARS", "index 0=IX1", "index 1=IXTWO"}));
-            EXPECT_EQ((std::vector<uint32_t>{word(0), word(4), word(8), word(24), word(28), word(32), word(36), word(40),
-                                             word(44) & 0xFFFF, word(48), word(52), word(56), word(60)}),
-                      (std::vector<uint32_t>{0xC0000000u, 0xC0000004u, w(r.g->piTablename), w(r.idx), 0xC0000020u,
-                                             0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, version >= 8020000u ? 0xC0000034u : 0u,
-                                             version >= 8020000u ? 0xC0000038u : 0u, 0, 0x40590000u}));
-        }
-    }
-}
-
-// Each fault: its code, the parameter's name, the status as result, every byte back, nothing called.
-TEST_P(Maint, RunstatsFaultExits) {
+// Per row a spoilt request (null: no record at all) and what comes of it. Code 0: the native call,
+// its record word by word (values 7 and 8 only from 8020000 on) and the names as lists; counts of
+// 0 or below leave their lists unread and null. Otherwise: the code, the parameter's name (empty:
+// sqlerrmc untouched), the status as result, no native call. Every byte back either way.
+TEST_P(Maint, RunstatsRecordsNamesAndFaults) {
     using R = RunstatsCall&;
     const char* const kCol = "qx3gColumnData", *const kGrp = "qx3gColumnGrpData";
     static const struct {
         void (*spoil)(RunstatsCall&);
         int32_t code;
-        std::string name;  // empty: sqlerrmc untouched
+        std::string name;
         int32_t result;
-    } faults[] = {
+        uint32_t version = 8020000u;
+    } rows[] = {
+        {[](R) {}, 0, "", 0x1234, 8019999u}, {[](R) {}, 0, "", 0x1234},
+        {[](R r) { r.no_lists(0); }, 0, "", 0x1234}, {[](R r) { r.no_lists(-1); }, 0, "", 0x1234, 8019999u},
+        {[](R r) { r.no_lists(-32768); }, 0, "", 0x1234},
         {[](R r) { r.g->piTablename = nullptr; }, -2032, "piTablename", 0},
         {[](R r) { r.g->piColumnList = nullptr; }, -2032, "piColumnList", 0},
         {[](R r) { r.g->piColumnList[1] = nullptr; }, -2032, "piColumnList", 0},
@@ -227,20 +195,42 @@ TEST_P(Maint, RunstatsFaultExits) {
         {[](R r) { r.g->piIndexNamesLen = nullptr; }, -2302, "", 0},
         {[](R r) { standin::fail_check_exact(r.idx, 8, 1, 6); }, -2302, "", 1},
         {[](R r) { r.idx[1] = nullptr; }, -2302, "", 0},
-        {nullptr, -2032, "data", 0},  // no record at all
+        {nullptr, -2032, "data", 0},
     };
-    for (size_t k = 0; k < std::size(faults); ++k) {
-        SCOPED_TRACE("fault " + std::to_string(k) + " " + faults[k].name);
+    for (const auto& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(&row - rows) + " " + row.name);
         standin::reset();
         RunstatsCall r;
-        if (faults[k].spoil) faults[k].spoil(r);
+        if (row.spoil) row.spoil(r);
         const auto before = r.mem.snapshot();
         Status st;
-        EXPECT_EQ(call("qx3gRunstats", 8020000u, faults[k].spoil ? w(r.g) : 0u, w(st.ca())), faults[k].result);
-        EXPECT_TRUE(standin::calls_of("qx3Runstats").empty());
-        const char* name = faults[k].name.empty() ? nullptr : faults[k].name.c_str();
-        EXPECT_TRUE(SameBytes(st.with(faults[k].code, "qx3gRnst", name), st.mem));
+        standin::set_result("qx3Runstats", 0x1234);
+        EXPECT_EQ(call("qx3gRunstats", row.version, row.spoil ? w(r.g) : 0u, w(st.ca())), row.result);
         EXPECT_TRUE(r.mem.Is(before));
+        const auto c = standin::calls_of("qx3Runstats");
+        if (row.code != 0) {
+            EXPECT_TRUE(c.empty());
+            EXPECT_TRUE(SameBytes(st.with(row.code, "qx3gRnst", row.name.empty() ? nullptr : row.name.c_str()), st.mem));
+            continue;
+        }
+        ASSERT_EQ(c.size(), 1u);
+        const Bytes& n = c[0].record;
+        ASSERT_EQ(n.size(), 64u);
+        auto word = [&](size_t off) { uint32_t v; memcpy(&v, &n[off], 4); return v; };
+        if (r.g->iColumnCount < 1) {
+            EXPECT_TRUE(SameBytes(Bytes(16, 0), &n[12], 16)) << "four null lists";
+            EXPECT_EQ(c[0].items, std::vector<std::string>{"table=STAFF"});
+            continue;
+        }
+        EXPECT_EQ(c[0].items, (std::vector<std::string>{"table=STAFF", "column 0 (1792)=ID", "column 1 (1793)=SALARY",
+                                                       "distribution 0 (2049 2050)=DEPT", "group 0 (2305 2306) 0=JOB",
+                                                       "group 0 (2305 2306) 1=YEARS", "index 0=IX1", "index 1=IXTWO"}));
+        const bool v1 = row.version >= 8020000u;
+        EXPECT_EQ((std::vector<uint32_t>{word(0), word(4), word(8), word(24), word(28), word(32), word(36), word(40),
+                                         word(44) & 0xFFFF, word(48), word(52), word(56), word(60)}),
+                  (std::vector<uint32_t>{0xC0000000u, 0xC0000004u, w(r.g->piTablename), w(r.idx), 0xC0000020u,
+                                         0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, v1 ? 0xC0000034u : 0u,
+                                         v1 ? 0xC0000038u : 0u, 0, 0x40590000u}));
     }
     standin::refuse_sqlca(0x55);
     Status refused;
