@@ -103,20 +103,15 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
 // ---- sqlgcrea / sqlgdbcr: the long texts touch, and are trimmed only under the call's eyecatcher ----
 
 TEST_P(Catalog, CreateDescriptorTexts) {
-    const struct {
-        const char* entry;
-        const char* eyecatcher;
-        bool touched;
-    } cases[] = {{"sqlgcrea", "SQLDBD02", true}, {"sqlgcrea", "SQLDBDB0", false},
-                 {"sqlgdbcr", "SQLDBDB0", true}, {"sqlgdbcr", "SQLDBD02", false}};
+    const struct { const char *entry, *eyecatcher; bool touched; } cases[] = {
+        {"sqlgcrea", "SQLDBD02", true}, {"sqlgcrea", "SQLDBDB0", false},
+        {"sqlgdbcr", "SQLDBDB0", true}, {"sqlgdbcr", "SQLDBD02", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.entry) + " " + c.eyecatcher);
         standin::reset();
         CallerMemory mem;
         sqlgDbDescriptor* desc = mem.add("descriptor", 303).as<sqlgDbDescriptor>();
-        memcpy(desc->eyecatcher, c.eyecatcher, 8);
-        memset(desc->text1, 'x', 256);
-        memset(desc->text2, ' ', 31);
+        memcpy(desc->eyecatcher, c.eyecatcher, 8), memset(desc->text1, 'x', 256), memset(desc->text2, ' ', 31);
         sqlgShortTexts* t = mem.add("texts", 16).as<sqlgShortTexts>();
         memcpy(t, "ABC      ~DE   ~", 16);
         const auto before = mem.snapshot();
@@ -124,11 +119,9 @@ TEST_P(Catalog, CreateDescriptorTexts) {
         const bool crea = strcmp(c.entry, "sqlgcrea") == 0;
         EXPECT_EQ(crea ? call("sqlgcrea", 0u, 0u, 0u, w(st.ca()), 1u, 2u, w(t), w(desc), 0u, 0u, 0u)
                        : call("sqlgdbcr", 0u, 0u, w(st.ca()), w(t), 0u, w(desc), 0u, 0u), 0);
-        const auto calls = standin::calls_of(crea ? "sqlecrea_api" : "sqledbcr_api");
-        ASSERT_EQ(calls.size(), 1u);
         const std::string t2 = c.touched ? "" : std::string(31, ' ') + "<no NUL>";
-        EXPECT_EQ(calls[0].items, (std::vector<std::string>{"text1=" + std::string(256, 'x') + t2, "text2=" + t2,
-                                                            "text3=ABC", "text4=DE"}));
+        EXPECT_EQ(calls(crea ? "sqlecrea_api" : "sqledbcr_api").at(0).items,
+                  (std::vector<std::string>{"text1=" + std::string(256, 'x') + t2, "text2=" + t2, "text3=ABC", "text4=DE"}));
         EXPECT_TRUE(mem.Is(before)) << "offset 272 holds its blank again";
     }
 }
@@ -154,15 +147,12 @@ TEST_P(Catalog, AlternateServerExits) {
 
 // Entry n as the stand-in returns it, padded, over the caller's bytes at `at`.
 void pad_entry(Bytes& e, size_t at, unsigned n, bool keep_name1) {
-    auto put = [&](size_t off, size_t size, const std::string& s) {
-        for (size_t i = 0; i < size; ++i) e[at + off + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : ' ';
-    };
+    const std::string text[] = {"Gateway " + std::to_string(n), "GW" + std::to_string(n), "host.example", "NODE", "parameters"};
+    const size_t start[] = {6, 37, 46, 65, 74, 587};  // each field runs up to the next
     e[at] = 0x00, e[at + 1] = 0x01;
-    put(6, 31, "Gateway " + std::to_string(n));
-    if (!keep_name1) put(37, 9, "GW" + std::to_string(n));
-    put(46, 19, "host.example");
-    put(65, 9, "NODE");
-    put(74, 513, "parameters");
+    for (size_t f = 0; f < 5; ++f)
+        for (size_t i = start[f]; i < start[f + 1] && (f != 1 || !keep_name1); ++i)
+            e[at + i] = i - start[f] < text[f].size() ? static_cast<uint8_t>(text[f][i - start[f]]) : ' ';
 }
 
 // A fetched entry is padded only on a warning, its blank-padded name given back; a list pads every
@@ -181,11 +171,8 @@ TEST_P(Catalog, GatewayEntriesArePadded) {
             Status st;
             standin::after_call([&](const standin::Call&) { st.ca()->sqlcode = sqlcode; });
             EXPECT_EQ(call(entry, w(st.ca()), w(e)), 0);
-            if (sqlcode > 0) {
-                EXPECT_TRUE(SameBytes(padded, g));
-            } else {
-                EXPECT_EQ(std::string(e->text1) + "|" + std::string(e->name1, 9), "Gateway 1|GWX     ~") << "left as it came";
-            }
+            if (sqlcode > 0) { EXPECT_TRUE(SameBytes(padded, g)); }
+            else { EXPECT_EQ(std::string(e->text1, 10) + std::string(e->name1, 9), std::string("Gateway 1\0GWX     ~", 19)); }
         }
     }
     standin::reset();
