@@ -75,8 +75,7 @@ TEST_P(StringCommands, SqlgregsTerminatesTheRecordStrings) {
         standin::reset();
         Guarded rec(184);
         rec.fill(0x47);
-        memcpy(rec.data() + 50, &row.length1, 2);
-        memcpy(rec.data() + 182, &row.length2, 2);
+        memcpy(rec.data() + 50, &row.length1, 2), memcpy(rec.data() + 182, &row.length2, 2);
         const Bytes before = rec.bytes();
         standin::checks_active(row.checks);
         Bytes during, expect = before;
