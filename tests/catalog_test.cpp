@@ -17,6 +17,7 @@ namespace {
 constexpr uint32_t kEye02 = 'S' | 'Q' << 8 | 'L' << 16 | 'D' << 24;
 constexpr uint32_t kEye02b = 'B' | 'D' << 8 | '0' << 16 | '2' << 24;
 constexpr uint32_t kEyeB0b = 'B' | 'D' << 8 | 'B' << 16 | '0' << 24;
+const std::vector<Trim> kDbTexts = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}};
 
 QX3_CONFORMANCE(CatalogRows,
     {.name = "sqlgctnd", .words = "crr", .native = "sqlectnd_api", .args = "2 3 1", .recs = {R(2, 46), R(3, 271)},
@@ -27,12 +28,10 @@ QX3_CONFORMANCE(CatalogRows,
     {.name = "sqlgctdd", .words = "uuuuucussswss", .native = "sqlectdd_api", .args = "13 12 b11 10 9 8 z7 6",
      .strings = {S(8, 1), S(9, 2), S(10, 3), S(12, 4), S(13, 5)}},
     {.name = "sqlgcrea", .words = "uuucwwrrsss", .native = "sqlecrea_api", .args = "11 10 9 8 7 0 0 4",
-     .recs = {R(7, 16), R(8, 303)}, .strings = {S(11, 3), S(10, 2), S(9, 1)},
-     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .recs = {R(7, 16), R(8, 303)}, .strings = {S(11, 3), S(10, 2), S(9, 1)}, .trims = kDbTexts,
      .vals = {{F(2, 0), kEye02}, {F(2, 4), kEye02b}}},
     {.name = "sqlgdbcr", .words = "uucrurss", .native = "sqledbcr_api", .args = "8 7 6 z5 4 3",
-     .recs = {R(4, 16), R(6, 303)}, .strings = {S(7, 1), S(8, 2)},
-     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .recs = {R(4, 16), R(6, 303)}, .strings = {S(7, 1), S(8, 2)}, .trims = kDbTexts,
      .vals = {{F(2, 0), kEye02}, {F(2, 4), kEyeB0b}}},
     {.name = "qx3gUpdateAlternateServerForDB", .words = "vrc", .native = "qx3UpdateAlternateServerForDB",
      .args = "1 ? 3", .app = App::Named, .app_name = "SQLGUPAS", .version = 0x12345678, .recs = {R(2, 24)},
@@ -70,7 +69,6 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
         {3, 271, long_form}, {4, 12, {{0, 8}}}, {5, 0, {}}, {6, 0, {}}, {7, 25, {{0, 15}, {16, 8}}}, {8, 0, {}},
         {9, 271, long_form}, {10, 271, long_form}, {11, 0, {}}, {255, 0, {}},
         {5, 0, {}, "                              ", "        ", 0, 0},
-        {5, 0, {}, "my  node  text                ", "N 1     ", 14, 3},
         {5, 0, {}, "my node                       ", "N1      ", 0, 0, 0x201},
     };
     for (const auto& l : layouts) {
