@@ -8,7 +8,6 @@
 
 #include "qx3agapi.h"
 #include "support/conformance.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -18,6 +17,7 @@ namespace {
 constexpr uint32_t kEye02 = 'S' | 'Q' << 8 | 'L' << 16 | 'D' << 24;
 constexpr uint32_t kEye02b = 'B' | 'D' << 8 | '0' << 16 | '2' << 24;
 constexpr uint32_t kEyeB0b = 'B' | 'D' << 8 | 'B' << 16 | '0' << 24;
+const std::vector<Trim> kDbTexts = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}};
 
 QX3_CONFORMANCE(CatalogRows,
     {.name = "sqlgctnd", .words = "crr", .native = "sqlectnd_api", .args = "2 3 1", .recs = {R(2, 46), R(3, 271)},
@@ -28,12 +28,10 @@ QX3_CONFORMANCE(CatalogRows,
     {.name = "sqlgctdd", .words = "uuuuucussswss", .native = "sqlectdd_api", .args = "13 12 b11 10 9 8 z7 6",
      .strings = {S(8, 1), S(9, 2), S(10, 3), S(12, 4), S(13, 5)}},
     {.name = "sqlgcrea", .words = "uuucwwrrsss", .native = "sqlecrea_api", .args = "11 10 9 8 7 0 0 4",
-     .recs = {R(7, 16), R(8, 303)}, .strings = {S(11, 3), S(10, 2), S(9, 1)},
-     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .recs = {R(7, 16), R(8, 303)}, .strings = {S(11, 3), S(10, 2), S(9, 1)}, .trims = kDbTexts,
      .vals = {{F(2, 0), kEye02}, {F(2, 4), kEye02b}}},
     {.name = "sqlgdbcr", .words = "uucrurss", .native = "sqledbcr_api", .args = "8 7 6 z5 4 3",
-     .recs = {R(4, 16), R(6, 303)}, .strings = {S(7, 1), S(8, 2)},
-     .trims = {{F(2, 272), 30}, {F(2, 16), 256}, {F(1, 0), 9}, {F(1, 10), 5}},
+     .recs = {R(4, 16), R(6, 303)}, .strings = {S(7, 1), S(8, 2)}, .trims = kDbTexts,
      .vals = {{F(2, 0), kEye02}, {F(2, 4), kEyeB0b}}},
     {.name = "qx3gUpdateAlternateServerForDB", .words = "vrc", .native = "qx3UpdateAlternateServerForDB",
      .args = "1 ? 3", .app = App::Named, .app_name = "SQLGUPAS", .version = 0x12345678, .recs = {R(2, 24)},
@@ -53,7 +51,8 @@ QX3_BACKENDS(Catalog);
 // ---- sqlgctnd: each protocol layout field by field, and the blank-trim rule on the node ----
 
 // The text (30 characters) and name (8) are lent a NUL after their last non-blank character, only
-// under the right structure identifier; each protocol layout's text fields likewise.
+// under structure identifier 0x200; each protocol layout's text fields are lent one behind their
+// width, and the protocol record is checked over its size for reading.
 TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
     using Fields = std::vector<std::pair<uint32_t, uint32_t>>;  // offset, width
     const Fields long_form = {{0, 255}, {256, 14}};
@@ -61,36 +60,30 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
         uint8_t code;
         uint32_t checked;  // 0: no text fields
         Fields fields;
-        const char* text = nullptr;  // null: no blank in the field
-        const char* name = nullptr;
+        const char* text = "abcdefghijklmnopqrstuvwxyz0123";
+        const char* name = "NODENAME";
+        uint32_t text_end = 30, name_end = 8;  // where each is lent its NUL
         uint16_t id = 0x200;
     } layouts[] = {
         {0, 27, {{0, 8}, {9, 8}, {18, 8}}}, {1, 12, {{2, 8}}}, {2, 126, {{0, 8}, {9, 8}, {18, 8}, {27, 8}}},
         {3, 271, long_form}, {4, 12, {{0, 8}}}, {5, 0, {}}, {6, 0, {}}, {7, 25, {{0, 15}, {16, 8}}}, {8, 0, {}},
         {9, 271, long_form}, {10, 271, long_form}, {11, 0, {}}, {255, 0, {}},
-        {5, 0, {}, "                              ", "        "},
-        {5, 0, {}, "my  node  text                ", "N 1     "},
-        {5, 0, {}, "my node                       ", "N1      ", 0x201},
+        {5, 0, {}, "                              ", "        ", 0, 0},
+        {5, 0, {}, "my node                       ", "N1      ", 0, 0, 0x201},
     };
     for (const auto& l : layouts) {
-        SCOPED_TRACE("protocol " + std::to_string(l.code) + (l.text ? std::string(", text ") + l.text : ""));
+        SCOPED_TRACE("protocol " + std::to_string(l.code) + ", text " + l.text);
         standin::reset();
         standin::checks_active(true);
         CallerMemory mem;
         sqlgNodeDescriptor* node = mem.add("node", 46).as<sqlgNodeDescriptor>();
-        node->iStructId = l.id;
-        node->iProtocol = l.code;
-        if (l.text) memcpy(node->text, l.text, 30), memcpy(node->name, l.name, 8);
+        node->iStructId = l.id, node->iProtocol = l.code;
+        memcpy(node->text, l.text, 30), memcpy(node->name, l.name, 8);
         // The protocol record ends at its checked size: a NUL one byte too far faults.
         Guarded& proto = mem.add("protocol", l.checked ? l.checked : 64);
         const auto before = mem.snapshot();
-        auto end = [](const char* f, size_t width) {  // behind the last non-blank character
-            if (f == nullptr) return width;
-            const size_t k = std::string(f).find_last_not_of(' ');
-            return k == std::string::npos ? 0 : k + 1;
-        };
         std::vector<const char*> nuls;
-        if (l.id == 0x200) nuls = {node->text + end(l.text, 30), node->name + end(l.name, 8)};
+        if (l.id == 0x200) nuls = {node->text + l.text_end, node->name + l.name_end};
         for (const auto& f : l.fields) nuls.push_back(proto.chars() + f.first + f.second);
         const auto expect = mem.with_nuls(before, nuls);
         bool ok = false;
@@ -99,7 +92,7 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
         EXPECT_TRUE(ok) << "every text field of the layout, and no other byte, is lent a NUL";
         EXPECT_TRUE(mem.Is(before));
         const bool checked = std::any_of(standin::checks().begin(), standin::checks().end(), [&](const standin::Check& c) {
-            return c.p == reinterpret_cast<uintptr_t>(proto.data()) && c.length == l.checked && c.mode == 1;
+            return c.p == w(proto.data()) && c.length == l.checked && c.mode == 1;
         });
         EXPECT_EQ(checked, l.checked != 0) << "the record is checked over its size for reading";
     }
@@ -108,20 +101,15 @@ TEST_P(Catalog, NodeProtocolLayoutsAndBlankTrim) {
 // ---- sqlgcrea / sqlgdbcr: the long texts touch, and are trimmed only under the call's eyecatcher ----
 
 TEST_P(Catalog, CreateDescriptorTexts) {
-    const struct {
-        const char* entry;
-        const char* eyecatcher;
-        bool touched;
-    } cases[] = {{"sqlgcrea", "SQLDBD02", true}, {"sqlgcrea", "SQLDBDB0", false},
-                 {"sqlgdbcr", "SQLDBDB0", true}, {"sqlgdbcr", "SQLDBD02", false}};
+    const struct { const char *entry, *eyecatcher; bool touched; } cases[] = {
+        {"sqlgcrea", "SQLDBD02", true}, {"sqlgcrea", "SQLDBDB0", false},
+        {"sqlgdbcr", "SQLDBDB0", true}, {"sqlgdbcr", "SQLDBD02", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.entry) + " " + c.eyecatcher);
         standin::reset();
         CallerMemory mem;
         sqlgDbDescriptor* desc = mem.add("descriptor", 303).as<sqlgDbDescriptor>();
-        memcpy(desc->eyecatcher, c.eyecatcher, 8);
-        memset(desc->text1, 'x', 256);
-        memset(desc->text2, ' ', 31);
+        memcpy(desc->eyecatcher, c.eyecatcher, 8), memset(desc->text1, 'x', 256), memset(desc->text2, ' ', 31);
         sqlgShortTexts* t = mem.add("texts", 16).as<sqlgShortTexts>();
         memcpy(t, "ABC      ~DE   ~", 16);
         const auto before = mem.snapshot();
@@ -129,11 +117,9 @@ TEST_P(Catalog, CreateDescriptorTexts) {
         const bool crea = strcmp(c.entry, "sqlgcrea") == 0;
         EXPECT_EQ(crea ? call("sqlgcrea", 0u, 0u, 0u, w(st.ca()), 1u, 2u, w(t), w(desc), 0u, 0u, 0u)
                        : call("sqlgdbcr", 0u, 0u, w(st.ca()), w(t), 0u, w(desc), 0u, 0u), 0);
-        const auto calls = standin::calls_of(crea ? "sqlecrea_api" : "sqledbcr_api");
-        ASSERT_EQ(calls.size(), 1u);
         const std::string t2 = c.touched ? "" : std::string(31, ' ') + "<no NUL>";
-        EXPECT_EQ(calls[0].items, (std::vector<std::string>{"text1=" + std::string(256, 'x') + t2, "text2=" + t2,
-                                                            "text3=ABC", "text4=DE"}));
+        EXPECT_EQ(calls(crea ? "sqlecrea_api" : "sqledbcr_api").at(0).items,
+                  (std::vector<std::string>{"text1=" + std::string(256, 'x') + t2, "text2=" + t2, "text3=ABC", "text4=DE"}));
         EXPECT_TRUE(mem.Is(before)) << "offset 272 holds its blank again";
     }
 }
@@ -159,15 +145,12 @@ TEST_P(Catalog, AlternateServerExits) {
 
 // Entry n as the stand-in returns it, padded, over the caller's bytes at `at`.
 void pad_entry(Bytes& e, size_t at, unsigned n, bool keep_name1) {
-    auto put = [&](size_t off, size_t size, const std::string& s) {
-        for (size_t i = 0; i < size; ++i) e[at + off + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : ' ';
-    };
+    const std::string text[] = {"Gateway " + std::to_string(n), "GW" + std::to_string(n), "host.example", "NODE", "parameters"};
+    const size_t start[] = {6, 37, 46, 65, 74, 587};  // each field runs up to the next
     e[at] = 0x00, e[at + 1] = 0x01;
-    put(6, 31, "Gateway " + std::to_string(n));
-    if (!keep_name1) put(37, 9, "GW" + std::to_string(n));
-    put(46, 19, "host.example");
-    put(65, 9, "NODE");
-    put(74, 513, "parameters");
+    for (size_t f = 0; f < 5; ++f)
+        for (size_t i = start[f]; i < start[f + 1] && (f != 1 || !keep_name1); ++i)
+            e[at + i] = i - start[f] < text[f].size() ? static_cast<uint8_t>(text[f][i - start[f]]) : ' ';
 }
 
 // A fetched entry is padded only on a warning, its blank-padded name given back; a list pads every
@@ -186,11 +169,8 @@ TEST_P(Catalog, GatewayEntriesArePadded) {
             Status st;
             standin::after_call([&](const standin::Call&) { st.ca()->sqlcode = sqlcode; });
             EXPECT_EQ(call(entry, w(st.ca()), w(e)), 0);
-            if (sqlcode > 0) {
-                EXPECT_TRUE(SameBytes(padded, g));
-            } else {
-                EXPECT_EQ(std::string(e->text1) + "|" + std::string(e->name1, 9), "Gateway 1|GWX     ~") << "left as it came";
-            }
+            if (sqlcode > 0) { EXPECT_TRUE(SameBytes(padded, g)); }
+            else { EXPECT_EQ(std::string(e->text1, 10) + std::string(e->name1, 9), std::string("Gateway 1\0GWX     ~", 19)); }
         }
     }
     standin::reset();

@@ -8,7 +8,6 @@
 
 #include "qx3agapi.h"
 #include "support/conformance.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -64,8 +63,7 @@ TEST_P(Maint, ReorgStringsByTypeAndVersion) {
         SCOPED_TRACE("type " + std::to_string(c.type) + ", version " + std::to_string(c.version));
         standin::reset();
         CallerMemory mem;
-        Guarded& rec = mem.add("record", sizeof(qx3gReorgStruct));
-        qx3gReorgStruct* g = rec.as<qx3gReorgStruct>();
+        qx3gReorgStruct* g = mem.add("record", sizeof(qx3gReorgStruct)).as<qx3gReorgStruct>();
         g->iReorgType = c.type;
         std::vector<const char*> nuls;
         for (int k = 0; k < 5; ++k) {
@@ -73,17 +71,15 @@ TEST_P(Maint, ReorgStringsByTypeAndVersion) {
             g->iString[k] = {static_cast<uint32_t>(k + 2), s};
             if (c.used[k] == '1') nuls.push_back(s + k + 2);
         }
-        const auto before = mem.snapshot();
-        const auto expect_during = mem.with_nuls(before, nuls);
+        const auto before = mem.snapshot(), expect_during = mem.with_nuls(before, nuls);
         bool ok = false;
         standin::during_call([&](const standin::Call&) { ok = mem.Is(expect_during); });
         EXPECT_EQ(call("qx3gReorg", c.version, w(g), w(Status().ca())), 0);
         EXPECT_TRUE(ok) << "only the selected strings hold a NUL during the call";
-        ASSERT_EQ(calls("qx3Reorg").size(), 1u);
-        const Bytes native = calls("qx3Reorg")[0].record;
+        const Bytes native = calls("qx3Reorg").at(0).record;
         ASSERT_EQ(native.size(), 40u);
         // The native record: the type and the caller's four words, then the selected strings' pointers.
-        EXPECT_TRUE(SameBytes(Bytes(rec.data(), rec.data() + 20), native.data(), 20));
+        EXPECT_TRUE(SameBytes(Bytes(before[0].begin(), before[0].begin() + 20), native.data(), 20));
         for (int k = 0; k < 5; ++k)
             EXPECT_TRUE(c.used[k] != '1' || memcmp(&native[20 + 4 * k], &g->iString[k].piString, 4) == 0) << "pointer " << k;
         EXPECT_TRUE(mem.Is(before));
@@ -100,11 +96,11 @@ TEST_P(Maint, InspectRecordMapByVersion) {
         for (uint32_t i = 0; i < 104; ++i) rec.data()[i] = static_cast<uint8_t>(i < 20 ? 0 : 0x80 + i);  // null strings
         EXPECT_EQ(call("qx3gInspect", version, w(rec.data()), w(Status().ca())), 0);
         const auto c = standin::calls_of("qx3Inspect");
-        ASSERT_EQ(c.size(), 1u);
         Bytes expect(92, 0);
         for (uint32_t i = 20; i < 24; ++i) expect[i] = static_cast<uint8_t>(0x80 + i);        // value 1
         for (uint32_t i = 24; i < 82; ++i) expect[i] = static_cast<uint8_t>(0x80 + i + 20);   // values 2 to 21
         if (version >= 9000000u) expect[82] = 0x80 + 102, expect[83] = 0x80 + 103;          // value 22
+        ASSERT_EQ(c.size(), 1u);
         EXPECT_TRUE(SameBytes(expect, c[0].record.data(), c[0].record.size()));
     }
 }
@@ -118,8 +114,7 @@ struct RunstatsCall {
     qx3gColumnData* col[2];
     qx3gColumnDistData* dist;
     qx3gColumnGrpData* grp;
-    char** grp_names;
-    char** idx;
+    char **grp_names, **idx;
     template <class T> T* add(const char* name, size_t size) { return mem.add(name, size).as<T>(); }
     // Two names, each in a buffer of its own, in an array of pointers, their lengths in another.
     char** pair(const char* what, const char* a, const char* b, uint16_t** lens) {
@@ -148,99 +143,85 @@ struct RunstatsCall {
         grp_names = pair("group names", "JOB", "YEARS", &glen);
         *grp = {grp_names, glen, 2, 0x901, 0x902, 0x9393};
         idx = pair("indexes", "IX1", "IXTWO", &g->piIndexNamesLen);
-        g->piColumnList = cl, g->iColumnCount = 2;
-        g->piColumnDistributionList = dl, g->iDistributionCount = 1;
-        g->piColumnGroupList = gl, g->iGroupCount = 1;
-        g->piIndexList = idx, g->iIndexCount = 2;
+        g->piColumnList = cl, g->iColumnCount = 2, g->piColumnDistributionList = dl, g->iDistributionCount = 1;
+        g->piColumnGroupList = gl, g->iGroupCount = 1, g->piIndexList = idx, g->iIndexCount = 2;
+    }
+    // Every count set to n (0 or below), every list pointer to one that must not be read.
+    void no_lists(int16_t n) {
+        for (uint32_t off : {12, 16, 20, 24}) memcpy(reinterpret_cast<char*>(g) + off, "\x10\0\0\0", 4);
+        g->iColumnCount = g->iDistributionCount = g->iGroupCount = g->iIndexCount = n;
     }
 };
 
-// The native record word by word (values 7 and 8 only from 8020000 on) and the names as lists;
-// counts of 0 or below leave their lists unread and null.
-TEST_P(Maint, RunstatsNativeRecordsAndNames) {
-    for (int16_t count : {int16_t{1}, int16_t{0}, int16_t{-1}, int16_t{-32768}}) {
-        for (uint32_t version : {8019999u, 8020000u}) {
-            SCOPED_TRACE("version " + std::to_string(version) + ", count " + std::to_string(count));
-            standin::reset();
-            RunstatsCall r;
-            if (count < 1) {  // lists that must not be read
-                for (uint32_t off : {12, 16, 20, 24}) memcpy(reinterpret_cast<char*>(r.g) + off, "\x10\0\0\0", 4);
-                r.g->iColumnCount = r.g->iDistributionCount = r.g->iGroupCount = r.g->iIndexCount = count;
-            }
-            const auto before = r.mem.snapshot();
-            Status st;
-            standin::set_result("qx3Runstats", 0x1234);
-            EXPECT_EQ(call("qx3gRunstats", version, w(r.g), w(st.ca())), 0x1234);
-            const auto c = standin::calls_of("qx3Runstats");
-            ASSERT_EQ(c.size(), 1u);
-            EXPECT_TRUE(r.mem.Is(before));
-            const Bytes& n = c[0].record;
-            ASSERT_EQ(n.size(), 64u);
-            auto word = [&](size_t off) { uint32_t v; memcpy(&v, &n[off], 4); return v; };
-            if (count < 1) {
-                EXPECT_TRUE(SameBytes(Bytes(16, 0), &n[12], 16)) << "four null lists";
-                EXPECT_EQ(c[0].items, std::vector<std::string>{"table=STAFF"});
-                continue;
-            }
-            EXPECT_EQ(c[0].items, (std::vector<std::string>{
-                                      "table=STAFF", "column 0 (1792)=ID", "column 1 (1793)=SALARY",
-                                      "distribution 0 (2049 2050)=DEPT", "group 0 (2305 2306) 0=JOB",
-                                      "group 0 (2305 2306) 1=YEARS", "index 0=IX1", "index 1=IXTWO"}));
-            EXPECT_EQ((std::vector<uint32_t>{word(0), word(4), word(8), word(24), word(28), word(32), word(36), word(40),
-                                             word(44) & 0xFFFF, word(48), word(52), word(56), word(60)}),
-                      (std::vector<uint32_t>{0xC0000000u, 0xC0000004u, w(r.g->piTablename), w(r.idx), 0xC0000020u,
-                                             0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, version >= 8020000u ? 0xC0000034u : 0u,
-                                             version >= 8020000u ? 0xC0000038u : 0u, 0, 0x40590000u}));
-        }
-    }
-}
-
-// Each fault: its code, the parameter's name, the status as result, every byte back, nothing called.
-TEST_P(Maint, RunstatsFaultExits) {
+// Per row a spoilt request (null: no record at all) and what comes of it. Code 0: the native call,
+// its record word by word (values 7 and 8 only from 8020000 on) and the names as lists; counts of
+// 0 or below leave their lists unread and null. Otherwise: the code and the parameter's name
+// (empty: sqlerrmc untouched) in the status, no native call. Every byte back either way.
+TEST_P(Maint, RunstatsRecordsNamesAndFaults) {
     using R = RunstatsCall&;
-    const char* const kCol = "qx3gColumnData", *const kGrp = "qx3gColumnGrpData";
+// A fault: a pointer set to null (result 0), or a block whose check for reading fails with `rc`
+// (result 1, whatever rc is).
+#define NULLED(f) [](R r) { r.f = nullptr; }, 0
+#define REFUSED(p, size, rc) [](R r) { standin::fail_check_exact(r.p, size, 1, rc); }, 1
     static const struct {
         void (*spoil)(RunstatsCall&);
-        int32_t code;
-        std::string name;  // empty: sqlerrmc untouched
-        int32_t result;
-    } faults[] = {
-        {[](R r) { r.g->piTablename = nullptr; }, -2032, "piTablename", 0},
-        {[](R r) { r.g->piColumnList = nullptr; }, -2032, "piColumnList", 0},
-        {[](R r) { r.g->piColumnList[1] = nullptr; }, -2032, "piColumnList", 0},
-        {[](R r) { standin::fail_check_exact(r.g->piColumnList, 8, 1, 2); }, -2032, "piColumnList", 1},
-        {[](R r) { standin::fail_check_exact(r.col[1], 8, 1, 7); }, -2032, kCol, 1},
-        {[](R r) { r.col[1]->piColumnName = nullptr; }, -2032, std::string(kCol) + ".piColumnName", 0},
-        {[](R r) { r.g->piColumnDistributionList = nullptr; }, -2032, "piColumnDistributionList", 0},
-        {[](R r) { standin::fail_check_exact(r.dist, 12, 1, 9); }, -2032, "qx3gColumnDistData", 1},
-        {[](R r) { r.dist->piColumnName = nullptr; }, -2032, "qx3gColumnDistData.piColumnName", 0},
-        {[](R r) { r.g->piColumnGroupList = nullptr; }, -2032, "piColumnGroupList", 0},
-        {[](R r) { standin::fail_check_exact(r.grp, 16, 1, 5); }, -2032, kGrp, 1},
-        {[](R r) { r.grp->piGroupColumnNames = nullptr; }, -2032, std::string(kGrp) + ".piGroupColumnNames", 0},
-        {[](R r) { r.grp->piGroupColumnNamesLen = nullptr; }, -2032, std::string(kGrp) + ".piGroupColumnNamesLen", 0},
-        {[](R r) { r.grp->iGroupSize = 0; }, -2032, std::string(kGrp) + ".iGroupSize", 0},
-        {[](R r) { standin::fail_check_exact(r.grp_names, 8, 1, 3); }, -2032, std::string(kGrp) + ".piGroupColumnNames", 1},
-        {[](R r) { standin::fail_check_exact(r.grp->piGroupColumnNamesLen, 4, 1, 4); }, -2032,
-         std::string(kGrp) + ".piGroupColumnNamesLen", 1},
-        {[](R r) { r.grp_names[1] = nullptr; }, -2032, std::string(kGrp) + ".piGroupColumnNames", 0},
-        {[](R r) { r.g->piIndexList = nullptr; }, -2302, "", 0},
-        {[](R r) { r.g->piIndexNamesLen = nullptr; }, -2302, "", 0},
-        {[](R r) { standin::fail_check_exact(r.idx, 8, 1, 6); }, -2302, "", 1},
-        {[](R r) { r.idx[1] = nullptr; }, -2302, "", 0},
-        {nullptr, -2032, "data", 0},  // no record at all
+        int32_t result, code;
+        const char* name;
+        uint32_t version = 8020000u;
+    } rows[] = {
+        {[](R) {}, 0x1234, 0, "", 8019999u}, {[](R) {}, 0x1234, 0, ""}, {[](R r) { r.no_lists(0); }, 0x1234, 0, ""},
+        {[](R r) { r.no_lists(-1); }, 0x1234, 0, "", 8019999u}, {[](R r) { r.no_lists(-32768); }, 0x1234, 0, ""},
+        {NULLED(g->piTablename), -2032, "piTablename"},    {NULLED(g->piColumnList), -2032, "piColumnList"},
+        {NULLED(g->piColumnList[1]), -2032, "piColumnList"}, {REFUSED(g->piColumnList, 8, 2), -2032, "piColumnList"},
+        {REFUSED(col[1], 8, 7), -2032, "qx3gColumnData"}, {NULLED(col[1]->piColumnName), -2032, "qx3gColumnData.piColumnName"},
+        {NULLED(g->piColumnDistributionList), -2032, "piColumnDistributionList"}, {REFUSED(dist, 12, 9), -2032, "qx3gColumnDistData"},
+        {NULLED(dist->piColumnName), -2032, "qx3gColumnDistData.piColumnName"},
+        {NULLED(g->piColumnGroupList), -2032, "piColumnGroupList"}, {REFUSED(grp, 16, 5), -2032, "qx3gColumnGrpData"},
+        {NULLED(grp->piGroupColumnNames), -2032, "qx3gColumnGrpData.piGroupColumnNames"},
+        {NULLED(grp->piGroupColumnNamesLen), -2032, "qx3gColumnGrpData.piGroupColumnNamesLen"},
+        {[](R r) { r.grp->iGroupSize = 0; }, 0, -2032, "qx3gColumnGrpData.iGroupSize"},
+        {REFUSED(grp_names, 8, 3), -2032, "qx3gColumnGrpData.piGroupColumnNames"},
+        {REFUSED(grp->piGroupColumnNamesLen, 4, 4), -2032, "qx3gColumnGrpData.piGroupColumnNamesLen"},
+        {NULLED(grp_names[1]), -2032, "qx3gColumnGrpData.piGroupColumnNames"},
+        {NULLED(g->piIndexList), -2302, ""}, {NULLED(g->piIndexNamesLen), -2302, ""}, {REFUSED(idx, 8, 6), -2302, ""},
+        {NULLED(idx[1]), -2302, ""}, {nullptr, 0, -2032, "data"},
     };
-    for (size_t k = 0; k < std::size(faults); ++k) {
-        SCOPED_TRACE("fault " + std::to_string(k) + " " + faults[k].name);
+#undef NULLED
+#undef REFUSED
+    for (const auto& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(&row - rows) + " " + row.name);
         standin::reset();
         RunstatsCall r;
-        if (faults[k].spoil) faults[k].spoil(r);
+        if (row.spoil) row.spoil(r);
         const auto before = r.mem.snapshot();
         Status st;
-        EXPECT_EQ(call("qx3gRunstats", 8020000u, faults[k].spoil ? w(r.g) : 0u, w(st.ca())), faults[k].result);
-        EXPECT_TRUE(standin::calls_of("qx3Runstats").empty());
-        const char* name = faults[k].name.empty() ? nullptr : faults[k].name.c_str();
-        EXPECT_TRUE(SameBytes(st.with(faults[k].code, "qx3gRnst", name), st.mem));
+        standin::set_result("qx3Runstats", 0x1234);
+        EXPECT_EQ(call("qx3gRunstats", row.version, row.spoil ? w(r.g) : 0u, w(st.ca())), row.result);
         EXPECT_TRUE(r.mem.Is(before));
+        const auto c = standin::calls_of("qx3Runstats");
+        if (row.code != 0) {
+            EXPECT_TRUE(c.empty());
+            EXPECT_TRUE(SameBytes(st.with(row.code, "qx3gRnst", *row.name ? row.name : nullptr), st.mem));
+            continue;
+        }
+        ASSERT_EQ(c.size(), 1u);
+        const Bytes& n = c[0].record;
+        ASSERT_EQ(n.size(), 64u);
+        auto word = [&](size_t off) { uint32_t v; memcpy(&v, &n[off], 4); return v; };
+        if (r.g->iColumnCount < 1) {
+            EXPECT_TRUE(SameBytes(Bytes(16, 0), &n[12], 16)) << "four null lists";
+            EXPECT_EQ(c[0].items, std::vector<std::string>{"table=STAFF"});
+            continue;
+        }
+        EXPECT_EQ(c[0].items, (std::vector<std::string>{"table=STAFF", "column 0 (1792)=ID", "column 1 (1793)=SALARY",
+                                                       "distribution 0 (2049 2050)=DEPT", "group 0 (2305 2306) 0=JOB",
+                                                       "group 0 (2305 2306) 1=YEARS", "index 0=IX1", "index 1=IXTWO"}));
+        const bool v1 = row.version >= 8020000u;
+        EXPECT_EQ((std::vector<uint32_t>{word(0), word(4), word(8), word(24), word(28), word(32), word(36), word(40),
+                                         word(44) & 0xFFFF, word(48), word(52), word(56), word(60)}),
+                  (std::vector<uint32_t>{0xC0000000u, 0xC0000004u, w(r.g->piTablename), w(r.idx), 0xC0000020u,
+                                         0x00010002u, 0x00020001u, 0x0030C000u, 0xC000u, v1 ? 0xC0000034u : 0u,
+                                         v1 ? 0xC0000038u : 0u, 0, 0x40590000u}));
     }
     standin::refuse_sqlca(0x55);
     Status refused;
@@ -257,15 +238,12 @@ TEST_P(Maint, StatArrayCheckFailing) {
         char* table = mem.text("table", "ORG");
         auto* lens = mem.add("lengths", 2).as<uint16_t>();
         char** names = mem.add("names", 4).as<char*>();
-        names[0] = mem.text("name", "IDX");
-        lens[0] = 3;
+        names[0] = mem.text("name", "IDX"), lens[0] = 3;
         const auto before = mem.snapshot();
         standin::checks_active(true);
         standin::fail_check_exact(failing ? static_cast<void*>(names) : lens, failing ? 4 : 2, standin::mode_bit(failing ? 3 : 1));
         EXPECT_EQ(call("sqlgstat", 3u, 1u, 0u, 0u, w(lens), w(Status().ca()), w(names), w(table)), 0);
-        const auto c = standin::calls_of("sqlustat_api");
-        ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].items, std::vector<std::string>{"index 0=IDX~<no NUL>"});
+        EXPECT_EQ(calls("sqlustat_api").at(0).items, std::vector<std::string>{"index 0=IDX~<no NUL>"});
         EXPECT_TRUE(mem.Is(before));
     }
 }

@@ -1,12 +1,11 @@
-// String-argument commands: every forwarding member against its row; two strings in one buffer;
-// the registration record; the instance-name padding.
+// String-argument commands: every forwarding member against its row; the registration record's
+// irregular terminators; the instance-name padding.
 #include <string.h>
 
 #include "support/conformance.h"
 #include "support/harness.h"
 
 using namespace qx3test;
-
 using namespace qx3test::conf;
 
 // What each entry point does, written from the interface's description of the family.
@@ -46,93 +45,66 @@ QX3_CONFORMANCE(StringCommandsRows,
     {.name = "sqlggins", .words = "cr", .native = "sqlegins_api", .args = "2 1", .recs = {R(2, 9)}, .outs = {{F(1, 0), 9}}});
 
 class StringCommands : public EntryTest {};
-
-// Three strings in one buffer, each followed by a separator byte that lends it the terminator.
-TEST_P(StringCommands, ThreeStringsInOneBuffer) {
-    const std::string text = "NODE1;USER;SECRET!";
-    Guarded buf(text.size());
-    buf.set(0, text);
-    Status st;
-    char* p = buf.chars();
-    EXPECT_EQ(call("sqlgatin", 0xFFFF0005u, 4u, 0x00010006u, st.ca(), p, p + 6, p + 11), 0);
-    auto natives = calls("sqleatin_api");
-    ASSERT_EQ(natives.size(), 1u);
-    EXPECT_EQ(standin::show(natives[0].strings[0]) + standin::show(natives[0].strings[1]) +
-                  standin::show(natives[0].strings[2]), "SECRETUSERNODE1");
-    EXPECT_TRUE(SameBytes(Bytes(text.begin(), text.end()), buf));
-}
+QX3_BACKENDS(StringCommands);
 
 // The registration record: lengths at offsets 50 and 182 behind the strings at 0 and 52. Each
-// string is checked over length + 1 for reading and writing; one that fails, or runs past the
-// record, goes on unterminated. Per case: the record offsets that hold a NUL during the call (-1:
-// none; -2: the record passed as null), and the checks made as (record offset, length), after that of the whole record (0, 184).
-struct RegRow {
+// string is checked over length + 1 for reading and writing, after the whole record; one that
+// fails, or runs past the record, goes on unterminated. Per case: the record offsets that hold a
+// NUL during the call (-1: none; -2: the record passed as null), and the checks made as (record
+// offset, length), all in mode 3.
+const struct RegRow {
     const char* what;
     uint16_t length1, length2;  // as stored in the record
     bool checks;
     int nul1, nul2;
     std::vector<std::pair<uint32_t, uint32_t>> checked;
-};
-const RegRow kRegRows[] = {
-    {"checks off: both strings terminated", 10, 20, false, 10, 72, {}},
-    {"checks on and passing", 10, 20, true, 10, 72, {{0, 11}, {52, 21}}},
-    {"empty strings", 0, 0, true, 0, 52, {{0, 1}, {52, 1}}},
-    {"string 1 runs past the record: only string 2", 200, 20, true, -1, 72, {{0, 201}, {52, 21}}},
-    {"string 2 runs past the record: only string 1", 10, 140, true, 10, -1, {{0, 11}, {52, 141}}},
+} kRegRows[] = {
+    {"string 1 runs past the record: only string 2", 200, 20, true, -1, 72, {{0, 184}, {0, 201}, {52, 21}}},
+    {"string 2 runs past the record: only string 1", 10, 140, true, 10, -1, {{0, 184}, {0, 11}, {52, 141}}},
     {"string 1 fills its field: the NUL lands on length 1", 50, 129, false, 50, 181, {}},
     // Length 2 is read once string 1's NUL sits on its low byte: 0x0105 reads as 0x0100, whose
     // range runs past the record.
-    {"length 2 read after string 1's NUL", 182, 0x0105, true, 182, -1, {{0, 183}, {52, 257}}},
+    {"length 2 read after string 1's NUL", 182, 0x0105, true, 182, -1, {{0, 184}, {0, 183}, {52, 257}}},
     {"both terminators on one byte", 62, 10, false, 62, 62, {}},
-    {"null record: nothing placed", 10, 20, true, -2, -2, {}},
+    {"null record: nothing placed, the null record checked", 10, 20, true, -2, -2, {{0, 184}}},
 };
 
-class Registration : public EntryTest {};
-
-TEST_P(Registration, SqlgregsTerminatesTheRecordStrings) {
+TEST_P(StringCommands, SqlgregsTerminatesTheRecordStrings) {
     for (const RegRow& row : kRegRows) {
         SCOPED_TRACE(row.what);
         standin::reset();
         Guarded rec(184);
         rec.fill(0x47);
-        memcpy(rec.data() + 50, &row.length1, 2);
-        memcpy(rec.data() + 182, &row.length2, 2);
+        memcpy(rec.data() + 50, &row.length1, 2), memcpy(rec.data() + 182, &row.length2, 2);
         const Bytes before = rec.bytes();
-        Status st;
         standin::checks_active(row.checks);
-        Bytes during;
+        Bytes during, expect = before;
         standin::during_call([&](const standin::Call&) { during = rec.bytes(); });
         const bool null = row.nul1 == -2;
-        EXPECT_EQ(call("sqlgregs", 0xBEEF8003u, null ? nullptr : rec.data(), st.ca()), 0);
+        EXPECT_EQ(call("sqlgregs", 0xBEEF8003u, null ? nullptr : rec.data(), Status().ca()), 0);
         ASSERT_EQ(calls("sqleregs_api").size(), 1u);
-        Bytes expect = before;
-        if (row.nul1 >= 0) expect[row.nul1] = 0;
-        if (row.nul2 >= 0) expect[row.nul2] = 0;
-        if (!null) { EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call"; }
+        for (int at : {row.nul1, row.nul2}) if (at >= 0) expect[at] = 0;
+        EXPECT_TRUE(null || SameBytes(expect, during.data(), during.size())) << "during the call";
         EXPECT_TRUE(SameBytes(before, rec)) << "afterwards";
-        auto checked = row.checked;
-        if (row.checks) checked.insert(checked.begin(), {0, 184});
-        const auto& checks = standin::checks();
-        ASSERT_EQ(checks.size(), checked.size());
-        for (size_t i = 0; i < checks.size(); ++i) {
-            SCOPED_TRACE(i);
-            EXPECT_EQ(checks[i].p, (null ? 0u : w(rec.data())) + checked[i].first);
-            EXPECT_EQ(checks[i].length, checked[i].second);
-            EXPECT_EQ(checks[i].mode, 3u);
+        std::vector<std::pair<uint32_t, uint32_t>> seen;
+        for (const auto& c : standin::checks()) {
+            EXPECT_EQ(c.mode, 3u);
+            seen.push_back({static_cast<uint32_t>(c.p - (null ? 0u : w(rec.data()))), c.length});
         }
+        EXPECT_EQ(seen, row.checked);
     }
 }
 
 // The instance name comes back blank-padded from its first NUL over 9 bytes, whatever the native
-// reported; a field with no NUL is left as it is, and so is one whose write check fails.
-struct InsRow {
+// reported; a field with no NUL is left as it is, and so is one whose write check fails. The field
+// alone is checked, for writing.
+const struct InsRow {
     const char* what;
     std::string returned;  // what the native leaves in bytes 0..n-1 ("" keeps its own name)
     int32_t result;
     bool write_check_fails;
     std::string after;  // all 9 bytes; '?' for the byte no one wrote
-};
-const InsRow kInsRows[] = {
+} kInsRows[] = {
     {"a short name is blank-padded", std::string("ABC\0", 4), 0, false, "ABC      "},
     {"the native's own name", "", 0, false, "QX3INST  "},
     {"no NUL in the field: left as it is", "ABCDEFGHI", 0, false, "ABCDEFGHI"},
@@ -142,33 +114,23 @@ const InsRow kInsRows[] = {
     {"write check fails: as the native left it", std::string("ABC\0", 4), 0, true, std::string("ABC\0NST\0?", 9)},
 };
 
-class InstanceName : public EntryTest {};
-
-TEST_P(InstanceName, SqlgginsPadsTheReturnedName) {
+TEST_P(StringCommands, SqlgginsPadsTheReturnedName) {
     for (const InsRow& row : kInsRows) {
         SCOPED_TRACE(row.what);
         standin::reset();
         Guarded buf(9);
         buf.fill(0x30);
-        const uint8_t last = buf.data()[8];
-        Status st;
+        Bytes expect(row.after.begin(), row.after.end());
+        if (expect[8] == '?') expect[8] = buf.data()[8];
         standin::checks_active(true);
         if (row.write_check_fails) standin::fail_checks(buf.data(), 9, standin::mode_bit(2));
         standin::set_result("sqlegins_api", row.result);
-        standin::during_call([&](const standin::Call&) {
-            if (!row.returned.empty()) buf.set(0, row.returned);
-        });
-        EXPECT_EQ(call("sqlggins", st.ca(), buf.chars()), row.result);
+        standin::during_call([&](const standin::Call&) { if (!row.returned.empty()) buf.set(0, row.returned); });
+        EXPECT_EQ(call("sqlggins", Status().ca(), buf.chars()), row.result);
         ASSERT_EQ(calls("sqlegins_api").size(), 1u);
-        Bytes expect(row.after.begin(), row.after.end());
-        if (expect[8] == '?') expect[8] = last;
         EXPECT_TRUE(SameBytes(expect, buf));
-        ASSERT_EQ(standin::checks().size(), 1u) << "the field, for writing";
+        ASSERT_EQ(standin::checks().size(), 1u);
         EXPECT_EQ(standin::checks()[0].p, w(buf.data()));
         EXPECT_EQ(standin::checks()[0].length * 10 + standin::checks()[0].mode, 92u) << "9 bytes, mode 2";
     }
 }
-
-QX3_BACKENDS(StringCommands);
-QX3_BACKENDS(Registration);
-QX3_BACKENDS(InstanceName);
