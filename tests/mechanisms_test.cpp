@@ -64,36 +64,4 @@ TEST_F(Mechanisms, NoByteBehindTheLongestEntry) {
     EXPECT_TRUE(SameBytes(before, s));
 }
 
-// A 16-bit length of 65535 borrows the byte right before the guard page, after one check over
-// 65536 bytes. A 32-bit length of 0xFFFFFFFF would put the NUL at p[-1]: no terminator, no check,
-// the status as it was, the byte before the string untouched.
-TEST_F(Mechanisms, TheLongestLengths) {
-    Guarded s(65536);
-    const Bytes before = s.bytes();
-    standin::checks_active(true);
-    qx3::Slot slot;
-    slot.place(s.chars(), 0xFFFF);
-    ASSERT_EQ(slot.pos, 0xFFFF);
-    EXPECT_EQ(s.data()[0xFFFF], 0);
-    EXPECT_EQ(slot.saved, before[0xFFFF]);
-    ASSERT_EQ(standin::checks().size(), 1u);
-    EXPECT_EQ(standin::checks()[0].length, 65536u);
-    slot.restore(s.chars());
-    EXPECT_TRUE(SameBytes(before, s));
-    for (bool checks : {false, true}) {
-        SCOPED_TRACE(checks ? "checks on" : "checks off");
-        standin::reset();
-        standin::checks_active(checks);
-        slot.place(s.chars() + 1, 0xFFFFFFFFu);
-        EXPECT_EQ(slot.pos, -1);
-        qx3::SlotRecord entry{};
-        int32_t status = 7;
-        qx3::entry_unit(entry, s.chars() + 1, 0xFFFFFFFFu, status);
-        EXPECT_EQ(entry.pos, -1);
-        EXPECT_EQ(status, 7);
-        EXPECT_TRUE(standin::checks().empty());
-        EXPECT_TRUE(SameBytes(before, s));
-    }
-}
-
 }  // namespace
