@@ -1,11 +1,11 @@
 // The legacy configuration calls of database and manager, as tables with a column for the entry
 // point: which tokens each treats as strings and their field sizes, the padding rule, the updates'
-// restore lists and the checks of their arrays. Then the database's rows.
+// restore lists and the checks of their arrays. Then the rows of both.
 #include <string.h>
 
 #include <algorithm>
 #include <map>
-#include <memory>
+#include <tuple>
 
 #include "support/conformance.h"
 
@@ -44,164 +44,125 @@ const struct Token { uint16_t token, size; uint8_t in; } kTokens[] = {
     {10187, 256, XSYS | USYS},
 };
 
-// A request in caller memory: the item array, the value length array and each value buffer against
-// a guard page.
-struct Request {
-    Guarded items, lengths;
-    std::vector<std::unique_ptr<Guarded>> values;
-    explicit Request(size_t n) : items(8 * n), lengths(2 * n), values(n) {}
+// A request in caller memory, each buffer against a guard page: the item array, the value length
+// array, an alias of the longest 16-bit length, then whatever else a test adds.
+struct Request : CallerMemory {
+    Guarded &items, &lengths, &alias;
+    explicit Request(size_t n) : items(add("items", 8 * n)), lengths(add("lengths", 2 * n)), alias(add("alias", 65536)) {}
     qx3ConfigItem& item(size_t i) const { return items.as<qx3ConfigItem>()[i]; }
     void point(size_t i, uint16_t token, char* value, uint16_t length) {
         item(i).token = token;  // its two bytes of padding keep their pattern
         item(i).value = value;
         lengths.as<uint16_t>()[i] = length;
     }
-    // Item i with a buffer of its own, `size` bytes of a pattern.
-    Guarded& own(size_t i, uint16_t token, size_t size, uint16_t length) {
-        values[i] = std::make_unique<Guarded>(size);
-        values[i]->fill(static_cast<uint8_t>(0x41 + i));
-        point(i, token, values[i]->chars(), length);
-        return *values[i];
-    }
-    std::vector<Bytes> snapshot() const {
-        std::vector<Bytes> s{items.bytes(), lengths.bytes()};
-        for (const auto& v : values) s.push_back(v ? v->bytes() : Bytes{});
-        return s;
-    }
 };
-
-// Buffer by buffer: 0 the item array, 1 the length array, 2 + i the value of item i.
-::testing::AssertionResult Same(const std::vector<Bytes>& expect, const std::vector<Bytes>& now) {
-    if (expect.size() != now.size()) return ::testing::AssertionFailure() << "no snapshot";
-    for (size_t b = 0; b < now.size(); ++b)
-        if (auto r = SameBytes(expect[b], now[b].data(), now[b].size()); !r) return r << " in buffer " << b;
-    return ::testing::AssertionSuccess();
-}
 
 }  // namespace
 
 class LegacyCfg : public EntryTest {
 protected:
-    Guarded alias_{7};
-    // Calls `e` with an alias of 6 characters where it takes one.
+    // Calls `e` with the alias at 65535 characters, the length word's high half set, where it takes one.
     int32_t legacy(const Legacy& e, uint32_t count, Request& r, sqlca* ca) {
         std::vector<uint32_t> words;
         for (const char* k = e.words; *k; ++k)
-            words.push_back(*k == 'x' ? 0xDEADBEEF : *k == 'A' ? 6 : *k == 'C' ? count : *k == 'L' ? w(r.lengths.data())
-                            : *k == 'I' ? w(r.items.data()) : *k == 'c' ? w(ca) : w(alias_.data()));
+            words.push_back(*k == 'x' ? 0xDEADBEEF : *k == 'A' ? 0x8001FFFF : *k == 'C' ? count : *k == 'L' ? w(r.lengths.data())
+                            : *k == 'I' ? w(r.items.data()) : *k == 'c' ? w(ca) : w(r.alias.data()));
         return call_words(e.ep, words);
     }
 };
 
-// Every token of the table, its neighbours and the extremes in one request to each entry point. A
-// get's native leaves "ab", a NUL and garbage in every buffer: its string fields, each buffer
-// exactly the field, read "ab" and blanks afterwards, each checked once for writing over its size;
-// numeric ones, in larger buffers, stay as the native left them. An update's string values, each of
-// length i % 7 + 1 with one byte more, show a NUL there during the call alone, each checked over
-// length + 1 for reading and writing, each with a restore entry. Checks beside these: the alias,
-// and an update's two arrays.
+// Every token of the table, its neighbours and the extremes in one request to each entry point; the
+// alias, where there is one, is lent its NUL at 65535 after one check over 65536 bytes. Item i's
+// case is i % 6: 4 a null value (no check), 5 a value failing its check; the database's update
+// takes no entry for either, the manager's one for each. A get's native returns 0, -1041 or 2 and
+// leaves in every buffer garbage with a NUL at 2, at N - 1, at 0 or nowhere (cases 0 to 3): each
+// string field, exactly the field, is blank-padded from its NUL, unless it has none, is null or
+// fails its one check for writing over N; numeric ones, in larger buffers, stay as the native left
+// them. An update's string values, each of length i % 7 + 1 with one byte more, show a NUL there
+// during the call alone, each checked over length + 1 for reading and writing, each with a restore
+// entry. Checks beside these: the alias, and an update's two arrays.
 TEST_P(LegacyCfg, EachEntryPointTreatsExactlyItsOwnTokensAsStrings) {
     std::vector<uint16_t> probe{0, 1, 65535};
     for (const Token& t : kTokens)
         for (int d : {-1, 0, 1})
             if (std::find(probe.begin(), probe.end(), t.token + d) == probe.end())
                 probe.push_back(static_cast<uint16_t>(t.token + d));
+    const size_t n = probe.size();
     for (int k = 0; k < 8; ++k) {
         const Legacy& e = kLegacy[k];
         const bool update = e.tag != nullptr;
+        const int32_t rc = std::vector<int32_t>{0, -1041, 2}[k % 3];
         SCOPED_TRACE(e.ep);
         expect_native_layer_clean();
-        std::vector<int> size(probe.size(), -1);  // -1: numeric here
-        for (size_t i = 0; i < probe.size(); ++i)
+        std::vector<int> size(n, -1);  // -1: numeric here
+        for (size_t i = 0; i < n; ++i)
             for (const Token& t : kTokens)
                 if (t.token == probe[i] && (t.in >> k & 1)) size[i] = t.size;
-        Request r(probe.size());
-        for (size_t i = 0; i < probe.size(); ++i)  // a numeric value's buffer is larger than any field
-            update ? r.own(i, probe[i], i % 7 + 2, static_cast<uint16_t>(i % 7 + 1))
-                   : r.own(i, probe[i], size[i] >= 0 ? size[i] : 1100, 0);
+        Request r(n);
+        std::vector<Guarded*> v(n);
+        standin::checks_active(true);
+        for (size_t i = 0; i < n; ++i) {  // a numeric value's buffer is larger than any field
+            v[i] = &r.add("value " + std::to_string(i), update ? i % 7 + 2 : size[i] >= 0 ? size[i] : 1100);
+            r.point(i, probe[i], i % 6 == 4 ? nullptr : v[i]->chars(), update ? i % 7 + 1 : 0);
+            if (i % 6 == 5) standin::fail_checks(v[i]->data(), v[i]->size(), standin::mode_bit(update ? 3 : 2));
+        }
         const std::vector<Bytes> before = r.snapshot();
-        std::vector<Bytes> during, left = before;
+        std::vector<Bytes> during, after = before;
         standin::during_call([&](const standin::Call&) { during = r.snapshot(); });
         if (!update)
             standin::after_call([&](const standin::Call&) {
-                for (auto& v : r.values) v->set(0, std::string("ab\0", 3));
-                left = r.snapshot();
+                for (size_t i = 0; i < n; ++i) {
+                    v[i]->fill(0x70);
+                    if (i % 6 != 3) v[i]->data()[i % 6 == 1 ? v[i]->size() - 1 : i % 6 == 2 ? 0 : 2] = 0;
+                }
+                after = r.snapshot();
             });
-        standin::checks_active(true);
+        standin::set_result(e.native, rc);
         Status st;
-        EXPECT_EQ(legacy(e, static_cast<uint32_t>(probe.size()), r, st.ca()), 0);
-        std::vector<Bytes> in_call = before, after = left;
-        size_t strings = 0;
-        for (size_t i = 0; i < probe.size(); ++i) {
+        EXPECT_EQ(legacy(e, static_cast<uint32_t>(n), r, st.ca()), rc);
+        after[2] = before[2];  // the alias's, lent its NUL while the native ran
+        std::vector<const char*> lent;
+        if (has_alias(e)) lent.push_back(r.alias.chars() + 65535);
+        size_t checked = 0, entries = 0;
+        for (size_t i = 0; i < n; ++i) {
             if (size[i] < 0) continue;
-            ++strings;
-            if (update) in_call[2 + i].back() = 0;
-            else std::fill(after[2 + i].begin() + 2, after[2 + i].end(), ' ');
+            checked += i % 6 != 4;
+            entries += update && (!has_alias(e) || i % 6 < 4);
+            if (i % 6 >= 4) continue;
+            Bytes& field = after[3 + i];
+            if (update) lent.push_back(v[i]->chars() + i % 7 + 1);
+            else if (i % 6 != 3) std::fill(field.begin() + (i % 6 == 1 ? field.size() - 1 : i % 6 == 2 ? 0 : 2), field.end(), ' ');
         }
-        EXPECT_TRUE(Same(in_call, during)) << "during the call";
-        EXPECT_TRUE(Same(after, r.snapshot())) << "afterwards";
-        size_t value_checks = 0;
-        for (const standin::Check& c : standin::checks())
-            for (size_t i = 0; i < probe.size(); ++i)
-                if (c.p == reinterpret_cast<uintptr_t>(r.values[i]->data())) {
+        EXPECT_TRUE(r.Same(r.with_nuls(before, lent), during)) << "during the call";
+        EXPECT_TRUE(r.Is(after)) << "afterwards";
+        size_t value_checks = 0, alias_checks = 0;
+        for (const standin::Check& c : standin::checks()) {
+            alias_checks += c.p == w(r.alias.data()) && c.length == 65536 && c.mode == 3;
+            for (size_t i = 0; i < n; ++i)
+                if (c.p == w(v[i]->data())) {
                     ++value_checks;
-                    EXPECT_GE(size[i], 0) << "numeric token " << probe[i] << " checked";
+                    EXPECT_TRUE(size[i] >= 0 && i % 6 != 4) << "token " << probe[i] << " checked";
                     EXPECT_EQ(c.length, update ? i % 7 + 2 : static_cast<uint32_t>(size[i])) << "token " << probe[i];
                     EXPECT_EQ(c.mode, update ? 3u : 2u) << "token " << probe[i];
                 }
-        EXPECT_EQ(value_checks, strings);
-        EXPECT_EQ(standin::checks().size(), strings + has_alias(e) + 2 * update);
-        EXPECT_EQ(standin::allocations(), update ? strings : 0u) << "one restore entry per string value";
-    }
-}
-
-// A returned field is blank-padded from the native's NUL to its end, whatever the native's result,
-// unless it has no NUL, is null, or fails its check for writing.
-TEST_P(LegacyCfg, ReturnedFieldsFollowThePaddingRule) {
-    // text: characters before the native's NUL; -1: no NUL within the field; -2: N - 1. check: the
-    // mode the field's check fails in; 0: none; -1: the value is null.
-    const struct { int32_t rc; int text, check; bool padded; } rows[] = {
-        {0, -2, 0, true}, {0, 0, 0, true},  {0, 3, 0, true},  {0, -1, 0, false}, {-1041, 3, 0, true}, {2, 0, 0, true},
-        {-1041, -1, 0, false}, {0, 3, -1, false}, {0, 3, 2, false}, {0, 3, 3, true}, {0, 3, 1, true}};
-    const struct { uint8_t ep; uint16_t token, size; } fields[] = {
-        {XDB, 44, 261}, {DDB, 602, 11}, {XDBC, 10173, 7}, {XSYS, 71, 5}, {DSYS, 846, 129}};
-    for (const auto& f : fields) {
-        for (const auto& row : rows) {
-            const Legacy& e = of(f.ep);
-            SCOPED_TRACE(std::string(e.ep) + " text " + std::to_string(row.text) + " check " + std::to_string(row.check) +
-                         " rc " + std::to_string(row.rc));
-            expect_native_layer_clean();
-            const int text = row.text == -2 ? f.size - 1 : row.text;
-            Request r(1);
-            Guarded& v = r.own(0, f.token, text < 0 ? f.size + 1u : f.size, 0);  // else the NUL sits just past it
-            if (row.check < 0) r.item(0).value = nullptr;
-            Bytes left;
-            standin::after_call([&](const standin::Call&) {
-                v.fill(0x70);
-                v.data()[text >= 0 ? text : f.size] = 0;
-                left = v.bytes();
-            });
-            standin::set_result(e.native, row.rc);
-            standin::checks_active(row.check > 0);
-            if (row.check > 0) standin::fail_checks(v.data(), f.size, standin::mode_bit(row.check));
-            Status st;
-            EXPECT_EQ(legacy(e, 1, r, st.ca()), row.rc);
-            EXPECT_EQ(r.item(0).value, row.check < 0 ? nullptr : v.chars());
-            if (row.padded) std::fill(left.begin() + text, left.begin() + f.size, ' ');
-            EXPECT_TRUE(SameBytes(left, v));
         }
+        EXPECT_EQ(value_checks, checked);
+        EXPECT_EQ(alias_checks, has_alias(e) ? 1u : 0u);
+        EXPECT_EQ(standin::checks().size(), checked + has_alias(e) + 2 * update);
+        EXPECT_EQ(standin::allocations(), entries) << "restore entries";
     }
 }
 
 // Two items of an update lend their NULs within one buffer "ABCDEFGH", each at its own length; the
-// entries go back newest first, so the caller's bytes, not a NUL, are what stays. An entry holds
-// its item's index, then the displaced byte (database) or the NUL's position, -1 for a string item
-// left unterminated (manager), whose null or failing value the database takes no entry for.
-// Each row runs four times: as it stands; with the value length array's check failing, then the
-// item array's (the native call is made with nothing terminated and no entry taken); and with a
-// count of 0 whose high bits must not count (no array looked at). The arrays are checked only
-// while checks are active, in this order: the length array over 2 bytes an item (the database's
-// for reading and writing, the manager's for writing), the item array over 8 for both.
+// entries go back newest first, so the caller's bytes, not a NUL, are what stays. An entry (12
+// bytes, database; 16, manager) holds its item's index, then the displaced byte (database) or the
+// NUL's position, -1 for a string item left unterminated (manager), whose null or failing value
+// the database takes no entry for. Each row runs four times: as it stands; with the value length
+// array's check failing, then the item array's (the native call is made with nothing terminated
+// and no entry taken); and with a count of 0 whose high bits must not count (no array looked at).
+// The arrays are checked only while checks are active, in this order: the length array over 2
+// bytes an item (the database's for reading and writing, the manager's for writing), the item
+// array over 8 for both.
 TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
     constexpr int kNull = -1, kFails = -2;  // in place of an offset into the buffer
     struct Item { uint16_t token; int at; uint16_t len; };
@@ -226,9 +187,9 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
             const Legacy& e = of(row.ep);
             SCOPED_TRACE(std::string(e.ep) + " row " + std::to_string(&row - rows) + " array " + std::to_string(array));
             expect_native_layer_clean();
-            Guarded buf(8);
-            buf.set(0, "ABCDEFGH");
             Request r(2);
+            Guarded& buf = r.add("buffer", 8);
+            buf.set(0, "ABCDEFGH");
             standin::checks_active(true);
             size_t i = 0;
             for (const Item& it : {row.a, row.b}) {
@@ -246,6 +207,7 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
                     int32_t second = 0;
                     memcpy(&second, reinterpret_cast<const uint8_t*>(b.p) + 4, row.ep == USYS ? 4 : 2);
                     entries[b.p] = {*reinterpret_cast<const uint32_t*>(b.p), second};
+                    EXPECT_EQ(b.size, row.ep == USYS ? 16u : 12u);
                 }
             });
             Status st;
@@ -254,24 +216,21 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
             EXPECT_EQ(calls(e.native)[0].words[has_alias(e)], array == Zero ? 0u : 2u) << "the count";
             const char* in_call = array == None ? row.during : "ABCDEFGH";
             EXPECT_TRUE(SameBytes(Bytes(in_call, in_call + 8), during.data(), during.size())) << "during the call";
-            EXPECT_EQ(memcmp(buf.data(), "ABCDEFGH", 8), 0) << std::string(buf.chars(), 8);
-            EXPECT_TRUE(Same(before, r.snapshot()));
+            EXPECT_TRUE(r.Is(before));
             Entries freed;
             for (const standin::Call& c : calls("sqlofmblkEx")) {
                 EXPECT_EQ(standin::show(c.strings[0]), e.tag);
                 freed.push_back(entries.count(c.words[2]) ? entries[c.words[2]] : Entries::value_type{99, 99});
             }
             EXPECT_EQ(freed, array == None ? row.freed : Entries{});
-
-            const auto& made = standin::checks();
-            const size_t at = has_alias(e);  // after the alias's
-            auto made_at = [&](size_t k, const Guarded& g, unsigned mode) {
-                return made.size() > k && made[k].p == reinterpret_cast<uintptr_t>(g.data()) &&
-                       made[k].length == g.size() && made[k].mode == mode;
-            };
-            EXPECT_TRUE(array == Zero ? made.size() == at : made_at(at, r.lengths, has_alias(e) ? 3 : 2))
-                << "the length array first, or (count 0) no array checked";
-            EXPECT_TRUE(array == Zero || array == Lengths || made_at(at + 1, r.items, 3)) << "then the item array";
+            // The checks made: the alias's, then the arrays', as far as they get.
+            std::vector<std::tuple<uintptr_t, uint32_t, unsigned>> made, arrays;
+            for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
+            if (array != Zero) arrays.emplace_back(w(r.lengths.data()), 4, has_alias(e) ? 3 : 2);
+            if (array == None || array == Items) arrays.emplace_back(w(r.items.data()), 16, 3);
+            if (array == None) made.resize(std::min(made.size(), has_alias(e) + arrays.size()));
+            ASSERT_GE(made.size(), has_alias(e));
+            EXPECT_EQ(std::vector(made.begin() + has_alias(e), made.end()), arrays);
         }
     }
 }
@@ -309,3 +268,15 @@ QX3_CONFORMANCE(DatabaseConfigRows,
      .vals = {{W(3), 0x55550002}, {F(2, 0), 20, 2}, {F(2, 8), 44, 2}, {F(1, 2), 3, 2}}, .mem = {.errp = "sqlgeudb"}},
     {.name = "sqlgrdb", .words = "ucs", .native = "sqlfrdb", .args = "3 2", .strings = {S(3, 1)}},
     {.name = "sqlgrdbc", .words = "wucws", .native = "sqlfrdb", .args = "5 3", .strings = {S(5, 2)}});
+
+// Items: a string token (7, padded over 9 bytes by the gets) and a numeric one (1).
+QX3_CONFORMANCE(ManagerConfigRows,
+    {.name = "sqlgxsys", .words = "urc", .native = "sqlfxsys", .args = "z1 2 3", .recs = {R(2, 16), RF(1, 4, 9), RF(1, 12, 4)},
+     .vals = {{W(1), 0x66660002}, {F(1, 0), 7, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 9}, {F(3, 0), 4}}},
+    {.name = "sqlgdsys", .words = "urc", .native = "sqlfdsys", .args = "z1 2 3", .recs = {R(2, 16), RF(1, 4, 9), RF(1, 12, 4)},
+     .vals = {{W(1), 0x66660002}, {F(1, 0), 7, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 9}, {F(3, 0), 4}}},
+    // The update takes an entry for every string item, terminated or not: tokens 7 and 39 here.
+    {.name = "sqlgusys", .words = "urrc", .native = "sqlfusys", .args = "z1 3 4", .recs = {R(2, 6), R(3, 24), RF(2, 12, 4)},
+     .strings = {{F(2, 4), F(1, 0)}, {F(2, 20), F(1, 4)}},
+     .vals = {{W(1), 0x55550003}, {F(2, 0), 7, 2}, {F(2, 8), 1, 2}, {F(2, 16), 39, 2}}, .mem = {.errp = "sqlgusys"}},
+    {.name = "sqlgrsys", .words = "c", .native = "sqlfrsys", .args = "1", .app = App::None});

@@ -8,10 +8,11 @@ using namespace qx3test;
 
 namespace {
 
-// A request in caller memory: the record and the item array each against a guard page.
-struct VRequest {
-    Guarded parm{sizeof(qx3gCfgParm)}, items;
-    explicit VRequest(uint32_t n) : items(16 * n) {
+// A request in caller memory: the record and the item array each against a guard page, then
+// whatever else a test adds.
+struct VRequest : CallerMemory {
+    Guarded &parm, &items;
+    explicit VRequest(uint32_t n) : parm(add("record", sizeof(qx3gCfgParm))), items(add("items", 16 * n)) {
         *p() = qx3gCfgParm{n, items.as<qx3gCfgItem>(), 0x600DF1A6, 0, nullptr};
     }
     qx3gCfgParm* p() const { return parm.as<qx3gCfgParm>(); }
@@ -67,56 +68,56 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
 // block that cannot be had is the memory failure exit, the alias given back and no value touched.
 // Item i's value is one character at 2i of one buffer, under a token no table knows: every value
 // is terminated whatever its token, and the native items carry token, pointer and flags in the
-// caller's order. (Null values and failing checks are the rows' paths.)
+// caller's order. The alias is lent its NUL at its length, unless that is 0xFFFFFFFF: no byte
+// lies behind it, and the one before it stays. (Null values and failing checks are the rows'.)
 TEST_P(VersionedConfig, RequestsOfAnySize) {
     const struct { const char *ep, *native, *errp; } entries[] = {
         {"qx3gCfgGet", "qx3CfgGet", "qx3gCfgG"}, {"qx3gCfgSet", "qx3CfgSet", "qx3gCfgS"}};
     // refuse: -1, the block is had; else the allocation fails and sqloincaChkptr returns this.
-    const struct { uint32_t n; unsigned blocks; int32_t refuse; } rows[] = {
-        {1, 0, -1}, {64, 0, -1}, {65, 1, -1}, {10000, 1, -1}, {65, 0, 0}, {65, 0, 1}};
+    const struct { uint32_t n; unsigned blocks; int32_t refuse; uint32_t alias; } rows[] = {
+        {1, 0, -1, 4}, {64, 0, -1, 0xFFFFFFFF}, {65, 1, -1, 4}, {10000, 1, -1, 0xFFFFFFFF}, {65, 0, 0, 4}, {65, 0, 1, 4}};
     for (const auto& e : entries) {
         for (const auto& row : rows) {
             SCOPED_TRACE(std::string(e.ep) + " with " + std::to_string(row.n) + " items, refuse " +
-                         std::to_string(row.refuse));
+                         std::to_string(row.refuse) + ", alias length " + std::to_string(row.alias));
             expect_native_layer_clean();
             VRequest r(row.n);
-            Guarded values(2 * row.n), alias(5);
+            Guarded &values = r.add("values", 2 * row.n), &alias = r.add("alias", 6);
             for (uint32_t i = 0; i < row.n; ++i)
                 r.item(i) = qx3gCfgItem{100000 + i, 1, values.chars() + 2 * i, i ^ 0x5A5A};
-            r.p()->piDbAlias = alias.chars();
-            r.p()->iDbAliasLen = 4;
-            const Bytes values_before = values.bytes(), items_before = r.items.bytes(), alias_before = alias.bytes();
+            r.p()->piDbAlias = alias.chars() + 1;
+            r.p()->iDbAliasLen = row.alias;
+            const auto before = r.snapshot();
             qx3CfgParm seen{};
             std::vector<qx3CfgItem> seen_items;
-            Bytes during;
+            std::vector<Bytes> during;
             standin::during_call([&](const standin::Call& c) {
                 seen = seen_record(c);
                 seen_items.assign(seen.items, seen.items + seen.count);
-                during = values.bytes();
+                during = r.snapshot();
             });
             if (row.refuse >= 0) standin::fail_allocation(1), standin::refuse_sqlca(row.refuse);
             Status st;
             EXPECT_EQ(call(e.ep, 4u, r.p(), st.ca()), row.refuse >= 0 ? -83 : 0);
-            EXPECT_TRUE(SameBytes(values_before, values));
-            EXPECT_TRUE(SameBytes(items_before, r.items));
-            EXPECT_TRUE(SameBytes(alias_before, alias));
+            EXPECT_TRUE(r.Is(before));
             if (row.refuse >= 0) {
                 EXPECT_TRUE(calls(e.native).empty());
                 EXPECT_TRUE(SameBytes(row.refuse == 0 ? st.with(-83, e.errp) : st.before, st.mem));
                 continue;
             }
             EXPECT_EQ(seen.flags, 0x600DF1A6u);
-            EXPECT_EQ(seen.alias, alias.chars());
+            EXPECT_EQ(seen.alias, alias.chars() + 1);
             ASSERT_EQ(seen_items.size(), row.n);
             std::vector<qx3CfgItem> expect(row.n);
-            Bytes in_call = values_before;
+            std::vector<const char*> lent;
+            if (row.alias == 4) lent.push_back(alias.chars() + 5);
             for (uint32_t i = 0; i < row.n; ++i) {
                 expect[i] = {100000 + i, values.chars() + 2 * i, i ^ 0x5A5A};
-                in_call[2 * i + 1] = 0;
+                lent.push_back(values.chars() + 2 * i + 1);
             }
             const uint8_t* want = reinterpret_cast<const uint8_t*>(expect.data());
             EXPECT_TRUE(SameBytes(Bytes(want, want + 12 * row.n), seen_items.data(), 12 * row.n)) << "native items";
-            EXPECT_TRUE(SameBytes(in_call, during.data(), during.size())) << "values during the call";
+            EXPECT_TRUE(r.Same(r.with_nuls(before, lent), during)) << "during the call";
             auto got = calls("sqloGetMemoryBlockExtended");
             ASSERT_EQ(got.size(), row.blocks);
             if (row.blocks) {
