@@ -16,19 +16,11 @@ TEST(StandinChecks, FollowTheProcessMappingsAndFailingRanges) {
     const size_t page = 4096;
     void* m = mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(m, MAP_FAILED);
-    uint8_t* rw = static_cast<uint8_t*>(m);
-    uint8_t* ro = rw + page;
-    uint8_t* none = rw + 2 * page;
+    uint8_t *rw = static_cast<uint8_t*>(m), *ro = rw + page, *none = rw + 2 * page;
     ASSERT_EQ(mprotect(ro, page, PROT_READ), 0);
     ASSERT_EQ(mprotect(none, page, PROT_NONE), 0);
     standin::fail_checks(rw + 16, 16, standin::mode_bit(2));
-    const struct {
-        const char* what;
-        const void* p;
-        uint32_t len;
-        uint8_t mode;
-        bool ok;
-    } rows[] = {
+    const struct { const char* what; const void* p; uint32_t len; uint8_t mode; bool ok; } rows[] = {
         {"writable page, both", rw + 64, page - 64, 3, true},
         {"read-only page, read", ro, 16, 1, true},
         {"read-only page, write", ro, 16, 2, false},
