@@ -19,29 +19,13 @@ enum Shape { Plain, Roll, LegacyRoll };
 
 // Bytes of the native record taken from the caller's: `bytes` of them, or a 16-bit value widened
 // with zeros ('z') or its sign ('s').
-struct FieldRun {
-    uint32_t generic, native, bytes;
-    unsigned cond = 0;
-    char widen = 0;
-};
+struct FieldRun { uint32_t generic, native, bytes; unsigned cond = 0; char widen = 0; };
 // A string's pointer and its length (`width` bytes; 0: it has none, and counts as empty).
-struct StrAt {
-    uint32_t ptr, len;
-    uint8_t width = 4;
-};
+struct StrAt { uint32_t ptr, len; uint8_t width = 4; };
 // A list: copied tablespace ('T') or media ('M') list, or a tablespace list lent in place ('I').
-struct ListField {
-    uint32_t generic, native;
-    unsigned cond;
-    char kind;
-};
+struct ListField { uint32_t generic, native; unsigned cond; char kind; };
 // Bytes a caller buffer (0 the record, 1 the output record, 2 the text) holds after the call.
-struct After {
-    int node;
-    uint32_t off;
-    std::string bytes;
-    unsigned cond = 0;
-};
+struct After { int node; uint32_t off; std::string bytes; unsigned cond = 0; };
 struct VersionRow {
     uint32_t version;              // for a legacy rollforward: the version the native is given
     unsigned conds;
@@ -253,13 +237,9 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
 // An entry whose text fails its check ends the call when it is the last check made in its list;
 // an empty list 3 or 4 takes no block, its record checked and its entry array not.
 TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
-    struct Row {
-        const char* what;
-        size_t list;    // 0 tablespace, 1 media, 2 list 3, 3 list 4
-        int entry;      // its text passes the check over L and fails the one over L + 1; -1: the list is empty
-        int32_t rc;
-        size_t requests;
-    } rows[] = {
+    // list: 0 tablespace, 1 media, 2 list 3, 3 list 4; entry: its text passes the check over L and fails
+    // the one over L + 1 (-1: the list is empty); the result, and the blocks asked for.
+    struct Row { const char* what; size_t list; int entry; int32_t rc; size_t requests; } rows[] = {
         {"tablespace list, last entry", 0, 1, 0x44, 4},
         {"media list, last entry", 1, 1, 0x44, 8},
         {"list 3, last entry", 2, 1, 0x44, 12},
