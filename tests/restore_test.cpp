@@ -288,14 +288,10 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
 // after the tokens already there, within the 70 bytes; qx3gRollforward counts what it wrote,
 // qx3gRecover the whole name.
 TEST_P(RecoveryRecords, ParameterErrorExitNamesTheParameterAndGivesEverythingBack) {
-    struct Case {
-        bool recover;        // qx3gRecover, its user name failing its read check
-        int string;          // fails its read check; 7: the alias is null; -1: no tablespace slots
-        int16_t ml;          // sqlerrml before
-        bool refused;        // sqloincaChkptr refuses the record
-        std::string tokens;  // appended to sqlerrmc
-        int16_t grown;       // sqlerrml after
-    };
+    // recover: qx3gRecover, its user name failing its read check; string: fails its read check (7: the
+    // alias is null; -1: no tablespace slots); sqlerrml before; sqloincaChkptr refuses the record;
+    // what is appended to sqlerrmc, and sqlerrml after.
+    struct Case { bool recover; int string; int16_t ml; bool refused; std::string tokens; int16_t grown; };
     const Case cases[] = {{false, 6, 3, false, "piExportDir", 14}, {false, -1, 0, false, "piTablespaceList", 16},
                           {false, 7, 0, false, "piDbAlias", 9},    {false, 0, 65, false, "piDbA", 70},
                           {false, 4, 3, true, "", 3},              {false, -1, 3, true, "", 3},
@@ -343,11 +339,7 @@ TEST_P(RecoveryRecords, ParameterErrorExitNamesTheParameterAndGivesEverythingBac
 TEST_P(RecoveryRecords, RollforwardTablespaceListTakesTheStatusOfItsLastCheck) {
     // A string that fails its write check is forgotten once the list has its slots; a name that fails
     // its own check keeps the call from the native when it is the last check made.
-    struct Case {
-        bool empty;
-        int failing_string, failing_name;
-        int32_t result;
-    };
+    struct Case { bool empty; int failing_string, failing_name; int32_t result; };
     for (const Case& k : {Case{false, 2, -1, 0}, Case{false, -1, 1, 9}, Case{false, -1, 0, 0}, Case{true, 6, -1, 0}}) {
         SCOPED_TRACE(std::to_string(k.empty) + " " + std::to_string(k.failing_string) + " " + std::to_string(k.failing_name));
         standin::reset();
