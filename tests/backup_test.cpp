@@ -13,7 +13,7 @@ namespace {
 class Backup : public EntryTest {};
 
 // Which calls a padding row applies to.
-enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Versioned = 3, All = 15 };
+enum : unsigned { GBackup = 1, GRestore = 2, LBackup = 4, LRestore = 8, Roll = 16, LRoll = 32, Versioned = 3, All = 63 };
 
 struct PadRow {
     const char* what;
@@ -31,13 +31,12 @@ std::string sp(size_t n) { return std::string(n, ' '); }
 std::string nul(const char* s) { return std::string(s, strlen(s) + 1); }
 
 const PadRow kPadRows[] = {
-    {"full widths", All, 33, 15, nul("images/SAMPLE/0001"), nul("20240517093011"), "images/SAMPLE/0001" + sp(15),
-     "20240517093011 "},
+    {"full widths", All, 33, 15, z(32) + '\0', nul("20240517093011"), z(32) + " ", "20240517093011 "},
     {"no NUL stays; a NUL at 8 becomes the first blank", All, 33, 15, std::string(33, '='), nul("PREVIOUS") + "######",
      std::string(33, '='), "PREVIOUS" + sp(7)},
     {"three characters, a NUL and more", All, 33, 15, nul("abc") + z(29), nul("xyz") + z(11), "abc" + sp(30), "xyz" + sp(12)},
     {"whatever the result", All, 33, 15, nul("") + z(32), nul("") + z(14), sp(33), sp(15), -2539},
-    {"null buffers", Versioned | LBackup, 33, 15, "abc", "def", "", "", 0, true},
+    {"null buffers", Versioned | LBackup | Roll | LRoll, 33, 15, "abc", "def", "", "", 0, true},
     {"a failed write check: copied, not padded", GBackup | LBackup, 33, 15, nul("ab") + z(30), nul("cd") + z(12),
      "ab" + sp(31), nul("cd") + z(12), 0, false, true},
     {"length 1, a character", Versioned, 1, 1, "Q", "7", "Q", "7"},
@@ -48,7 +47,7 @@ const PadRow kPadRows[] = {
 };
 
 // The returned texts of qx3gBackup (two), qx3gRestore (the first only), sqlgbkup and sqlgrst (a
-// 33-byte buffer and a 15-byte one), blank-padded from their first NUL whatever the result. The
+// 33-byte buffer and a 15-byte one), qx3gRollforward and sqlgroll (the 33-byte text), blank-padded from their first NUL whatever the result. The
 // generic calls copy the native's text up to its field; the legacy calls lend the caller's buffers,
 // and sqlgrst's 15-byte buffer is also its in/out text, lent a NUL at its length 8 (word 3).
 TEST_P(Backup, ReturnedTextsArePadded) {
@@ -57,13 +56,15 @@ TEST_P(Backup, ReturnedTextsArePadded) {
         const char *name, *native;
         size_t words, at1;  // legacy: argument count, the first buffer's word (0-based), the second's next
     } entries[] = {{GBackup, "qx3gBackup", "qx3Backup", 0, 0}, {GRestore, "qx3gRestore", "qx3Restore", 0, 0},
-                   {LBackup, "sqlgbkup", "sqlubkup", 21, 9}, {LRestore, "sqlgrst", "sqlurst", 32, 14}};
+                   {LBackup, "sqlgbkup", "sqlubkup", 21, 9}, {LRestore, "sqlgrst", "sqlurst", 32, 14},
+                   {Roll, "qx3gRollforward", "qx3Rollforward", 0, 0}, {LRoll, "sqlgroll", "qx3Rollforward", 0, 0}};
     for (const Entry& e : entries) {
         for (const PadRow& r : kPadRows) {
             if (!(r.on & e.bit)) continue;
             SCOPED_TRACE(std::string(e.name) + ": " + r.what);
             standin::reset();
-            const bool restore = e.bit == GRestore, legacy = e.words != 0, two = e.bit != GRestore;
+            const bool restore = e.bit == GRestore, roll = e.bit >= Roll, legacy = e.words != 0 || roll,
+                       two = e.bit < GRestore || e.bit == LBackup || e.bit == LRestore;
             Guarded rec(restore ? 172 : 136), out1(r.len1), out2(r.len2);
             memset(rec.data(), 0, rec.size()), out1.fill('='), out2.fill('#');
             if (legacy) out2.set(0, "PREVIOUS#######");
@@ -74,7 +75,7 @@ TEST_P(Backup, ReturnedTextsArePadded) {
             if (!restore) memcpy(rec.data() + 16, &p2, 4), memcpy(rec.data() + 20, &r.len2, 4);
             standin::during_call([&](const standin::Call& c) {
                 if (legacy) {
-                    if (!r.null) out1.set(0, r.native1), out2.set(0, r.native2);
+                    if (!r.null) out1.set(0, r.native1), out2.set(0, two ? r.native2 : "");
                     return;
                 }
                 // Bytes past the text are not the caller's business.
@@ -90,8 +91,16 @@ TEST_P(Backup, ReturnedTextsArePadded) {
             standin::set_result(e.native, r.result);
             Status st;
             std::vector<uint32_t> a(e.words, 0);
-            if (legacy) a[2] = 0xFFFF0008u, a[e.at1] = p1, a[e.at1 + 1] = p2, a.back() = w(st.ca());
-            EXPECT_EQ(legacy ? call_words(e.name, a) : call(e.name, 10050300u, rec.data(), st.ca()), r.result);
+            if (e.words) a[2] = 0xFFFF0008u, a[e.at1] = p1, a[e.at1 + 1] = p2, a.back() = w(st.ca());
+            // A rollforward's records: no strings, no list, the text's pointer first in the output record.
+            Guarded out(16), parm(8);
+            const uint32_t po = w(out.data()), pr = w(rec.data());
+            memset(out.data(), 0, 16), memcpy(out.data(), &p1, 4), memcpy(parm.data(), &pr, 4), memcpy(parm.data() + 4, &po, 4);
+            if (roll) memset(rec.data(), 0, rec.size());
+            EXPECT_EQ(e.bit == Roll    ? call(e.name, 9000000u, parm.data(), st.ca())
+                      : e.bit == LRoll ? call(e.name, rec.data(), out.data(), st.ca())
+                      : e.words        ? call_words(e.name, a)
+                                       : call(e.name, 10050300u, rec.data(), st.ca()), r.result);
             if (e.bit == LRestore) {
                 EXPECT_EQ(standin::show(calls("sqlurst").at(0).strings[8]), "PREVIOUS") << "the text as the native read it";
             }

@@ -1,5 +1,6 @@
-// The native records of qx3gBackup, qx3gRestore and qx3gRecover by version, as runs of fields, and
-// what qx3gRestore does with a bad list entry or an empty list.
+// The native records of the backup, restore and recovery calls by version, as runs of fields (with
+// the legacy rollforward's widenings); what qx3gRestore does with a bad list entry or an empty list;
+// the parameter error exits of the rollforward and recover calls; and the rollforward's status rule.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -12,33 +13,40 @@ namespace {
 
 // Version conditions as bits; a field whose condition is 0 is always read.
 enum : unsigned { C1 = 1, C2 = 2, C3 = 4, C4 = 8, C5 = 16 };
+// How a call is made: (version, record, status); (version, {record, output}, status), the native
+// seeing the record's 72 bytes from 28 and then the output record; (record, output, status).
+enum Shape { Plain, Roll, LegacyRoll };
 
-// A run of 4-byte fields: generic offset, native offset, count, condition.
-struct FieldRun {
-    uint32_t generic, native, count;
-    unsigned cond;
-};
-struct ListField {
-    uint32_t generic, native;
-    unsigned cond;
-    bool media;
-};
+// Bytes of the native record taken from the caller's: `bytes` of them, or a 16-bit value widened
+// with zeros ('z') or its sign ('s').
+struct FieldRun { uint32_t generic, native, bytes; unsigned cond = 0; char widen = 0; };
+// A string's pointer and its length (`width` bytes; 0: it has none, and counts as empty).
+struct StrAt { uint32_t ptr, len; uint8_t width = 4; };
+// A list: copied tablespace ('T') or media ('M') list, or a tablespace list lent in place ('I').
+struct ListField { uint32_t generic, native; unsigned cond; char kind; };
+// Bytes a caller buffer (0 the record, 1 the output record, 2 the text) holds after the call.
+struct After { int node; uint32_t off; std::string bytes; unsigned cond = 0; };
 struct VersionRow {
-    uint32_t version;
+    uint32_t version;              // for a legacy rollforward: the version the native is given
     unsigned conds;
     bool read_only_fails = false;  // checks active; every check of the record for reading fails
     bool shared = false;           // every string is the first string's buffer
 };
 struct MapRow {
     const char *entry, *native;
+    Shape shape;
     uint32_t size, native_size;
-    std::vector<uint32_t> strings;  // generic offsets of the string pointers, each length behind it
-    std::vector<uint32_t> nulls;    // pointer fields left null
+    std::vector<StrAt> strings;
+    std::vector<uint32_t> nulls;  // pointer fields left null
     std::vector<ListField> lists;
     std::vector<FieldRun> runs;
     std::vector<VersionRow> versions;
+    std::vector<After> after = {};
     bool read(unsigned cond, const VersionRow& v) const { return (cond & ~v.conds) == 0; }
 };
+
+std::string le(uint32_t v, size_t n = 4) { return std::string(reinterpret_cast<const char*>(&v), n); }
+const std::string kStopped = "S0000007.LOG" + std::string(21, ' ');  // the rollforward's text, padded
 
 // A list as a call sees it, whichever its kind.
 struct AnyList {
@@ -47,64 +55,117 @@ struct AnyList {
     std::vector<uint32_t> lengths;
     std::vector<const char*> borrowed;
 };
-template <class L>
-AnyList any(const Generic<L>& g) { return {g.list, g.entries, g.texts, g.lengths, g.borrowed()}; }
+template <class L, class E>
+AnyList any(const BuiltList<L, E>& g, void* entries) { return {g.list, entries, g.texts, g.lengths, g.borrowed()}; }
 
-// A generic record in caller memory: a distinct word in every field, then its strings (each text
-// distinct in content and length), its lists of two entries each, and its null fields.
+// A generic record in caller memory: every 16-bit half of it distinct with its top bit set (so a
+// missing or wrong widening shows), then its strings (each text distinct in content and length),
+// its lists of two entries each, and its null fields; a rollforward's output record and text.
 struct Record {
     CallerMemory mem;
-    Guarded* r;
+    Guarded *r, *out = nullptr, *text = nullptr, *parm = nullptr;
     std::vector<char*> s;
     std::vector<uint32_t> len;
     std::vector<AnyList> lists;
     Record(const MapRow& m, bool shared = false) {
         r = &mem.add("record", m.size);
-        for (uint32_t off = 0; off < m.size; off += 4) put(off, 0xC0000000u + off);
+        for (uint32_t off = 0; off < m.size; off += 2) put(*r, off, 0x8000u + off * 0x81u, 2);
         for (size_t i = 0; i < m.strings.size(); ++i) {
             const std::string t = "string" + std::to_string(i + 1) + std::string(i, '+');
             s.push_back(shared && i ? s[0] : mem.text("string " + std::to_string(i + 1), t));
-            len.push_back(shared ? 7 : static_cast<uint32_t>(t.size()));
-            put(m.strings[i], w(s[i])), put(m.strings[i] + 4, len[i]);
+            len.push_back(m.strings[i].width == 0 ? 0 : shared ? 7 : static_cast<uint32_t>(t.size()));
+            put(*r, m.strings[i].ptr, w(s[i])), put(*r, m.strings[i].len, len[i], m.strings[i].width);
         }
         for (size_t i = 0; i < m.lists.size(); ++i) {
             const std::string n = "list " + std::to_string(i), a = "L" + std::to_string(i);
             const Texts texts = {a + "A", a + "BB"};
-            lists.push_back(m.lists[i].media ? any(generic_media(mem, n, 'S', texts)) : any(generic_tablespaces(mem, n, texts)));
-            put(m.lists[i].generic, w(lists[i].list));
+            const char k = m.lists[i].kind;
+            if (k == 'I') {
+                const auto l = inplace_tablespaces(mem, n, {a + "A", a + "BB"});
+                lists.push_back(any(l, l.entries->data()));
+            } else if (k == 'M') {
+                const auto l = generic_media(mem, n, 'S', texts);
+                lists.push_back(any(l, l.entries));
+            } else {
+                const auto l = generic_tablespaces(mem, n, texts);
+                lists.push_back(any(l, l.entries));
+            }
+            put(*r, m.lists[i].generic, w(lists[i].list));
         }
-        for (uint32_t off : m.nulls) put(off, 0);
+        for (uint32_t off : m.nulls) put(*r, off, 0);
+        if (m.shape == Plain) return;
+        out = &mem.add("output", m.shape == Roll ? 16 : 12);
+        text = &mem.add("text", 33);
+        put(*out, 0, w(text->data()));
+        if (m.shape == LegacyRoll) return;
+        parm = &mem.add("parameters", 8);
+        put(*parm, 0, w(r->data())), put(*parm, 4, w(out->data()));
     }
-    void put(uint32_t off, uint32_t v) { memcpy(r->data() + off, &v, 4); }
+    static void put(Guarded& g, uint32_t off, uint32_t v, size_t n = 4) { memcpy(g.data() + off, &v, n); }
+    size_t index(int node) const { return mem.locate(node == 0 ? r->data() : node == 1 ? out->data() : text->data()).first; }
 };
 
+// Rollforward's strings, in the order of its records' maps below.
+constexpr const char* kRollNames[7] = {"piDbAlias",         "piUserName",     "piPassword", "piStopTime",
+                                       "piOverflowLogPath", "piDroppedTblID", "piExportDir"};
+
 const MapRow kMaps[] = {
-    {"qx3gBackup", "qx3Backup", 136, 148, {0, 32, 40, 84, 120}, {8, 16, 24, 28}, {},
-     {{0, 0, 1, 0}, {32, 60, 1, 0}, {40, 64, 1, 0}, {48, 68, 8, 0}, {80, 100, 1, C1}, {84, 104, 1, C2},
-      {92, 108, 2, C2}, {100, 116, 5, C3}, {120, 136, 1, C4}, {128, 140, 2, C4}},
+    {"qx3gBackup", "qx3Backup", Plain, 136, 148, {{0, 4}, {32, 36}, {40, 44}, {84, 88}, {120, 124}}, {8, 16, 24, 28}, {},
+     {{0, 0, 4}, {32, 60, 4}, {40, 64, 4}, {48, 68, 32}, {80, 100, 4, C1}, {84, 104, 4, C2},
+      {92, 108, 8, C2}, {100, 116, 20, C3}, {120, 136, 4, C4}, {128, 140, 8, C4}},
      {{8010199, 0}, {8010200, C1}, {8010399, C1}, {8010400, C1 | C2}, {9049999, C1 | C2}, {9050000, C1 | C2 | C3},
       {10010399, C1 | C2 | C3}, {10010400, 15}, {10049999, 15}, {10050000, C1 | C2 | C3}, {10050299, C1 | C2 | C3},
       {10050300, 15}, {0x80000000, 15}, {0xFFFFFFFF, 15, false, true},
       // Checked for reading and writing: a record that only fails the read-only check goes through.
       {10050300, 15, true}}},
-    {"qx3gRestore", "qx3Restore", 172, 156, {0, 8, 24, 32, 40, 56, 64, 72, 108, 124, 148, 156}, {16},
-     {{48, 56, 0, false}, {52, 60, 0, true}, {132, 120, C3, false}, {144, 128, C4, false}},
-     {{0, 0, 1, 0}, {8, 4, 1, 0}, {24, 44, 1, 0}, {32, 48, 1, 0}, {40, 52, 1, 0}, {56, 64, 1, 0}, {64, 68, 1, 0},
-      {72, 72, 1, 0}, {80, 76, 7, 0}, {108, 104, 1, C1}, {116, 108, 2, C1}, {124, 116, 1, C2}, {148, 132, 1, 0},
-      {156, 140, 1, C5}, {164, 144, 2, C5}},
+    {"qx3gRestore", "qx3Restore", Plain, 172, 156,
+     {{0, 4}, {8, 12}, {24, 28}, {32, 36}, {40, 44}, {56, 60}, {64, 68}, {72, 76}, {108, 112}, {124, 128}, {148, 152},
+      {156, 160}}, {16},
+     {{48, 56, 0, 'T'}, {52, 60, 0, 'M'}, {132, 120, C3, 'T'}, {144, 128, C4, 'T'}},
+     {{0, 0, 4}, {8, 4, 4}, {24, 44, 4}, {32, 48, 4}, {40, 52, 4}, {56, 64, 4}, {64, 68, 4},
+      {72, 72, 4}, {80, 76, 28}, {108, 104, 4, C1}, {116, 108, 8, C1}, {124, 116, 4, C2}, {148, 132, 4},
+      {156, 140, 4, C5}, {164, 144, 8, C5}},
      {{0, 0, false, true}, {8010399, 0}, {8010400, C1}, {8019999, C1}, {8020000, C1 | C2}, {8020199, C1 | C2},
       {8020200, 7}, {9070199, 7}, {9070200, 15}, {9079999, 15}, {9080000, 7}, {10009999, 7}, {10010000, 15},
       {10010399, 15}, {10010400, 31}, {10049999, 31}, {10050000, 15}, {10050299, 15}, {10050300, 31},
       {0x80000000, 31}, {0xFFFFFFFF, 31}, {10050300, 31, false, true}}},
     // The last native word is never written from the caller's record.
-    {"qx3gRecover", "qx3Recover", 128, 100, {0, 8, 16, 40, 48, 80, 96, 112}, {}, {},
-     {{0, 0, 1, 0}, {8, 4, 1, 0}, {16, 8, 1, 0}, {24, 12, 5, 0}, {48, 32, 1, 0}, {56, 36, 6, 0}, {80, 60, 1, 0},
-      {88, 64, 3, 0}, {104, 76, 2, 0}, {112, 84, 1, C4}, {120, 88, 2, C4}},
-     {{10050299, 0}, {10050300, C4}, {10010399, 0}, {10010400, C4}, {10049999, C4}, {10050000, 0},
-      {0xFFFFFFFF, C4}}},
+    {"qx3gRecover", "qx3Recover", Plain, 128, 100,
+     {{0, 4}, {8, 12}, {16, 20}, {40, 44}, {48, 52}, {80, 84}, {96, 100}, {112, 116}}, {}, {},
+     {{0, 0, 4}, {8, 4, 4}, {16, 8, 4}, {24, 12, 20}, {48, 32, 4}, {56, 36, 24}, {80, 60, 4},
+      {88, 64, 12}, {104, 76, 8}, {112, 84, 4, C4}, {120, 88, 8, C4}},
+     {{10050299, 0}, {10050300, C4}, {10010399, 0}, {10010400, C4}, {10049999, C4}, {10050000, 0}, {0xFFFFFFFF, C4}}},
+    // The native's input record, then the output record's first three words; its fourth word comes
+    // back from version 9000000 on.
+    {"qx3gRollforward", "qx3Rollforward", Roll, 100, 84,
+     {{32, 0}, {44, 8}, {48, 12}, {40, 4}, {52, 16}, {88, 20}, {92, 24}}, {}, {{68, 40, 0, 'I'}}, {{28, 0, 72}},
+     {{8999999, 0}, {9000000, C1}, {0xFFFFFFFF, C1}}, {{2, 0, kStopped}, {1, 12, le(0x600DF00Du), C1}}},
+    // No lengths for the last two strings: both go as empty strings. Whatever the record, 8010000.
+    {"sqlgroll", "qx3Rollforward", LegacyRoll, 80, 84,
+     {{16, 0, 2}, {28, 4, 2}, {32, 6, 2}, {24, 2, 2}, {36, 8, 2}, {72, 0, 0}, {76, 0, 0}}, {}, {{52, 40, 0, 'I'}},
+     {{12, 0, 4}, {16, 4, 4}, {20, 8, 2, 0, 'z'}, {24, 12, 16}, {40, 28, 2, 0, 'z'}, {44, 32, 4}, {48, 36, 2, 0, 'z'},
+      {52, 40, 4}, {56, 44, 2, 0, 's'}, {58, 48, 2, 0, 's'}, {60, 52, 4}, {64, 56, 2, 0, 's'}, {72, 60, 8}},
+     {{0x7A3910, 0}}, {{2, 0, kStopped}}},
+    // The outputs come back whatever the result; the third only from version 9080000 on.
+    {"qx3gHistoryOpenScan", "qx3HistoryOpenScan", Plain, 40, 28, {{0, 12}, {4, 16}, {8, 20}}, {}, {},
+     {{0, 0, 12}, {36, 24, 2}}, {{9079999, 0}, {9080000, C1}},
+     {{0, 24, le(0x4A11u) + le(17)}, {0, 32, le(0x33), C1}, {0, 38, le(0xB00B, 2)}}},
+    {"qx3gHistoryUpdate", "qx3HistoryUpdate", Plain, 40, 24, {{0, 16}, {4, 20}, {8, 24}, {12, 28}}, {}, {},
+     {{0, 0, 16}, {32, 16, 8}}, {{1, 0}}},
+    {"qx3gPrune", "qx3Prune", Plain, 24, 20, {{4, 0}}, {}, {}, {{4, 0, 4}, {8, 4, 8}, {16, 12, 8}}, {{9080000, 0}}},
+    {"qx3gArchiveLog", "qx3ArchiveLog", Plain, 36, 24, {{12, 0}, {16, 4}, {20, 8}}, {}, {},
+     {{12, 0, 12}, {24, 12, 4}, {28, 16, 8}}, {{10050300, 0}}},
 };
+const MapRow &kBackup = kMaps[0], &kRestore = kMaps[1], &kRecover = kMaps[2], &kRoll = kMaps[3];
 
-class RecoveryRecords : public EntryTest {};
+class RecoveryRecords : public EntryTest {
+protected:
+    int32_t call_with(const MapRow& m, const Record& b, uint32_t version, sqlca* ca) {
+        return m.shape == Plain  ? call(m.entry, version, b.r->data(), ca)
+               : m.shape == Roll ? call(m.entry, version, b.parm->data(), ca)
+                                 : call(m.entry, b.r->data(), b.out->data(), ca);
+    }
+};
 
 TEST_P(RecoveryRecords, NativeRecordByVersion) {
     for (const MapRow& m : kMaps) {
@@ -122,44 +183,53 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
                 standin::checks_active(true);
                 standin::fail_checks(b.r->data(), m.size, standin::mode_bit(1), 0x21);
             }
+            standin::set_result(m.native, -2171);
             Status st;
 
-            EXPECT_EQ(call(m.entry, v.version, b.r->data(), st.ca()), 0);
+            EXPECT_EQ(call_with(m, b, v.version, st.ca()), -2171);
 
             auto natives = calls(m.native);
             ASSERT_EQ(natives.size(), 1u);
             EXPECT_EQ(natives[0].words[0], v.version) << "the version goes on unchanged";
             const Bytes& seen = natives[0].record;
-            ASSERT_EQ(seen.size(), m.native_size);
+            ASSERT_GE(seen.size(), m.native_size);
             Bytes expected(m.native_size, 0);
             std::vector<const char*> lent;
             for (const FieldRun& f : m.runs) {
                 if (!m.read(f.cond, v)) continue;
-                memcpy(expected.data() + f.native, b.r->data() + f.generic, 4 * f.count);
+                const uint8_t* g = b.r->data() + f.generic;
+                const uint32_t x = f.widen == 'z' ? g[0] | g[1] << 8 : static_cast<uint32_t>(int16_t(g[0] | g[1] << 8));
+                memcpy(expected.data() + f.native, f.widen ? reinterpret_cast<const uint8_t*>(&x) : g, f.widen ? 4 : f.bytes);
                 // A string is lent its NUL only when its field is read.
                 for (size_t i = 0; i < m.strings.size(); ++i)
-                    if (m.strings[i] >= f.generic && m.strings[i] < f.generic + 4 * f.count) lent.push_back(b.s[i] + b.len[i]);
+                    if (m.strings[i].ptr >= f.generic && m.strings[i].ptr < f.generic + f.bytes) lent.push_back(b.s[i] + b.len[i]);
             }
+            if (m.shape != Plain) memcpy(expected.data() + 72, b.out->data(), 12);
             size_t lists_read = 0;
-            // A list field read holds the call's own native list (an address of its stack).
+            // A copied list field read holds the call's own native list (an address of its stack).
             for (size_t i = 0; i < m.lists.size(); ++i) {
                 const ListField& l = m.lists[i];
                 const bool read = m.read(l.cond, v);
+                if (read) lent.insert(lent.end(), b.lists[i].borrowed.begin(), b.lists[i].borrowed.end());
+                if (l.kind == 'I') continue;
                 uint32_t field;
                 memcpy(&field, seen.data() + l.native, 4);
                 EXPECT_EQ(field != 0, read) << "list field at " << l.native;
-                if (read) memcpy(expected.data() + l.native, seen.data() + l.native, 4);
+                if (read) memcpy(expected.data() + l.native, seen.data() + l.native, 4), ++lists_read;
                 const std::string a = "L" + std::to_string(i);
                 EXPECT_EQ(shown(natives[0].lists.at(i)), (read ? std::vector<std::string>{a + "A", a + "BB"} : std::vector<std::string>{}));
-                if (read) lent.insert(lent.end(), b.lists[i].borrowed.begin(), b.lists[i].borrowed.end()), ++lists_read;
             }
-            EXPECT_TRUE(SameBytes(expected, seen.data(), seen.size()));
-            // Each list read is copied into four blocks.
-            if (!m.lists.empty()) {
+            EXPECT_TRUE(SameBytes(expected, seen.data(), m.native_size));
+            // Each copied list read is copied into four blocks.
+            if (!m.lists.empty() && m.shape == Plain) {
                 EXPECT_EQ(standin::allocations(), 4 * lists_read);
             }
+            if (m.shape != Plain) during[b.index(2)] = before[b.index(2)];  // the native has written its text
             EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(before, lent), during)) << "during the call";
-            EXPECT_TRUE(b.mem.Is(before)) << "afterwards";
+            auto expect = before;
+            for (const After& a : m.after)
+                if (m.read(a.cond, v)) memcpy(expect[b.index(a.node)].data() + a.off, a.bytes.data(), a.bytes.size());
+            EXPECT_TRUE(b.mem.Is(expect)) << "afterwards";
         }
     }
 }
@@ -167,13 +237,9 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
 // An entry whose text fails its check ends the call when it is the last check made in its list;
 // an empty list 3 or 4 takes no block, its record checked and its entry array not.
 TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
-    struct Row {
-        const char* what;
-        size_t list;    // 0 tablespace, 1 media, 2 list 3, 3 list 4
-        int entry;      // its text passes the check over L and fails the one over L + 1; -1: the list is empty
-        int32_t rc;
-        size_t requests;
-    } rows[] = {
+    // list: 0 tablespace, 1 media, 2 list 3, 3 list 4; entry: its text passes the check over L and fails
+    // the one over L + 1 (-1: the list is empty); the result, and the blocks asked for.
+    struct Row { const char* what; size_t list; int entry; int32_t rc; size_t requests; } rows[] = {
         {"tablespace list, last entry", 0, 1, 0x44, 4},
         {"media list, last entry", 1, 1, 0x44, 8},
         {"list 3, last entry", 2, 1, 0x44, 12},
@@ -184,7 +250,7 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
-        Record b(kMaps[1]);
+        Record b(kRestore);
         const AnyList& l = b.lists[r.list];
         const size_t e = static_cast<size_t>(r.entry);
         standin::checks_active(true);
@@ -196,17 +262,13 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
         EXPECT_EQ(calls("qx3Restore").size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.requests);
         EXPECT_TRUE(b.mem.Is(before));
-        EXPECT_TRUE(standin::live_blocks().empty());
         if (r.rc != 0) {
             EXPECT_TRUE(st.untouched());
             continue;
         }
-        const auto natives = calls("qx3Restore");
-        const standin::Call& native = natives.at(0);
+        const standin::Call native = calls("qx3Restore").at(0);
         if (r.entry >= 0) {
-            std::vector<std::string> seen = shown(native.lists[r.list]);
-            ASSERT_EQ(seen.size(), 2u);
-            EXPECT_NE(seen[e], "<null>") << "copied, though not terminated";
+            EXPECT_NE(shown(native.lists[r.list]).at(e), "<null>") << "copied, though not terminated";
             continue;
         }
         uint32_t field;
@@ -219,6 +281,105 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
             record_checked |= c.p == reinterpret_cast<uintptr_t>(l.list);
         }
         EXPECT_TRUE(record_checked);
+    }
+}
+
+// The parameter error exits of qx3gRollforward (logged) and qx3gRecover: the parameter's name goes
+// after the tokens already there, within the 70 bytes; qx3gRollforward counts what it wrote,
+// qx3gRecover the whole name.
+TEST_P(RecoveryRecords, ParameterErrorExitNamesTheParameterAndGivesEverythingBack) {
+    // recover: qx3gRecover, its user name failing its read check; string: fails its read check (7: the
+    // alias is null; -1: no tablespace slots); sqlerrml before; sqloincaChkptr refuses the record;
+    // what is appended to sqlerrmc, and sqlerrml after.
+    struct Case { bool recover; int string; int16_t ml; bool refused; std::string tokens; int16_t grown; };
+    const Case cases[] = {{false, 6, 3, false, "piExportDir", 14}, {false, -1, 0, false, "piTablespaceList", 16},
+                          {false, 7, 0, false, "piDbAlias", 9},    {false, 0, 65, false, "piDbA", 70},
+                          {false, 4, 3, true, "", 3},              {false, -1, 3, true, "", 3},
+                          {true, 1, 66, false, "piUs", 76},        {true, 1, 3, true, "", 3}};
+    for (const Case& k : cases) {
+        const std::string name = k.recover ? "piUserName" : k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
+        SCOPED_TRACE(name + " " + std::to_string(k.ml) + (k.refused ? " refused" : ""));
+        standin::reset();
+        Record b(k.recover ? kRecover : kRoll);
+        Status st;
+        st.ca()->sqlerrml = k.ml;
+        st.before = st.mem.bytes();
+        if (k.string == 7) Record::put(*b.r, 32, 0);
+        const auto before = b.mem.snapshot();
+        standin::checks_active(k.string >= 0);
+        if (k.string >= 0 && k.string < 7) standin::fail_check_exact(b.s[k.string], b.len[k.string], standin::mode_bit(1), 7);
+        if (k.string < 0) standin::fail_allocation(1);
+        if (k.refused) standin::refuse_sqlca(0x3F);
+        const int32_t rc = k.recover && k.refused ? -2032 : -83;
+        EXPECT_EQ(k.recover ? call("qx3gRecover", 10050300u, b.r->data(), st.ca())
+                            : call("qx3gRollforward", 9000000u, b.parm->data(), st.ca()), rc);
+        EXPECT_TRUE(calls(k.recover ? "qx3Recover" : "qx3Rollforward").empty());
+        EXPECT_TRUE(b.mem.Is(before)) << "every byte back, the text not padded";
+        Bytes expect = st.before;
+        if (!k.refused) {
+            expect = st.with(-83, k.recover ? "SQLGRECV" : "sqlgroll");
+            memcpy(expect.data() + 16, &k.grown, 2);
+            memcpy(expect.data() + 18 + k.ml, k.tokens.data(), k.tokens.size());
+        }
+        EXPECT_TRUE(SameBytes(expect, st.mem));
+        if (k.recover) continue;
+        const auto log = calls("pdLog");
+        ASSERT_EQ(log.size(), 1u);
+        const std::string message = k.refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
+        std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, k.refused ? 260u : 250u, 2, k.refused ? 2u : 1u, 0,
+                                       0x18000004, static_cast<uint32_t>(message.size())};
+        EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin(), log[0].words.begin() + 11), words);
+        EXPECT_EQ(log[0].items, (k.refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
+        if (k.refused) {
+            EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin() + 12, log[0].words.begin() + 14), (std::vector<uint32_t>{4, 4}));
+        }
+    }
+}
+
+TEST_P(RecoveryRecords, RollforwardTablespaceListTakesTheStatusOfItsLastCheck) {
+    // A string that fails its write check is forgotten once the list has its slots; a name that fails
+    // its own check keeps the call from the native when it is the last check made.
+    struct Case { bool empty; int failing_string, failing_name; int32_t result; };
+    for (const Case& k : {Case{false, 2, -1, 0}, Case{false, -1, 1, 9}, Case{false, -1, 0, 0}, Case{true, 6, -1, 0}}) {
+        SCOPED_TRACE(std::to_string(k.empty) + " " + std::to_string(k.failing_string) + " " + std::to_string(k.failing_name));
+        standin::reset();
+        Record r(kRoll);
+        AnyList& ts = r.lists[0];
+        if (k.empty) static_cast<sqluTablespaceList*>(ts.list)->iNumEntries = 0, ts.texts.clear();
+        Status st;
+        const auto before = r.mem.snapshot();
+        standin::checks_active(true);
+        std::vector<const char*> nuls;
+        for (int i = 0; i < 7; ++i) {
+            if (i == k.failing_string) standin::fail_check_exact(r.s[i], r.len[i] + 1, standin::mode_bit(3), 5);
+            else nuls.push_back(r.s[i] + r.len[i]);
+        }
+        for (size_t i = 0; i < ts.texts.size(); ++i) {
+            if (static_cast<int>(i) == k.failing_name) standin::fail_check_exact(ts.texts[i], ts.lengths[i] + 1, standin::mode_bit(3), 9);
+            else nuls.push_back(ts.texts[i] + ts.lengths[i]);
+        }
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call& c) {
+            if (c.name == "qx3Rollforward") during = r.mem.snapshot();
+        });
+        EXPECT_EQ(call("qx3gRollforward", 8000000u, r.parm->data(), st.ca()), k.result);
+        EXPECT_EQ(calls("qx3Rollforward").size(), k.result == 0 ? 1u : 0u);
+        auto expect = before;
+        const size_t text = r.index(2);
+        if (k.result == 0) {
+            auto nul = r.mem.with_nuls(before, nuls);
+            nul[text] = during[text];
+            EXPECT_TRUE(r.mem.Same(nul, during));
+            expect[text] = r.text->bytes();
+        } else {
+            EXPECT_TRUE(st.untouched());
+        }
+        EXPECT_TRUE(r.mem.Is(expect));
+        // The slot array is asked for even for a list of no entries, and given back.
+        const auto blocks = calls("sqloGetMemoryBlockExtended");
+        ASSERT_EQ(blocks.size(), 1u);
+        EXPECT_EQ(blocks[0].words[1], 8 * ts.texts.size());
+        EXPECT_EQ(blocks[0].strings[5].text + " " + std::to_string(blocks[0].words[6]), "sqlgroll 369");
     }
 }
 
