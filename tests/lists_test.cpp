@@ -202,7 +202,6 @@ TEST_P(Lists, CopiedLists) {
          false, {}, {}},
         {"entries fail their check", true, {std::string("abc"), std::string("abc")}, Fail::Entries,
          qx3::Empty::Converted, false, {}, {}},
-        {"no entries, left empty", false, {}, Fail::None, qx3::Empty::Left, false, {}, {}},
         {"no entries, converted regardless: two empty blocks", true, {}, Fail::None, qx3::Empty::Converted, false,
          {0, 0}, {}},
     };

@@ -14,21 +14,12 @@ using namespace qx3test::conf;
 
 namespace {
 
-class ScanTest : public EntryTest {
-public:
-    using EntryTest::call;
-};
+class ScanTest : public EntryTest {};
 
 const size_t kRecord = sizeof(qx3TablespaceRecord);
 const size_t kText = offsetof(qx3TablespaceRecord, text6);
 const size_t kName = sizeof(qx3ContainerName);
 
-// Everything the library did besides the native call, by name.
-std::vector<std::string> names_of_calls() {
-    std::vector<std::string> out;
-    for (const standin::Call& c : standin::calls()) out.push_back(c.name);
-    return out;
-}
 
 }  // namespace
 
@@ -103,7 +94,9 @@ TEST_P(ScanTest, ExitsBeforeTheNativeCall) {
         EXPECT_EQ(e == "sqlgdcls" ? call("sqlgdcls", 1u, ca) : e == "sqlgstsc" ? call("sqlgstsc", ca, 2u, 3u, 0u, p)
                                                                                 : call(r.entry, 1u, p, ca),
                   r.rc);
-        EXPECT_EQ(names_of_calls(), r.services);
+        std::vector<std::string> seen;
+        for (const standin::Call& c : standin::calls()) seen.push_back(c.name);
+        EXPECT_EQ(seen, r.services);
         EXPECT_TRUE(SameBytes(before, rec));
         EXPECT_TRUE(SameBytes(r.errp ? st.with(r.rc, r.errp) : st.before, st.mem));
     }
