@@ -1,8 +1,10 @@
-// The list conversions, exercised directly against the stand-in: the media-list terminator and its
-// restore, the in-place tablespace and media lists of backup and restore, and the copied lists.
+// The list conversions: the three that lend terminators in the caller's own entries (the media-list
+// terminator of data movement, the tablespace and media lists of backup and restore), directly and
+// through the movement calls that use them, and the copied lists.
 #include <string.h>
 
-#include <algorithm>
+#include <tuple>
+#include <type_traits>
 
 #include "frame/lists.h"
 #include "support/lists.h"
@@ -11,236 +13,243 @@ using namespace qx3test;
 
 namespace {
 
-struct Lists : ::testing::Test {
-    void SetUp() override { fresh_native_layer(); }
-    void TearDown() override { expect_native_layer_clean(); }
-};
+class Lists : public EntryTest {};
+QX3_BACKENDS(Lists);
 
-std::vector<standin::Block> blocks() { return standin::live_blocks(); }
-
-// ---- Media-list terminator ---------------------------------------------------------------------
-
-enum class Fail { None, List, Sqlca, Entries, LastName };
-
-struct TermRow {
-    const char* what;
-    uint8_t type;
-    uint32_t expected;
-    size_t entries;
-    uint32_t always;
-    Fail fail;
-    int32_t rc;
-    int64_t slot_bytes;   // -1: no slot array
-    size_t terminated;    // how many leading entries get a NUL
-};
-
-const TermRow kTermRows[] = {
-    {"type C converts like S", 'C', 'C', 3, 0, Fail::None, 0, 24, 3},
-    {"type L, 220-byte entries", 'L', 'L', 3, 0, Fail::None, 0, 24, 3},
-    {"type Q, texts by pointer, one null", 'Q', 'Q', 3, 0, Fail::None, 0, 24, 3},
-    {"type O: the first entry only, slots for all", 'O', 'O', 3, 0, Fail::None, 0, 24, 1},
-    {"expected type compared with the zero-extended code", 'S', 0x153, 2, 0, Fail::None, 0, -1, 0},
-    {"a type no conversion knows", 'X', 'X', 2, 1, Fail::None, 0, -1, 0},
-    {"type O, no entries, flag set: no slot, so no entry", 'O', 'O', 0, 1, Fail::None, 0, 0, 0},
-    {"only the flag's low 8 bits count", 'S', 'S', 0, 0x100, Fail::None, 0, -1, 0},
-    {"list fails its check: left alone", 'S', 'S', 2, 0, Fail::List, 0, -1, 0},
-    {"sqlca fails its check: left alone", 'S', 'S', 2, 0, Fail::Sqlca, 0, -1, 0},
-    {"entry array fails its check: its outcome", 'L', 'L', 2, 0, Fail::Entries, 9, -1, 0},
-};
-
-TEST_F(Lists, MediaListTerminatorAndItsRestore) {
-    for (const TermRow& r : kTermRows) {
-        SCOPED_TRACE(r.what);
-        standin::reset();
-        CallerMemory mem;
-        Texts texts;
-        for (size_t i = 0; i < r.entries; ++i)  // 'Q' with a null text in the middle
-            texts.push_back(r.type == 'Q' && i == 1 ? Texts::value_type() : std::string(2 + i, static_cast<char>('a' + i)));
-        auto l = inplace_media(mem, "list", r.type, texts);
-        Status st;
-        sqluMediaList* field = l.list;
-        sqlca* ca = st.ca();
-        qx3::SlotRecord* const untouched = reinterpret_cast<qx3::SlotRecord*>(uintptr_t{0x5EED});
-        qx3::SlotRecord* slots = untouched;
-        standin::checks_active(true);
-        if (r.fail == Fail::List) standin::fail_checks(l.list, 12, standin::mode_bit(3));
-        if (r.fail == Fail::Sqlca) standin::fail_checks(st.ca(), 136, standin::mode_bit(3));
-        if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data(), 1, standin::mode_bit(3), 9);
-        const auto before = mem.snapshot();
-
-        EXPECT_EQ(qx3::media_list_terminate(&field, &slots, &ca, r.expected, r.always), r.rc);
-
-        EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.terminated))));
-        EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem)) << "sqlca untouched";
-        if (r.slot_bytes < 0) {
-            EXPECT_EQ(slots, untouched) << "no slot array, so the caller's variable is not written";
-            EXPECT_TRUE(blocks().empty());
-            continue;
-        }
-        ASSERT_NE(slots, untouched);
-        ASSERT_EQ(blocks().size(), 1u);
-        EXPECT_EQ(blocks()[0].size, static_cast<uint32_t>(r.slot_bytes));
-        EXPECT_EQ(blocks()[0].tag, "sqlgload");
-        EXPECT_EQ(qx3::media_list_restore(&field, slots, &ca, r.expected, r.always), 0);
-        EXPECT_TRUE(mem.Is(before));
-        if (r.type == 'Q') {  // the checks in order: list, status record, entries, each text; the restore's
-            std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> made, want;
-            for (const standin::Check& c : standin::checks()) made.emplace_back(c.p, c.length, c.mode);
-            for (const auto& [p, length] : std::initializer_list<std::pair<const void*, uint32_t>>{
-                     {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 3}, {l.texts[2], 5},
-                     {l.list, 12}, {slots, 8}, {st.ca(), 136}})
-                want.emplace_back(reinterpret_cast<uintptr_t>(p), length, 3);
-            EXPECT_EQ(made, want);
-        }
-        EXPECT_TRUE(blocks().empty());
-        auto frees = calls("sqlofmblkEx");
-        ASSERT_EQ(frees.size(), 1u);
-        EXPECT_EQ(standin::show(frees[0].strings[0]), "sqlgload");
-    }
+std::vector<std::string> blocks() {
+    std::vector<std::string> out;
+    for (const standin::Block& b : standin::live_blocks()) out.push_back(b.tag + " " + std::to_string(b.size));
+    return out;
 }
 
-// ---- In-place lists of backup and restore ------------------------------------------------------
+// Direct: the media-list terminator, the in-place media and tablespace lists. Through an entry
+// point: qx3gLoad (the list at `at` in its record, checks inactive), sqlgexpr and sqlgimpr (word 5).
+enum class Conv { Term, Media, Names, Load, Expr, Impr };
+enum class Fail { None, List, Sqlca, Entries, Middle, LastName };
 
-// The in-place tablespace list (type 0 below) and media list of the legacy backup and restore calls,
-// over three entries.
-TEST_F(Lists, InPlaceListsOfBackupAndRestore) {
+// Three texts of 2, 3 and 4 characters (a 'Q' list's middle one null), seen between the conversion
+// and its undo, or during the native call. The entry array fails its check from byte 71 with 9, a
+// text its own with 0x1F.
+TEST_P(Lists, InPlaceConversionsLendAndGiveBack) {
     struct Row {
         const char* what;
+        Conv conv;
         uint8_t type;
         int32_t count;          // iNumEntries as the caller sets it
-        Fail fail;              // LastName: the last text fails its own check with 0x1F
+        Fail fail;
         int32_t rc;
-        size_t lent;            // leading texts lent a NUL
+        size_t lent;            // leading texts lent a NUL (a null or failing one left out)
         int64_t slot_bytes;     // -1: no slot array
         int64_t entries_check;  // length of the entry array's check (-1: none)
+        uint32_t expected = 0, always = 0, at = 0;  // the terminator's type and flag; qx3gLoad's offset
     } rows[] = {
-        {"tablespaces: converted and given back", 0, 3, Fail::None, 0, 3, 24, 72},
-        {"tablespaces: list fails its check, passed on as it is", 0, 3, Fail::List, 0, 0, -1, -1},
-        {"tablespaces: entries fail their check, passed on as they are", 0, 3, Fail::Entries, 0, 0, -1, 72},
-        {"tablespaces: the last name's check is the status", 0, 3, Fail::LastName, 0x1F, 2, 24, 72},
-        {"tablespaces: no entries, an empty slot array", 0, 0, Fail::None, 0, 0, 0, 0},
-        {"L: every entry", 'L', 3, Fail::None, 0, 3, 24, 660},
-        {"O: one slot, the first entry", 'O', 3, Fail::None, 0, 1, 8, 520},
-        {"O: the first entry even when the count is 0", 'O', 0, Fail::None, 0, 1, 8, 520},
-        {"L: no entries, an empty slot array", 'L', 0, Fail::None, 0, 0, 0, 0},
-        {"S: passed on untouched", 'S', 3, Fail::None, 0, 0, -1, -1},
-        {"Q: passed on untouched", 'Q', 3, Fail::None, 0, 0, -1, -1},
-        {"C: passed on untouched", 'C', 3, Fail::None, 0, 0, -1, -1},
-        {"L: list fails its check", 'L', 3, Fail::List, 0, 0, -1, -1},
-        {"L: entries fail their check", 'L', 3, Fail::Entries, 0, 0, -1, 660},
-        {"O: first entry fails its check", 'O', 3, Fail::Entries, 0, 0, -1, 520},
+        {"term C converts like S", Conv::Term, 'C', 3, Fail::None, 0, 3, 24, 780, 'C'},
+        {"term L, 220-byte entries", Conv::Term, 'L', 3, Fail::None, 0, 3, 24, 660, 'L'},
+        {"term Q, texts by pointer, one null", Conv::Term, 'Q', 3, Fail::None, 0, 2, 24, 24, 'Q'},
+        {"term O: the first entry only, slots for all", Conv::Term, 'O', 3, Fail::None, 0, 1, 24, 1560, 'O'},
+        {"term: expected type against the zero-extended code", Conv::Term, 'S', 2, Fail::None, 0, 0, -1, -1, 0x153},
+        {"term: a type no conversion knows", Conv::Term, 'X', 2, Fail::None, 0, 0, -1, -1, 'X', 1},
+        {"term O, no entries, flag set: no slot, so no entry", Conv::Term, 'O', 0, Fail::None, 0, 0, 0, 0, 'O', 1},
+        {"term: only the flag's low 8 bits count", Conv::Term, 'S', 0, Fail::None, 0, 0, -1, -1, 'S', 0x100},
+        {"term: list fails its check", Conv::Term, 'S', 2, Fail::List, 0, 0, -1, -1, 'S'},
+        {"term: sqlca fails its check", Conv::Term, 'S', 2, Fail::Sqlca, 0, 0, -1, -1, 'S'},
+        {"term: entries fail their check, its outcome", Conv::Term, 'L', 2, Fail::Entries, 9, 0, -1, 440, 'L'},
+        {"term: the last text's check is the status", Conv::Term, 'L', 3, Fail::LastName, 0x1F, 2, 24, 660, 'L'},
+        {"names: converted and given back", Conv::Names, 0, 3, Fail::None, 0, 3, 24, 72},
+        {"names: list fails its check, passed on as it is", Conv::Names, 0, 3, Fail::List, 0, 0, -1, -1},
+        {"names: entries fail their check, passed on", Conv::Names, 0, 3, Fail::Entries, 0, 0, -1, 72},
+        {"names: no entries, an empty slot array", Conv::Names, 0, 0, Fail::None, 0, 0, 0, 0},
+        {"media L: every entry", Conv::Media, 'L', 3, Fail::None, 0, 3, 24, 660},
+        {"media O: one slot, the first entry", Conv::Media, 'O', 3, Fail::None, 0, 1, 8, 520},
+        {"media O: the first entry even when the count is 0", Conv::Media, 'O', 0, Fail::None, 0, 1, 8, 520},
+        {"media L: no entries, an empty slot array", Conv::Media, 'L', 0, Fail::None, 0, 0, 0, 0},
+        {"media S: passed on untouched", Conv::Media, 'S', 3, Fail::None, 0, 0, -1, -1},
+        {"media Q: passed on untouched", Conv::Media, 'Q', 3, Fail::None, 0, 0, -1, -1},
+        {"media C: passed on untouched", Conv::Media, 'C', 3, Fail::None, 0, 0, -1, -1},
+        {"media L: list fails its check", Conv::Media, 'L', 3, Fail::List, 0, 0, -1, -1},
+        {"media L: entries fail their check", Conv::Media, 'L', 3, Fail::Entries, 0, 0, -1, 660},
+        {"media O: first entry fails its check", Conv::Media, 'O', 3, Fail::Entries, 0, 0, -1, 520},
+        {"load list 1 ('S') always has a slot array", Conv::Load, 'S', 0, Fail::None, 0, 0, 0, -1, 0, 0, 0},
+        {"load list 2 ('S') only with entries", Conv::Load, 'S', 0, Fail::None, 0, 0, -1, -1, 0, 0, 4},
+        {"load list 1: another type is passed on", Conv::Load, 'L', 2, Fail::None, 0, 0, -1, -1, 0, 0, 0},
+        {"load list 2", Conv::Load, 'S', 2, Fail::None, 0, 2, 16, -1, 0, 0, 4},
+        {"load list 5 ('S')", Conv::Load, 'S', 2, Fail::None, 0, 2, 16, -1, 0, 0, 72},
+        {"load list 3 ('L')", Conv::Load, 'L', 2, Fail::None, 0, 2, 16, -1, 0, 0, 32},
+        {"load list 3 passes 'C' on", Conv::Load, 'C', 2, Fail::None, 0, 0, -1, -1, 0, 0, 32},
+        {"load list 4 'O': the first entry", Conv::Load, 'O', 3, Fail::None, 0, 1, 24, -1, 0, 0, 36},
+        {"load list 4 'L'", Conv::Load, 'L', 2, Fail::None, 0, 2, 16, -1, 0, 0, 36},
+        {"load list 4 knows 'L' and 'O' only", Conv::Load, 'Q', 2, Fail::None, 0, 0, -1, -1, 0, 0, 36},
+        {"load: no slot array for a negative count", Conv::Load, 'S', -1, Fail::None, -83, 0, -1, -1, 0, 0, 4},
+        {"load: nor an entry", Conv::Load, 'S', INT32_MIN / 4, Fail::None, 0, 0, 0, -1, 0, 0, 0},
+        {"sqlgexpr: every entry", Conv::Expr, 'L', 3, Fail::None, 0, 3, 24, 660},
+        {"sqlgexpr: a later check replaces a failure", Conv::Expr, 'L', 3, Fail::Middle, 0, 2, 24, 660},
+        {"sqlgexpr: no entries, no slot array", Conv::Expr, 'L', 0, Fail::None, 0, 0, -1, -1},
+        {"sqlgexpr: 'C' belongs at word 6", Conv::Expr, 'C', 3, Fail::None, 0, 0, -1, -1},
+        {"sqlgimpr: 'S' passed on", Conv::Impr, 'S', 3, Fail::None, 0, 0, -1, -1},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         CallerMemory mem;
         Status st;
+        sqlca* ca = st.ca();
+        const bool entry = r.conv >= Conv::Load;
         const qx3::ListOwner owner{"sqlgbkup", st.ca(), qx3::diag("sqlgbkup")};
-        auto check = [&](auto& l, auto& conversion) {
+        qx3::SlotRecord* const untouched = reinterpret_cast<qx3::SlotRecord*>(uintptr_t{0x5EED});
+        qx3::SlotRecord* slots = untouched;
+        qx3::InPlaceMediaList media;
+        qx3::InPlaceTablespaceList names;
+        auto check = [&](auto& l, auto convert, auto restore) {
             l.list->iNumEntries = r.count;
-            standin::checks_active(true);
+            standin::checks_active(r.conv != Conv::Load);
             if (r.fail == Fail::List) standin::fail_checks(l.list, sizeof(*l.list), standin::mode_bit(3));
-            if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data() + 71, 1, standin::mode_bit(3));
-            if (r.fail == Fail::LastName) standin::fail_check_exact(l.texts[2], l.lengths[2] + 1, standin::mode_bit(3), 0x1F);
+            if (r.fail == Fail::Sqlca) standin::fail_checks(st.ca(), 136, standin::mode_bit(3));
+            if (r.fail == Fail::Entries) standin::fail_checks(l.entries->data() + 71, 1, standin::mode_bit(3), 9);
+            const size_t bad = r.fail == Fail::Middle ? 1 : 2;
+            if (r.fail >= Fail::Middle) standin::fail_check_exact(l.texts[bad], l.lengths[bad] + 1, standin::mode_bit(3), 0x1F);
             const auto before = mem.snapshot();
-            EXPECT_EQ(conversion.convert(l.list, owner), r.rc);
-            EXPECT_TRUE(mem.Is(mem.with_nuls(before, l.borrowed(r.lent))));
-            EXPECT_TRUE(SameBytes(Status().mem.bytes(), st.mem));
-            std::vector<std::string> seen;
-            for (const standin::Block& b : blocks()) seen.push_back(b.tag + " " + std::to_string(b.size));
-            EXPECT_EQ(seen, r.slot_bytes < 0 ? std::vector<std::string>{}
-                                             : std::vector<std::string>{"sqlgbkup " + std::to_string(r.slot_bytes)});
+            auto during = before;
+            std::vector<std::string> live;
+            standin::during_call([&](const standin::Call&) { during = mem.snapshot(), live = blocks(); });
+            EXPECT_EQ(convert(), r.rc);
+            if (!entry) during = mem.snapshot(), live = blocks();
+            auto lent = l.borrowed();
+            if (r.fail == Fail::Middle) lent.erase(lent.begin() + 1);
+            lent.resize(r.lent);
+            const std::string tag = r.conv == Conv::Term || r.conv == Conv::Load ? "sqlgload "
+                                    : r.conv == Conv::Expr ? "sqlgexpr " : r.conv == Conv::Impr ? "sqlgimpr " : "sqlgbkup ";
+            if (!entry || r.rc == 0) {  // what the native side saw
+                EXPECT_TRUE(mem.Same(mem.with_nuls(before, lent), during));
+                EXPECT_EQ(live, r.slot_bytes < 0 ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{tag + std::to_string(r.slot_bytes)});
+            }
+            if (!entry || r.rc != 0) { EXPECT_TRUE(SameBytes(r.rc == -83 ? st.with(-83, "sqluMake") : st.before, st.mem)); }
             int64_t checked = -1;
             for (const standin::Check& c : standin::checks())
                 if (c.p == reinterpret_cast<uintptr_t>(l.entries->data())) checked = c.length;
             EXPECT_EQ(checked, r.entries_check);
-            conversion.restore();
+            restore();
             EXPECT_TRUE(mem.Is(before));
+            EXPECT_TRUE(blocks().empty());
+            const auto frees = calls("sqlofmblkEx");
+            ASSERT_EQ(frees.size(), r.slot_bytes < 0 ? 0u : 1u);
+            if (!frees.empty()) { EXPECT_EQ(standin::show(frees[0].strings[0]) + " ", tag); }
+            if (r.type != 'Q' || r.conv != Conv::Term) return;
+            // The checks in order: list, status record, entries, each text; the restore's.
+            std::vector<std::tuple<uintptr_t, uint32_t, uint32_t>> seen, want;
+            for (const standin::Check& c : standin::checks()) seen.emplace_back(c.p, c.length, c.mode);
+            for (const auto& [p, n] : std::initializer_list<std::pair<const void*, uint32_t>>{
+                     {l.list, 12}, {st.ca(), 136}, {l.entries->data(), 24}, {l.texts[0], 3}, {l.texts[2], 5},
+                     {l.list, 12}, {slots, 8}, {st.ca(), 136}})
+                want.emplace_back(reinterpret_cast<uintptr_t>(p), n, 3);
+            EXPECT_EQ(seen, want);
         };
-        if (r.type == 0) {
+        if (r.conv == Conv::Names) {
             auto l = inplace_tablespaces(mem, "tablespaces", {"USERSPACE1", "", std::string(19, 'T')});
-            qx3::InPlaceTablespaceList ts;
-            check(l, ts);
+            check(l, [&] { return names.convert(l.list, owner); }, [&] { names.restore(); });
+            continue;
+        }
+        Texts texts;
+        for (size_t i = 0; i < 3; ++i)
+            texts.push_back(r.type == 'Q' && i == 1 ? Texts::value_type() : std::string(2 + i, static_cast<char>('a' + i)));
+        auto l = inplace_media(mem, "media", r.type, texts);
+        sqluMediaList* field = l.list;
+        if (r.conv == Conv::Media) {
+            check(l, [&] { return media.convert(l.list, owner); }, [&] { media.restore(); });
+        } else if (r.conv == Conv::Term) {
+            check(l, [&] { return qx3::media_list_terminate(&field, &slots, &ca, r.expected, r.always); }, [&] {
+                EXPECT_EQ(slots == untouched, r.slot_bytes < 0) << "the slot variable is written only with a block";
+                if (slots != untouched) { EXPECT_EQ(qx3::media_list_restore(&field, slots, &ca, r.expected, r.always), 0); }
+            });
         } else {
-            auto l = inplace_media(mem, "media", r.type, {std::string("kkkkk"), std::string("llllll"), std::string("mmmmmmm")});
-            qx3::InPlaceMediaList media;
-            check(l, media);
+            Guarded& rec = mem.add("load record", 76);
+            memset(rec.data(), 0, 76);
+            memcpy(rec.data() + r.at, &field, 4);
+            std::vector<uint32_t> words(r.conv == Conv::Expr ? 15 : 16, 0);
+            words[4] = w(field);
+            words.back() = w(ca);
+            const char* name = r.conv == Conv::Load ? "qx3gLoad" : r.conv == Conv::Expr ? "sqlgexpr" : "sqlgimpr";
+            check(l, [&] { return r.conv == Conv::Load ? call(name, 1u, rec.data(), ca) : call_words(name, words); }, [&] {
+                EXPECT_EQ(calls(r.conv == Conv::Load ? "qx3Load" : "sqlu" + std::string(name + 4) + "_api").size(),
+                          r.rc == 0 ? 1u : 0u);
+            });
         }
     }
 }
 
 // ---- Copied lists ------------------------------------------------------------------------------
 
-qx3::ListOwner copier(sqlca* ca) { return qx3::ListOwner{"sqlgrestore", ca, qx3::diag("qx3gRest")}; }
-
-TEST_F(Lists, CopiedMediaListOfThreeEntriesOneOfThemNull) {
-    CallerMemory mem;
-    auto g = generic_media(mem, "media", 'Q', {std::string("ab"), std::nullopt, std::string("cde")});
-    Status st;
-    const auto before = mem.snapshot();
-    qx3::CopiedMediaList media;
-    ASSERT_EQ(media.convert(g.list, copier(st.ca())), 0);
-    qx3MediaList* native = media.field();
-    ASSERT_NE(native, nullptr);
-    EXPECT_EQ(native->iNumEntries, 3u);
-    EXPECT_EQ(native->iMediaType, 'Q');
-    EXPECT_EQ(native->reserved[0] | native->reserved[1] | native->reserved[2], 0);
-    ASSERT_NE(native->piEntries, nullptr);
-    // Copies, not the caller's texts; a null text gets an empty copy.
-    const char* const* e = native->piEntries;
-    EXPECT_EQ((std::vector<std::string>{e[0], e[1], e[2]}), (std::vector<std::string>{"ab", "", "cde"}));
-    EXPECT_TRUE(e[0] != g.texts[0] && e[2] != g.texts[2]);
-    EXPECT_TRUE(mem.Is(mem.with_nuls(before, g.borrowed()))) << "the caller's texts are lent their NULs too";
-    // Slot array 3 x 8, pointer array 3 x 12, copies of L + 1 bytes (the null text's L is 4).
-    std::vector<uint32_t> asked;
-    for (const standin::Call& c : calls("sqloGetMemoryBlockExtended")) asked.push_back(c.words[1]);
-    EXPECT_EQ(asked, (std::vector<uint32_t>{24, 36, 3, 5, 4}));
-    for (const standin::Block& b : blocks()) EXPECT_EQ(b.tag, "sqlgrestore");
-    media.restore();
-    EXPECT_TRUE(mem.Is(before));
-    EXPECT_EQ(blocks().size(), 4u) << "the copies outlive the restore, until the release";
-    media.release();
-    EXPECT_TRUE(blocks().empty());
-}
-
-TEST_F(Lists, CopiedListsLeftEmptyOrNull) {
+// Each text copied into a block of its own (a null one gets an empty copy), each lent its NUL in the
+// caller's entry; the copies outlive the restore until the release.
+TEST_P(Lists, CopiedLists) {
     struct Row {
         const char* what;
+        bool media;                   // a 'Q' media list, else a tablespace list
+        Texts texts;
         Fail fail;
-        size_t entries;
         qx3::Empty empty;
-        bool null;            // no list at all: a null native field
-        unsigned blocks;      // asked for
+        bool null;                    // no list at all: a null native field
+        std::vector<uint32_t> asked;  // block sizes, in order
+        std::vector<std::string> copies;
     } rows[] = {
-        {"no list", Fail::None, 0, qx3::Empty::Converted, true, 0},
-        {"list fails its check", Fail::List, 2, qx3::Empty::Converted, false, 0},
-        {"entries fail their check", Fail::Entries, 2, qx3::Empty::Converted, false, 0},
-        {"no entries, left empty", Fail::None, 0, qx3::Empty::Left, false, 0},
-        {"no entries, converted regardless: two empty blocks", Fail::None, 0, qx3::Empty::Converted, false, 2},
+        // Slot array 3 x 8, pointer array 3 x 12, copies of L + 1 bytes (the null text's L is 4).
+        {"three media entries, one null", true, {std::string("ab"), std::nullopt, std::string("cde")}, Fail::None,
+         qx3::Empty::Converted, false, {24, 36, 3, 5, 4}, {"ab", "", "cde"}},
+        {"two names", false, {std::string("abc"), std::string("x")}, Fail::None, qx3::Empty::Left, false,
+         {16, 24, 4, 2}, {"abc", "x"}},
+        {"no list", false, {}, Fail::None, qx3::Empty::Converted, true, {}, {}},
+        {"list fails its check", false, {std::string("abc"), std::string("abc")}, Fail::List, qx3::Empty::Converted,
+         false, {}, {}},
+        {"entries fail their check", true, {std::string("abc"), std::string("abc")}, Fail::Entries,
+         qx3::Empty::Converted, false, {}, {}},
+        {"no entries, converted regardless: two empty blocks", true, {}, Fail::None, qx3::Empty::Converted, false,
+         {0, 0}, {}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
         CallerMemory mem;
         Status st;
-        auto g = generic_tablespaces(mem, "ts", Texts(r.entries, std::string("abc")));
-        standin::checks_active(true);
-        if (r.fail == Fail::List) standin::fail_checks(g.list, 8, standin::mode_bit(3));
-        if (r.fail == Fail::Entries) standin::fail_checks(static_cast<char*>(g.entries) + 23, 1, standin::mode_bit(3));
-        const auto before = mem.snapshot();
-        qx3::CopiedTablespaceList ts;
-        EXPECT_EQ(ts.convert(r.null ? nullptr : g.list, copier(st.ca()), qx3::BadEntry::Skip, r.empty), 0);
-        EXPECT_EQ(standin::allocations(), r.blocks);
-        EXPECT_TRUE(mem.Is(before));
-        if (r.null) {
-            EXPECT_EQ(ts.field(), nullptr);
+        auto check = [&](auto g, auto& copied) {
+            standin::checks_active(r.fail != Fail::None);  // a null text passes no check
+            if (r.fail == Fail::List) standin::fail_checks(g.list, sizeof(*g.list), standin::mode_bit(3));
+            if (r.fail == Fail::Entries) standin::fail_checks(static_cast<char*>(g.entries) + 23, 1, standin::mode_bit(3));
+            const auto before = mem.snapshot();
+            const qx3::ListOwner owner{"sqlgrestore", st.ca(), qx3::diag("qx3gRest")};
+            EXPECT_EQ(copied.convert(r.null ? nullptr : g.list, owner, qx3::BadEntry::Skip, r.empty), 0);
+            std::vector<uint32_t> asked;
+            for (const standin::Call& c : calls("sqloGetMemoryBlockExtended")) asked.push_back(c.words[1]);
+            EXPECT_EQ(asked, r.asked);
+            for (const std::string& b : blocks()) EXPECT_EQ(b.substr(0, 12), "sqlgrestore ");
+            EXPECT_TRUE(mem.Is(mem.with_nuls(before, r.fail == Fail::None ? g.borrowed() : std::vector<const char*>{})));
+            auto* native = copied.field();
+            ASSERT_EQ(native == nullptr, r.null);
+            if (native != nullptr) {
+                ASSERT_EQ(native->iNumEntries, r.copies.size());
+                ASSERT_EQ(native->piEntries == nullptr, r.asked.empty());
+                for (size_t i = 0; i < r.copies.size(); ++i) {
+                    EXPECT_EQ(native->piEntries[i], r.copies[i]);
+                    EXPECT_NE(native->piEntries[i], g.texts[i]) << "a copy, not the caller's text";
+                }
+            }
+            copied.restore();
+            EXPECT_TRUE(mem.Is(before));
+            EXPECT_EQ(blocks().size(), r.asked.empty() ? 0 : r.asked.size() - 1) << "the copies outlive the restore";
+            copied.release();
+            EXPECT_TRUE(st.untouched());
+            if constexpr (std::is_same_v<decltype(native), qx3MediaList*>)
+                if (native != nullptr) {  // the type is copied with the entries, the reserved bytes stay 0
+                    EXPECT_EQ(native->iMediaType | native->reserved[0] | native->reserved[1] | native->reserved[2],
+                              r.asked.empty() ? 0 : 'Q');
+                }
+        };
+        if (r.media) {
+            qx3::CopiedMediaList media;
+            check(generic_media(mem, "media", 'Q', r.texts), media);
         } else {
-            ASSERT_NE(ts.field(), nullptr) << "a list that was given stays a list";
-            EXPECT_EQ(ts.field()->iNumEntries, 0u);
-            EXPECT_EQ(ts.field()->piEntries == nullptr, r.blocks == 0);
+            qx3::CopiedTablespaceList names;
+            check(generic_tablespaces(mem, "names", r.texts), names);
         }
-        ts.restore();
-        ts.release();
     }
 }
 

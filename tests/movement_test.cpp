@@ -1,15 +1,12 @@
 // Data movement: load, load queries, export and import. The rows give each entry point's words,
 // strings, lists and exits; the tables below check what the rows cannot: the native records field
-// by field (those of the archive log and history calls too), the list shapes, the trace bracket, and
-// the exits particular to this family.
+// by field (those of the archive log and history calls too) and the trace bracket. The media lists
+// by place, type and count are in the list conversions' table.
 #include <string.h>
-
-#include <algorithm>
 
 #include "qx3agapi_movement.h"
 #include "support/conformance.h"
 #include "support/harness.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -69,19 +66,8 @@ QX3_CONFORMANCE(MovementRows,
      .mem = {.errp = "sqlgimpr"}, .entries = {0}, .own_status = true});
 
 namespace {
-
 class Movement : public EntryTest {};
 QX3_BACKENDS(Movement);
-
-std::vector<std::string> trace_calls() {
-    std::vector<std::string> out;
-    for (const standin::Call& c : standin::calls())
-        if (c.name != "sqlo_create_init_app_data" && c.name != "sqlo_ptr_check_active" && c.name != "sqlagcptr_real" &&
-            c.name.compare(0, 4, "qx3L") != 0 && c.name != "sqluload_api")
-            out.push_back(c.name);
-    return out;
-}
-
 }  // namespace
 
 // ---- Native records, offset by offset ------------------------------------------------------------
@@ -91,35 +77,32 @@ std::vector<std::string> trace_calls() {
 // string pointers null; each native field as it arrived, against the generic bytes it comes from.
 TEST_P(Movement, NativeRecordsTakeEachFieldFromItsGenericOffset) {
     constexpr uint32_t none = ~0u;  // an output or a field not read: 0 on arrival
+    // Native offset, the generic offset its bytes come from, how many, and which bits of the generic
+    // bytes it keeps (a 16-bit value widened to a word keeps the low half).
+    struct Field {
+        uint32_t native, generic, size = 4, keep = ~0u;
+    };
     struct Row {
-        const char* entry;
-        const char* native;
+        const char* entry;  // the native is the same name without its "g"
         uint32_t version;
-        size_t generic_size;  // the caller's record ends on a guard page here
-        size_t native_size;   // 0: not compared
+        size_t generic_size, native_size;  // the caller's record ends on a guard page; 0: not compared
         std::initializer_list<uint32_t> nulls;
-        // Native offset, the generic offset its bytes come from, how many, and which bits of the
-        // generic bytes it keeps (a 16-bit value widened to a word keeps the low half).
-        struct Field {
-            uint32_t native, generic, size = 4, keep = ~0u;
-        };
         std::vector<Field> map;
     } rows[] = {
-        {"qx3gLoad", "qx3Load", 5, 76, 0, {0, 4, 16, 24, 28, 32, 36, 44, 52, 72},
+        {"qx3gLoad", 5, 76, 0, {0, 4, 16, 24, 28, 32, 36, 44, 52, 72},
          {{8, 8}, {12, 12}, {20, 20}, {40, 40}, {48, 48}, {56, 56}, {60, 60, 2}, {64, 68}}},
-        {"qx3gLoadQuery", "qx3LoadQuery", 6, 28, 0, {8, 24}, {{0, 0}, {8, 12}, {12, 16}}},
+        {"qx3gLoadQuery", 6, 28, 0, {8, 24}, {{0, 0}, {8, 12}, {12, 16}}},
         // Below the version of lists 3 and 4 the record may end before them.
-        {"qx3gExport", "qx3Export", 8999999, 52, 0, {0, 4, 8, 20, 28}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}, {44, none}, {48, none}}},
-        {"qx3gExport", "qx3Export", 9000000, 60, 0, {0, 4, 8, 20, 28, 52, 56}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}}},
-        {"qx3gImport", "qx3Import", 0, 60, 0, {0, 4, 16, 24},
+        {"qx3gExport", 8999999, 52, 0, {0, 4, 8, 20, 28}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}, {44, none}, {48, none}}},
+        {"qx3gExport", 9000000, 60, 0, {0, 4, 8, 20, 28, 52, 56}, {{12, 12}, {16, 16}, {24, 24}, {36, 36}}},
+        {"qx3gImport", 0, 60, 0, {0, 4, 16, 24},
          {{8, 8}, {12, 12}, {20, 20}, {28, 28, 4, 0xFFFF}, {32, 32}, {36, 36}, {40, 40}, {44, none}, {48, 56}}},
-        {"qx3gArchiveLog", "qx3ArchiveLog", 9080000, 36, 24, {12, 16, 20},
+        {"qx3gArchiveLog", 9080000, 36, 24, {12, 16, 20},
          {{0, 12}, {4, 16}, {8, 20}, {12, 24, 2}, {14, 26, 2}, {16, 28}, {20, 32}}},
-        {"qx3gHistoryOpenScan", "qx3HistoryOpenScan", 9080000, 40, 28, {0, 4, 8},
+        {"qx3gHistoryOpenScan", 9080000, 40, 28, {0, 4, 8},
          {{0, 0}, {4, 4}, {8, 8}, {12, none}, {16, none}, {20, none}, {24, 36, 2}, {26, none, 2}}},
-        {"qx3gHistoryUpdate", "qx3HistoryUpdate", 9080000, 40, 24, {0, 4, 8, 12},
-         {{0, 0}, {4, 4}, {8, 8}, {12, 12}, {16, 32}, {20, 36}}},
-        {"qx3gPrune", "qx3Prune", 9080000, 24, 20, {4}, {{0, 4}, {4, 8}, {8, 12}, {12, 16}, {16, 20}}},
+        {"qx3gHistoryUpdate", 9080000, 40, 24, {0, 4, 8, 12}, {{0, 0}, {4, 4}, {8, 8}, {12, 12}, {16, 32}, {20, 36}}},
+        {"qx3gPrune", 9080000, 24, 20, {4}, {{0, 4}, {4, 8}, {8, 12}, {12, 16}, {16, 20}}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.entry) + " " + std::to_string(r.version));
@@ -137,7 +120,7 @@ TEST_P(Movement, NativeRecordsTakeEachFieldFromItsGenericOffset) {
         EXPECT_EQ(call(r.entry, r.version, rec.data(), st.ca()), 0);
         // Only the history scan copies outputs back into the record (its own test).
         EXPECT_TRUE(SameBytes(before, rec) || std::string(r.entry) == "qx3gHistoryOpenScan");
-        const auto c = calls(r.native);
+        const auto c = calls("qx3" + std::string(r.entry + 4));
         ASSERT_EQ(c.size(), 1u);
         EXPECT_EQ(c[0].words[0], r.version);
         ASSERT_EQ(arrived.size(), r.native_size == 0 ? arrived.size() : r.native_size);
@@ -153,8 +136,10 @@ TEST_P(Movement, NativeRecordsTakeEachFieldFromItsGenericOffset) {
 
 // ---- Trace bracket ---------------------------------------------------------------------------------
 
+// Each bracket service gets the probe; the exit and the flight record the result too, the latter
+// widened to 64 bits with its sign.
 TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
-    struct Row {
+    const struct {
         uint32_t entry_flags, exit_flags;
         bool app_fails;
         std::vector<std::string> services;
@@ -165,11 +150,12 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
         {0x40001, 0x8082, true, {"sqltinit", "pdtEntry", "sqleWlDispDiagEntry", "sqleWlDispDiagExit", "sqltExit", "pdFlightRecordTrc"}},
         {0xFFFBFFFE, 0xFFFF7F7D, false, {"sqltinit"}},
     };
-    struct { const char* name; uint32_t probe; int32_t app_rc; } entries[] = {{"qx3gLoad", 0x1C93006A, -1022},
-                                                                              {"sqlgload", 0x1C930069, 0}};
-    for (const auto& e : entries) {
-        for (const Row& r : rows) {
-            SCOPED_TRACE(std::string(e.name) + " flags " + std::to_string(r.entry_flags) + "/" + std::to_string(r.exit_flags));
+    const std::string bracket = " sqltinit pdtEntry sqleWlDispDiagEntry sqleWlDispDiagExit sqltExit pdFlightRecordTrc ";
+    for (const char* name : {"qx3gLoad", "sqlgload"}) {
+        const bool versioned = name[0] == 'q';
+        const uint32_t probe = versioned ? 0x1C93006A : 0x1C930069;
+        for (const auto& r : rows) {
+            SCOPED_TRACE(testing::Message() << name << " flags " << r.entry_flags << "/" << r.exit_flags);
             standin::reset();
             standin::trace_flags()[0x248 / 4] = r.entry_flags;
             standin::trace_flags()[0x54 / 4] = r.exit_flags;
@@ -181,91 +167,18 @@ TEST_P(Movement, TraceBracketFollowsTheFlagsOnEveryPath) {
             Status st;
             std::vector<uint32_t> words(19, 0);
             words[18] = w(st.ca());
-            const int32_t want = r.app_fails ? e.app_rc : -7;
-            EXPECT_EQ(std::string(e.name) == "qx3gLoad" ? call(e.name, 1u, rec.data(), st.ca()) : call_words(e.name, words), want);
-            EXPECT_EQ(trace_calls(), r.services);
-            // Each bracket service gets the probe; the exit and the flight record the result too, the
-            // latter widened to 64 bits with its sign.
+            const int32_t want = !r.app_fails ? -7 : versioned ? -1022 : 0;
+            EXPECT_EQ(versioned ? call(name, 1u, rec.data(), st.ca()) : call_words(name, words), want);
             const uint32_t rc = static_cast<uint32_t>(want), hi = want < 0 ? 0xFFFFFFFFu : 0;
+            std::vector<std::pair<std::string, std::vector<uint32_t>>> seen, expect;
             for (const standin::Call& c : standin::calls())
-                if (c.name != "sqltinit" && std::count(r.services.begin(), r.services.end(), c.name)) {
-                    EXPECT_EQ(c.words, (c.name == "sqltExit"            ? std::vector<uint32_t>{e.probe, rc}
-                                        : c.name == "pdFlightRecordTrc" ? std::vector<uint32_t>{e.probe, rc, hi, 0, 0, 0, 0}
-                                                                        : std::vector<uint32_t>{e.probe})) << c.name;
-                }
-        }
-    }
-}
-
-// ---- Media lists of load, export and import ---------------------------------------------------------
-
-// qx3gLoad (checks inactive) finds each list by its place in the record, with the type and the
-// always-allocate flag of that place; sqlgexpr and sqlgimpr (checks active) take theirs at word 5.
-TEST_P(Movement, MediaListsByPlaceTypeAndCountAndTheStatusOfTheLastCheck) {
-    struct Row {
-        const char* entry;
-        uint32_t offset;   // qx3gLoad: of the list's field in the record
-        char type;
-        int entries;
-        int32_t count;     // iNumEntries as given
-        int fail;          // entry whose text fails its check with 9, or -1
-        int32_t rc;
-        size_t lent;       // entries lent a NUL during the call (the failing one left out)
-        unsigned blocks;   // slot arrays asked for
-    } rows[] = {
-        {"qx3gLoad", 0, 'S', 0, 0, -1, 0, 0, 1},     // list 1 always has a slot array
-        {"qx3gLoad", 4, 'S', 0, 0, -1, 0, 0, 0},     // the others only with entries
-        {"qx3gLoad", 0, 'L', 2, 2, -1, 0, 0, 0},     // another type than expected is passed on as it is
-        {"qx3gLoad", 4, 'S', 2, 2, -1, 0, 2, 1},
-        {"qx3gLoad", 72, 'S', 2, 2, -1, 0, 2, 1},
-        {"qx3gLoad", 32, 'L', 2, 2, -1, 0, 2, 1},
-        {"qx3gLoad", 32, 'C', 2, 2, -1, 0, 0, 0},
-        {"qx3gLoad", 36, 'O', 3, 3, -1, 0, 1, 1},    // only the first entry of type 'O'
-        {"qx3gLoad", 36, 'L', 2, 2, -1, 0, 2, 1},
-        {"qx3gLoad", 36, 'Q', 2, 2, -1, 0, 0, 0},    // list 4 knows 'L' and 'O' only
-        {"qx3gLoad", 4, 'S', 2, -1, -1, -83, 0, 1},  // no slot array for a negative count
-        {"qx3gLoad", 0, 'S', 2, INT32_MIN / 4, -1, 0, 0, 1},  // nor an entry
-        {"sqlgexpr", 0, 'L', 3, 3, -1, 0, 3, 1},
-        {"sqlgexpr", 0, 'L', 3, 3, 1, 0, 2, 1},      // a later entry's check replaces the failure
-        {"sqlgexpr", 0, 'L', 3, 3, 2, 9, 2, 1},      // the last one's stands: no native call
-        {"sqlgexpr", 0, 'L', 3, 0, -1, 0, 0, 0},     // no entries, no slot array
-        {"sqlgexpr", 0, 'C', 3, 3, -1, 0, 0, 0},     // 'C' belongs at word 6
-        {"sqlgimpr", 0, 'L', 3, 3, 2, 9, 2, 1},
-        {"sqlgimpr", 0, 'S', 3, 3, -1, 0, 0, 0},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.entry << " " << r.offset << " " << r.type << " " << r.count << " fail " << r.fail);
-        standin::reset();
-        const std::string entry = r.entry;
-        const bool load = entry == "qx3gLoad";
-        CallerMemory mem;
-        Texts texts;
-        for (int i = 0; i < r.entries; ++i) texts.push_back(std::string(3 + static_cast<size_t>(i), static_cast<char>('p' + i)));
-        auto l = inplace_media(mem, "list", static_cast<uint8_t>(r.type), texts);
-        l.list->iNumEntries = r.count;
-        Guarded& rec = mem.add("record", 76);
-        memset(rec.data(), 0, 76);
-        memcpy(rec.data() + r.offset, &l.list, 4);
-        if (r.fail >= 0) standin::fail_check_exact(l.texts[static_cast<size_t>(r.fail)], 4 + static_cast<uint32_t>(r.fail), standin::kAllModes, 9);
-        standin::checks_active(!load);
-        Status st;
-        const auto before = mem.snapshot();
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call&) { during = mem.snapshot(); });
-        std::vector<uint32_t> words(entry == "sqlgexpr" ? 15 : 16, 0);
-        words[4] = w(l.list);
-        words.back() = w(st.ca());
-        EXPECT_EQ(load ? call(r.entry, 1u, rec.data(), st.ca()) : call_words(r.entry, words), r.rc);
-        EXPECT_EQ(calls(load ? "qx3Load" : entry == "sqlgexpr" ? "sqluexpr_api" : "sqluimpr_api").size(), r.rc == 0 ? 1u : 0u);
-        EXPECT_EQ(standin::allocations(), r.blocks);
-        EXPECT_TRUE(mem.Is(before));
-        if (r.rc == 0) {
-            std::vector<const char*> lent = l.borrowed();
-            if (r.fail >= 0) lent.erase(lent.begin() + r.fail);
-            lent.resize(r.lent);
-            EXPECT_TRUE(mem.Same(mem.with_nuls(before, lent), during));
-        } else if (r.rc == -83) {
-            EXPECT_TRUE(SameBytes(st.with(-83, "sqluMake"), st.mem));
+                if (bracket.find(" " + c.name + " ") != std::string::npos) seen.emplace_back(c.name, c.words);
+            for (const std::string& n : r.services)
+                expect.emplace_back(n, n == "sqltinit"            ? std::vector<uint32_t>{}
+                                       : n == "sqltExit"          ? std::vector<uint32_t>{probe, rc}
+                                       : n == "pdFlightRecordTrc" ? std::vector<uint32_t>{probe, rc, hi, 0, 0, 0, 0}
+                                                                  : std::vector<uint32_t>{probe});
+            EXPECT_EQ(seen, expect);
         }
     }
 }

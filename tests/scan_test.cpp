@@ -14,21 +14,12 @@ using namespace qx3test::conf;
 
 namespace {
 
-class ScanTest : public EntryTest {
-public:
-    using EntryTest::call;
-};
+class ScanTest : public EntryTest {};
 
 const size_t kRecord = sizeof(qx3TablespaceRecord);
 const size_t kText = offsetof(qx3TablespaceRecord, text6);
 const size_t kName = sizeof(qx3ContainerName);
 
-// Everything the library did besides the native call, by name.
-std::vector<std::string> names_of_calls() {
-    std::vector<std::string> out;
-    for (const standin::Call& c : standin::calls()) out.push_back(c.name);
-    return out;
-}
 
 }  // namespace
 
@@ -49,8 +40,9 @@ QX3_CONFORMANCE(ScanForwarders,
     F0("sqlgctcq", "w", "sqlbctcq", "1"), F0("sqlgtcq", "wwww", "sqlbtcq", "1 2 3 4"),
     F0("sqlggtss", "www", "sqlbgtss", "1 2 3"),
     {.name = "sqlgdosd", .words = "ucwws", .native = "sqledosd_api", .args = "5 4 3 2", .strings = {S(5, 1)}},
-    // The legacy close goes to the versioned native close with the version 8020000.
-    {.name = "sqlgdcls", .words = "uc", .native = "qx3DbDirCloseScan", .args = "#8020000 ? 2 ?",
+    // The legacy close goes to the versioned native close with the version 8020000, the low half of
+    // its handle word in the native record.
+    {.name = "sqlgdcls", .words = "uc", .native = "qx3DbDirCloseScan", .args = "#8020000 ? 2 z1",
      .app = App::Named, .app_name = "SQLGDCLS"},
     // The versioned scans: the native record is the library's own; outputs come back on success.
     // (The stand-in records the record's string or handle as a word of its own, after the three.)
@@ -67,136 +59,99 @@ QX3_CONFORMANCE(ScanForwarders,
      .strings = {SI(1, 16, 12), SI(1, 308, 304)}, .vals = {{W(4), 2}}, .mem = {.service_rc = true}});
 #undef F0
 
-// ---- Versioned database-directory scans ----------------------------------------------------------
+// ---- Exits and outputs of the versioned directory scans ---------------------------------------
 
-class VersionedScan : public ScanTest {
-protected:
-    // Opens a scan of the stand-in's directory through the library; returns its handle.
-    uint16_t open_scan() {
-        Guarded path(3);
-        path.set(0, "C:x");
-        qx3gDbDirOpenScanRec parm{2, path.chars(), 0, 0};
-        sqlca ca;
-        EXPECT_EQ(call("qx3gDbDirOpenScan", 8020000u, &parm, &ca), 0);
-        return parm.oValue1;
-    }
-};
-
-// No status record: -1 and nothing at all happens; no record: -1078 under the call's own name.
-TEST_P(VersionedScan, MissingStatusOrRecordEndsTheCallFirst) {
-    const char* const rows[][2] = {{"qx3gDbDirOpenScan", "SQLGDOSD"},
-                                   {"qx3gDbDirGetNextEntry", "SQLGDGNE"},
-                                   {"qx3gDbDirCloseScan", "SQLGDCLS"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row[0]);
+// Exits taken before the native call: no status record, -1 and nothing at all happens (the checks
+// come before the application-data step, which would fail); no record, -1078 under the call's own
+// name; no container names, 0 and no native call.
+TEST_P(ScanTest, ExitsBeforeTheNativeCall) {
+    const struct {
+        const char* entry;
+        bool ca, record;
+        int32_t rc;
+        const char* errp;
+        std::vector<std::string> services;
+    } rows[] = {
+        {"qx3gDbDirOpenScan", false, true, -1, nullptr, {}},
+        {"qx3gDbDirOpenScan", true, false, -1078, "SQLGDOSD", {"sqlofica"}},
+        {"qx3gDbDirGetNextEntry", false, true, -1, nullptr, {}},
+        {"qx3gDbDirGetNextEntry", true, false, -1078, "SQLGDGNE", {"sqlofica"}},
+        {"qx3gDbDirCloseScan", false, true, -1, nullptr, {}},
+        {"qx3gDbDirCloseScan", true, false, -1078, "SQLGDCLS", {"sqlofica"}},
+        {"sqlgdcls", false, true, -1, nullptr, {}},
+        {"sqlgstsc", true, true, 0, nullptr, {"sqlo_create_init_app_data"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.entry << " " << r.ca << r.record);
         standin::reset();
         Status st;
-        Guarded parm(12);
-        const Bytes parm_before = parm.bytes();
-        standin::fail_app_data(1);  // the checks come before the step: it is never asked
-        EXPECT_EQ(call(row[0], 1u, parm.data(), static_cast<sqlca*>(nullptr)), -1);
-        EXPECT_TRUE(standin::calls().empty());
-        EXPECT_TRUE(SameBytes(parm_before, parm));
-        EXPECT_EQ(call(row[0], 1u, static_cast<void*>(nullptr), st.ca()), -1078);
-        EXPECT_TRUE(SameBytes(st.with(-1078, row[1]), st.mem));
-        EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlofica"});
+        Guarded rec(3 * kName);
+        const Bytes before = rec.bytes();
+        sqlca* ca = r.ca ? st.ca() : nullptr;
+        void* p = r.record ? rec.data() : nullptr;
+        if (!r.ca) standin::fail_app_data(1);
+        const std::string e = r.entry;
+        EXPECT_EQ(e == "sqlgdcls" ? call("sqlgdcls", 1u, ca) : e == "sqlgstsc" ? call("sqlgstsc", ca, 2u, 3u, 0u, p)
+                                                                                : call(r.entry, 1u, p, ca),
+                  r.rc);
+        std::vector<std::string> seen;
+        for (const standin::Call& c : standin::calls()) seen.push_back(c.name);
+        EXPECT_EQ(seen, r.services);
+        EXPECT_TRUE(SameBytes(before, rec));
+        EXPECT_TRUE(SameBytes(r.errp ? st.with(r.rc, r.errp) : st.before, st.mem));
     }
-    standin::reset();
-    EXPECT_EQ(call("sqlgdcls", 1u, static_cast<sqlca*>(nullptr)), -1);
-    EXPECT_TRUE(standin::calls().empty());
 }
 
-// A length above 65535 (cut to 16 bits the NUL would land at p[3]); both output words come back.
-TEST_P(VersionedScan, OpenTerminatesAThirtyTwoBitLengthAndCopiesBothWordsBack) {
+// Open: a length above 65535 (cut to 16 bits the NUL would land at p[3]), both output words back.
+// Next entry: the handle goes on, the entry comes back; a failing step leaves poEntry as it was.
+TEST_P(ScanTest, OpenAndNextEntryHandTheirWordsOnAndBack) {
     const uint32_t n = 0x10003;
-    Guarded path(n + 1);
-    const Bytes path_before = path.bytes();
-    Guarded parm(sizeof(qx3gDbDirOpenScanRec));
-    auto* p = parm.as<qx3gDbDirOpenScanRec>();
-    p->iStringLen = n;
-    p->piString = path.chars();
+    Guarded path(n + 1), open(sizeof(qx3gDbDirOpenScanRec)), next(sizeof(qx3DbDirNextEntryRec));
+    *open.as<qx3gDbDirOpenScanRec>() = {n, path.chars(), 0, 0};
     Status st;
-    const Bytes parm_before = parm.bytes();
+    const Bytes path_before = path.bytes();
+    Bytes expect = open.bytes(), path_during;
     standin::checks_active(true);
-    Bytes path_during;
     standin::during_call([&](const standin::Call&) { path_during = path.bytes(); });
-    EXPECT_EQ(call("qx3gDbDirOpenScan", 0xFEDC1234u, parm.data(), st.ca()), 0);
-    Bytes expect_during = path_before;
-    expect_during[n] = 0;
-    EXPECT_TRUE(SameBytes(expect_during, path_during.data(), path_during.size()));
+    EXPECT_EQ(call("qx3gDbDirOpenScan", 0xFEDC1234u, open.data(), st.ca()), 0);
     ASSERT_EQ(standin::checks().size(), 1u);
     EXPECT_EQ(standin::checks()[0].length, n + 1);
     EXPECT_TRUE(SameBytes(path_before, path));
-    Bytes expect_parm = parm_before;
-    const uint32_t both = p->oValue1 | uint32_t{standin::kDirEntryCount} << 16;
-    EXPECT_NE(p->oValue1, 0);
-    memcpy(expect_parm.data() + 8, &both, 4);
-    EXPECT_TRUE(SameBytes(expect_parm, parm)) << "oValue1 and oValue2, nothing else";
-}
+    EXPECT_EQ(path_during.at(n), 0);
+    path_during[n] = path_before[n];
+    EXPECT_TRUE(SameBytes(path_before, path_during.data(), path_during.size())) << "one NUL, at p[n]";
+    const uint16_t handle = open.as<qx3gDbDirOpenScanRec>()->oValue1;
+    const uint32_t both = handle | uint32_t{standin::kDirEntryCount} << 16;
+    EXPECT_NE(handle, 0);
+    memcpy(expect.data() + 8, &both, 4);
+    EXPECT_TRUE(SameBytes(expect, open)) << "oValue1 and oValue2, nothing else";
 
-// The handle goes on, the entry comes back; a failing step leaves poEntry as it was; the legacy
-// close ends the scan.
-TEST_P(VersionedScan, NextEntryHandsTheHandleOnAndTheEntryBack) {
-    const uint16_t handle = open_scan();
+    standin::during_call(nullptr);
     standin::reset();
-    Guarded parm(sizeof(qx3DbDirNextEntryRec));
-    parm.as<qx3DbDirNextEntryRec>()->iHandle = handle;
-    Status st;
-    const Bytes before = parm.bytes();
-    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 0x00ABCDEFu, parm.data(), st.ca()), 0);
+    next.as<qx3DbDirNextEntryRec>()->iHandle = handle;
+    expect = next.bytes();
+    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 0x00ABCDEFu, next.data(), st.ca()), 0);
     ASSERT_EQ(calls("qx3DbDirGetNextEntry").size(), 1u);
     EXPECT_EQ(calls("qx3DbDirGetNextEntry")[0].words[3], handle) << "the native record's iHandle";
-    const auto* entry = static_cast<const standin::DirEntry*>(parm.as<qx3DbDirNextEntryRec>()->poEntry);
+    const auto* entry = static_cast<const standin::DirEntry*>(next.as<qx3DbDirNextEntryRec>()->poEntry);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(std::string(entry->alias, 8), "SAMPLE  ");
-    Bytes expect = before;
     memcpy(expect.data() + 4, &entry, 4);
-    EXPECT_TRUE(SameBytes(expect, parm)) << "poEntry alone changes";
-
+    EXPECT_TRUE(SameBytes(expect, next)) << "poEntry alone changes";
     standin::set_result("qx3DbDirGetNextEntry", 1014);
     standin::during_call([](const standin::Call& c) {
         reinterpret_cast<qx3DbDirNextEntryRec*>(uintptr_t{c.words[1]})->poEntry = reinterpret_cast<void*>(0x5150);
     });
-    const Bytes after_first = parm.bytes();
-    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 1u, parm.data(), st.ca()), 1014);
-    EXPECT_TRUE(SameBytes(after_first, parm));
-    // The legacy close speaks 8020000 and hands on the low half of its handle word.
+    EXPECT_EQ(call("qx3gDbDirGetNextEntry", 1u, next.data(), st.ca()), 1014);
+    EXPECT_TRUE(SameBytes(expect, next));
     standin::during_call(nullptr);
-    standin::reset();
-    EXPECT_EQ(call("sqlgdcls", 0xBEEF0000u | handle, st.ca()), 0);
-    ASSERT_EQ(calls("qx3DbDirCloseScan").size(), 1u);
-    EXPECT_EQ(calls("qx3DbDirCloseScan")[0].words[0], 8020000u);
-    EXPECT_EQ(calls("qx3DbDirCloseScan")[0].words[3], handle);
 }
-
-QX3_BACKENDS(VersionedScan);
 
 // ---- Tablespace fetches that pad -----------------------------------------------------------------
 
-class Padding : public ScanTest {
-protected:
-    // Calls a padding fetch on the records at `recs`; the native call writes the count (and, for
-    // sqlgtsq, the records' address) and returns `rc`.
-    int32_t fetch(const std::string& entry, Guarded& recs, uint32_t count, int32_t rc) {
-        Guarded words(8);  // a count word and an address word, as the caller owns them
-        auto* count_word = words.as<uint32_t>();
-        auto* address_word = words.as<qx3TablespaceRecord*>() + 1;
-        const std::string native = "sqlb" + entry.substr(4);
-        standin::set_result(native, rc);
-        standin::during_call([&](const standin::Call&) {
-            *count_word = count;
-            *address_word = recs.as<qx3TablespaceRecord>();
-        });
-        const int32_t result = entry == "sqlgftsq" ? call("sqlgftsq", 1u, 2u, recs.data(), count_word)
-                               : entry == "sqlgstsq" ? call("sqlgstsq", 1u, 2u, recs.data())
-                                                     : call("sqlgtsq", 1u, count_word, address_word);
-        EXPECT_EQ(calls(native).size(), 1u);
-        standin::during_call(nullptr);
-        return result;
-    }
-};
-
-TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
+// The native call writes the count (and, for sqlgtsq, the records' address) into words the caller
+// owns; the fetch then pads the text of each record it names.
+TEST_P(ScanTest, FetchedTextsBecomeBlankPaddedFields) {
     // Five records' texts; what each becomes when padded.
     const std::string texts[5] = {std::string("AB\0xyz", 6), "ABCDEF", std::string("\0QRSTU", 6),
                                   std::string("ABCDE\0", 6), std::string("A\0B\0C\0", 6)};
@@ -221,7 +176,7 @@ TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.entry << " count " << row.count << " rc " << row.rc << " refused " << row.refused);
         standin::reset();
-        Guarded recs(5 * kRecord);
+        Guarded recs(5 * kRecord), words(8);
         for (size_t i = 0; i < 5; ++i) recs.set(i * kRecord + kText, texts[i]);
         Bytes expect = recs.bytes();
         for (size_t i = 0; i < row.padded_records; ++i)
@@ -229,7 +184,20 @@ TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
                 memcpy(expect.data() + i * kRecord + kText, padded[i].data(), 6);
         standin::checks_active(row.checks);
         if (row.refused >= 0) standin::fail_checks(recs.data() + row.refused * kRecord + kText, 6, row.refused_modes);
-        EXPECT_EQ(fetch(row.entry, recs, row.count, row.rc), row.rc);
+        auto* count_word = words.as<uint32_t>();
+        auto* address_word = words.as<qx3TablespaceRecord*>() + 1;
+        const std::string e = row.entry, native = "sqlb" + e.substr(4);
+        standin::set_result(native, row.rc);
+        standin::during_call([&](const standin::Call&) {
+            *count_word = row.count;
+            *address_word = recs.as<qx3TablespaceRecord>();
+        });
+        EXPECT_EQ(e == "sqlgftsq"   ? call("sqlgftsq", 1u, 2u, recs.data(), count_word)
+                  : e == "sqlgstsq" ? call("sqlgstsq", 1u, 2u, recs.data())
+                                    : call("sqlgtsq", 1u, count_word, address_word),
+                  row.rc);
+        standin::during_call(nullptr);
+        EXPECT_EQ(calls(native).size(), 1u);
         EXPECT_TRUE(SameBytes(expect, recs));
         // One write check per record looked at, over its text alone.
         const auto& checks = standin::checks();
@@ -241,20 +209,4 @@ TEST_P(Padding, FetchedTextsBecomeBlankPaddedFields) {
     }
 }
 
-QX3_BACKENDS(Padding);
-
-// ---- sqlgstsc: no names means no call ---------------------------------------------------------------
-
-class Containers : public ScanTest {};
-
-TEST_P(Containers, NoNamesMeansNoCall) {
-    Guarded names(3 * kName);
-    Status st;
-    const Bytes before = names.bytes();
-    EXPECT_EQ(call("sqlgstsc", st.ca(), 2u, 3u, 0u, names.data()), 0);
-    EXPECT_EQ(names_of_calls(), std::vector<std::string>{"sqlo_create_init_app_data"});
-    EXPECT_TRUE(SameBytes(st.before, st.mem));
-    EXPECT_TRUE(SameBytes(before, names));
-}
-
-QX3_BACKENDS(Containers);
+QX3_BACKENDS(ScanTest);
