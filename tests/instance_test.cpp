@@ -50,45 +50,42 @@ QX3_CONFORMANCE(InstanceRows,
 
 namespace {
 
-// The strings of a request in the order of terminating; stop has X (its own option string), P and
-// 1 to 3. Each stands in a record (0 request, 1 options, 2 start or stop options) as a length and
-// a pointer.
-enum Str { X, Y, Z, U, G, P, O1, O2, O3, kStrs };
+// The strings of a request in the order of terminating, by letter: X, Y, Z, U and G of start's
+// options (stop's options have X alone), P of the request, 1 to 3 of the options. Each stands in
+// a record (0 request, 1 options, 2 start or stop options) as a length and, 4 bytes on, a pointer.
+const std::string kNames = "XYZUGP123";
 const struct {
     int rec;
-    uint32_t len, ptr;
-} kAt[kStrs] = {{2, 0, 4}, {2, 20, 24}, {2, 36, 40}, {2, 72, 76}, {2, 80, 84},
-                {0, 4, 8}, {1, 4, 8},   {1, 12, 16}, {1, 20, 24}};
+    uint32_t len;
+} kAt[] = {{2, 0}, {2, 20}, {2, 36}, {2, 72}, {2, 80}, {0, 4}, {1, 4}, {1, 12}, {1, 20}};
 
+// missing: the record passed as null ('O' options, 'S' start or stop options, 'R' the request).
+// version_byte: byte 69 of start's options afterwards, and as the native saw it.
 struct ReqRow {
     bool start;
     uint32_t version;
-    uint8_t flag, selector, type;
-    std::vector<int> zero;   // strings of length 0
-    int missing;             // record passed as null: 1 options, 2 start or stop options, 0 none, 3 the request
-    bool record_fails;
-    std::vector<int> terms;  // strings lent a terminator
-    uint8_t version_byte;    // byte 69 of start's options afterwards, and as the native saw it
+    uint8_t flag, selector, type, version_byte;
+    std::string zero, terms;  // strings of length 0; strings lent a terminator
+    char missing = ' ';
+    bool record_fails = false;
 };
 
 const ReqRow kReqRows[] = {
-    {true, 9050600, 1, 1, 'U', {}, 0, false, {X, Y, Z, U, P, O1, O2, O3}, 0x5C},
-    {true, 9050599, 1, 1, 'G', {}, 0, false, {X, Y, Z, G, P, O1, O2, O3}, 0},
-    {true, 9070000, 1, 1, 'X', {}, 0, false, {X, Y, Z, P, O1, O2, O3}, 0},    // type neither U nor G
-    {true, 9070199, 1, 0, 'U', {}, 0, false, {X, Y, Z, P, O1, O2, O3}, 0},    // selector clear
-    {true, 9070200, 0, 1, 'G', {}, 0, false, {X, Y, Z, G}, 0x5C},             // flag clear
-    {true, 9069999, 1, 1, 'G', {X, P, O2}, 0, false, {Y, Z, G, O1, O3}, 0x5C},
-    {true, 0, 1, 1, 'U', {U, Y}, 0, false, {X, Z, U, P, O1, O2, O3}, 0},      // the user, even of length 0
-    {true, 9070100, 1, 1, 'U', {}, 0, true, {}, 0},
-    {true, 0xFFFFFFFFu, 1, 1, 'U', {}, 1, false, {X, Y, Z, U, P}, 0x5C},
-    {true, 0, 1, 1, 'U', {}, 2, false, {P, O1, O2, O3}, 0x5C},
-    {true, 0, 1, 1, 'U', {}, 3, false, {}, 0},
-    {false, 0, 1, 0, 0, {}, 0, false, {X, P, O1, O2, O3}, 0},
-    {false, 0, 0, 0, 0, {}, 0, false, {X}, 0},
-    {false, 0, 1, 0, 0, {X, O1}, 0, false, {P, O2, O3}, 0},
-    {false, 0, 1, 0, 0, {}, 0, true, {}, 0},
-    {false, 0, 1, 0, 0, {}, 2, false, {P, O1, O2, O3}, 0},
-    {false, 0, 1, 0, 0, {}, 3, false, {}, 0},
+    {true, 9050600, 1, 1, 'U', 0x5C, "", "XYZUP123"},
+    {true, 9050599, 1, 1, 'G', 0, "", "XYZGP123"},
+    {true, 9070000, 1, 1, 'X', 0, "", "XYZP123"},   // type neither U nor G
+    {true, 9070199, 1, 0, 'U', 0, "", "XYZP123"},   // selector clear
+    {true, 9070200, 0, 1, 'G', 0x5C, "", "XYZG"},   // flag clear
+    {true, 9069999, 1, 1, 'G', 0x5C, "XG2", "YZGP13"},  // G lent its NUL even at length 0
+    {true, 9070100, 1, 1, 'U', 0, "", "", ' ', true},
+    {true, 0xFFFFFFFFu, 1, 1, 'U', 0x5C, "", "XYZUP", 'O'},
+    {true, 0, 1, 1, 'U', 0x5C, "", "P123", 'S'},
+    {true, 0, 1, 1, 'U', 0, "", "", 'R'},
+    {false, 0, 1, 0, 0, 0, "", "XP123"},
+    {false, 0, 0, 0, 0, 0, "", "X"},
+    {false, 0, 1, 0, 0, 0, "", "", ' ', true},
+    {false, 0, 1, 0, 0, 0, "", "P123", 'S'},
+    {false, 0, 1, 0, 0, 0, "", "", 'R'},
 };
 
 const uint8_t* at(uint32_t p) { return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(p)); }
@@ -105,55 +102,42 @@ class InstanceRequests : public EntryTest {};
 // Which strings are lent a terminator, the native records field by field, the version byte, and
 // every other byte back afterwards; a missing request goes on as null.
 TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
-    for (size_t k = 0; k < std::size(kReqRows); ++k) {
-        const ReqRow& row = kReqRows[k];
-        SCOPED_TRACE("request row " + std::to_string(k));
+    for (const ReqRow& row : kReqRows) {
+        SCOPED_TRACE(std::to_string(row.version) + " " + row.terms);
         standin::reset();
-        std::vector<std::unique_ptr<Guarded>> g;  // the three records, then the strings' buffers
-        for (size_t n : {size_t{20}, size_t{28}, size_t{row.start ? 92u : 8u}}) {
-            g.push_back(std::make_unique<Guarded>(n));
-            g.back()->fill(static_cast<uint8_t>(0x30 + 11 * g.size()));
+        CallerMemory m;
+        uint8_t* rec[] = {m.add("request", 20).data(), m.add("options", 28).data(),
+                          m.add("sub-record 2", row.start ? 92 : 8).data()};
+        auto put = [&](int r, uint32_t off, uint32_t v) { memcpy(rec[r] + off, &v, 4); };
+        put(0, 12, row.missing == 'O' ? 0 : w(rec[1]));
+        put(0, 16, row.missing == 'S' ? 0 : w(rec[2]));
+        rec[0][0] = row.flag;
+        rec[1][0] = 0x4F;
+        if (row.start) rec[2][68] = row.selector, rec[2][69] = 0x5C, rec[2][88] = row.type;
+        uint32_t text[9] = {};
+        std::vector<const char*> nuls;
+        for (size_t s = 0; s < 9; ++s) {
+            if (!row.start && s > 0 && s < 5) continue;
+            const uint32_t len = row.zero.find(kNames[s]) != std::string::npos ? 0 : 3 + static_cast<uint32_t>(s);
+            const char* t = m.text(kNames.substr(s, 1), std::string(3 + s, static_cast<char>('a' + s)));
+            put(kAt[s].rec, kAt[s].len, len);
+            put(kAt[s].rec, kAt[s].len + 4, text[s] = w(t));
+            if (row.terms.find(kNames[s]) != std::string::npos) nuls.push_back(t + len);
         }
-        auto rec = [&](int r) { return g[static_cast<size_t>(r)]->data(); };
-        auto put = [&](int r, uint32_t off, uint32_t v) { memcpy(rec(r) + off, &v, 4); };
-        put(0, 12, w(rec(1)));
-        put(0, 16, w(rec(2)));
-        rec(0)[0] = row.flag;
-        rec(1)[0] = 0x4F;
-        if (row.start) rec(2)[68] = row.selector, rec(2)[69] = 0x5C, rec(2)[88] = row.type;
-        uint32_t text[kStrs] = {}, len[kStrs] = {};
-        size_t buf[kStrs] = {};
-        for (int s = 0; s < kStrs; ++s) {
-            if (!row.start && s != X && s < P) continue;
-            len[s] = std::count(row.zero.begin(), row.zero.end(), s) ? 0 : 3 + static_cast<uint32_t>(s);
-            g.push_back(std::make_unique<Guarded>(len[s] + 1));
-            g.back()->fill(static_cast<uint8_t>(0x41 + 7 * s));
-            buf[s] = g.size() - 1;
-            text[s] = w(g.back()->data());
-            put(kAt[s].rec, kAt[s].len, len[s]);
-            put(kAt[s].rec, kAt[s].ptr, text[s]);
-        }
-        if (row.missing == 1 || row.missing == 2) put(0, 8 + 4 * static_cast<uint32_t>(row.missing), 0);
-        auto snap = [&] {
-            std::vector<Bytes> out;
-            for (auto& b : g) out.push_back(b->bytes());
-            return out;
-        };
-        const std::vector<Bytes> before = snap();
-        std::vector<Bytes> during_expect = before, after_expect = before, during;
-        for (int s : row.terms) during_expect[buf[s]][len[s]] = 0;
-        const bool start_options = row.start && row.missing < 2;  // start's options reach the native as a copy
-        if (start_options) during_expect[2][69] = after_expect[2][69] = row.version_byte;
+        const std::vector<Bytes> before = m.snapshot();
+        std::vector<Bytes> during_expect = m.with_nuls(before, nuls), after_expect = before, during;
+        const bool copy = row.start && row.missing != 'S' && row.missing != 'R';  // start's options go as a copy
+        if (copy) during_expect[2][69] = after_expect[2][69] = row.version_byte;
         // The native records word by word: flag, P, options present; the options (their own copy);
         // stop's options as they are, or start's copy: selector, version byte, user, group, type.
         std::vector<uint32_t> want, seen;
-        if (row.missing != 3) want = {row.flag, text[P], row.missing != 1};
-        if (row.missing < 3 && row.missing != 1) want.insert(want.end(), {0x4F, text[O1], text[O2], text[O3]});
-        if (start_options) want.insert(want.end(), {row.selector, row.version_byte, text[U], text[G], row.type});
-        else if (row.missing != 3) want.push_back(row.missing == 2 ? 0u : w(rec(2)));
+        if (row.missing != 'R') want = {row.flag, text[5], row.missing != 'O'};
+        if (row.missing == ' ' || row.missing == 'S') want.insert(want.end(), {0x4F, text[6], text[7], text[8]});
+        if (copy) want.insert(want.end(), {row.selector, row.version_byte, text[3], text[4], row.type});
+        else if (row.missing != 'R') want.push_back(row.missing == 'S' ? 0u : w(rec[2]));
         Bytes head;  // bytes 0 to 67 of start's copy
         standin::during_call([&](const standin::Call& c) {
-            during = snap();
+            during = m.snapshot();
             const uint8_t* n = at(c.words.at(1));
             if (n == nullptr) return;
             seen = {n[0], word(n, 4), word(n, 8) != 0};
@@ -165,21 +149,18 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         });
         Status st;
         standin::checks_active(true);
-        if (row.record_fails) standin::fail_check_exact(rec(0), 20, standin::kAllModes);
+        if (row.record_fails) standin::fail_check_exact(rec[0], 20, standin::kAllModes);
         const char* native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
         standin::set_result(native, -1042);
         EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version,
-                       row.missing == 3 ? nullptr : rec(0), st.ca()), -1042);
+                       row.missing == 'R' ? nullptr : rec[0], st.ca()), -1042);
         const auto c = calls(native);
         ASSERT_EQ(c.size(), 1u);
         EXPECT_EQ(c[0].words[0], row.version);
         EXPECT_EQ(seen, want) << "the native records";
-        EXPECT_EQ(head, start_options ? Bytes(before[2].begin(), before[2].begin() + 68) : Bytes{});
-        ASSERT_EQ(during.size(), before.size());
-        for (size_t i = 0; i < before.size(); ++i) {
-            EXPECT_TRUE(SameBytes(during_expect[i], during[i].data(), during[i].size())) << "during, buffer " << i;
-            EXPECT_TRUE(SameBytes(after_expect[i], *g[i])) << "afterwards, buffer " << i;
-        }
+        EXPECT_EQ(head, copy ? Bytes(before[2].begin(), before[2].begin() + 68) : Bytes{});
+        EXPECT_TRUE(m.Same(during_expect, during)) << "during the call";
+        EXPECT_TRUE(m.Is(after_expect)) << "afterwards";
     }
 }
 
@@ -189,16 +170,14 @@ QX3_BACKENDS(InstanceRequests);
 
 namespace {
 
-struct PartRow {
+// Every other length of the record is 0, so only the row's string may be lent a terminator; a
+// length of 0 is the same for all three (not lent) and left to the rows above.
+const struct {
     const char* entry;
     uint32_t size, len_off, length;  // the text follows its length
     int nul;                         // offset from the text of the NUL during the call, -1 for none
     bool record_fails;
-};
-
-// Every other length of the record is 0, so only the row's string may be lent a terminator; a
-// length of 0 is the same for all three (not lent) and left to the rows above.
-const PartRow kPartRows[] = {
+} kPartRows[] = {
     {"sqlgpstart", 824, 8, 300, 235, false},   {"sqlgpstart", 824, 8, 235, 235, false},
     {"sqlgpstart", 824, 8, 234, 234, false},   {"sqlgpstart", 824, 260, 300, 255, false},
     {"sqlgpstart", 824, 528, 256, 255, false}, {"sqlgpstart", 824, 8, 5, -1, true},
@@ -214,7 +193,7 @@ class Partitions : public EntryTest {};
 // Inline strings are terminated in place, no further than their field allows; the record is
 // checked whole first, each terminated string over its text and NUL.
 TEST_P(Partitions, InlineStringsTerminatedInPlace) {
-    for (const PartRow& row : kPartRows) {
+    for (const auto& row : kPartRows) {
         SCOPED_TRACE(std::string(row.entry) + " at " + std::to_string(row.len_off) + ": " + std::to_string(row.length));
         standin::reset();
         Guarded rec(row.size);
@@ -242,22 +221,18 @@ TEST_P(Partitions, InlineStringsTerminatedInPlace) {
 // The node addition checks its option record before the frame: on application-data failure the
 // check's outcome is the result; with application data the native runs whatever the check said.
 TEST_P(Partitions, NodeAdditionChecksBeforeTheFrame) {
-    const struct {
-        bool checks, fails, app_fails;
-        int32_t result;
-    } rows[] = {{false, false, true, 0}, {true, false, true, 0}, {true, true, true, 77}, {true, true, false, -1234}};
-    for (const auto& row : rows) {
+    for (const auto& [fails, app_fails, result] : {std::tuple{false, true, 0}, {true, true, 77}, {true, false, -1234}}) {
         standin::reset();
         Guarded opts(16);
         Status st;
-        standin::checks_active(row.checks);
-        if (row.fails) standin::fail_checks(opts.data(), 16, standin::kAllModes, 77);
-        if (row.app_fails) standin::fail_app_data(5);
+        standin::checks_active(true);
+        if (fails) standin::fail_checks(opts.data(), 16, standin::kAllModes, 77);
+        if (app_fails) standin::fail_app_data(5);
         standin::set_result("sqleaddn_api", -1234);
-        EXPECT_EQ(call("sqlgaddn", 0xDEADu, st.ca(), opts.data()), row.result);
-        EXPECT_EQ(calls("sqleaddn_api").size(), row.app_fails ? 0u : 1u);
-        EXPECT_TRUE(SameBytes(row.app_fails ? st.with(-1022) : st.mem.bytes(), st.mem));
-        EXPECT_EQ(standin::checks().size(), row.checks ? 1u : 0u);
+        EXPECT_EQ(call("sqlgaddn", 0xDEADu, st.ca(), opts.data()), result);
+        EXPECT_EQ(calls("sqleaddn_api").size(), app_fails ? 0u : 1u);
+        EXPECT_TRUE(SameBytes(app_fails ? st.with(-1022) : st.mem.bytes(), st.mem));
+        EXPECT_EQ(standin::checks().size(), 1u);
     }
 }
 

@@ -65,6 +65,17 @@ QX3_CONFORMANCE(AvailabilityRows,
 
 namespace {
 
+// Call words with caller memory left open: the request, the status record, the monitor area and
+// string k (Sp(k)) stand for their addresses; the same in an expected native record.
+constexpr uint32_t kReq = 0xFEED0001u, kCa = 0xFEED0002u, kArea = 0xFEED0003u;
+constexpr uint32_t Sp(uint32_t k) { return 0x5EED0000u + k; }
+std::vector<uint32_t> resolve(std::vector<uint32_t> v, uint32_t req, uint32_t ca, uint32_t area = 0,
+                              const std::vector<char*>& texts = {}) {
+    for (uint32_t& x : v)
+        x = x == kReq ? req : x == kCa ? ca : x == kArea ? area : (x & 0xFFFF0000u) == Sp(0) ? w(texts.at(x - Sp(0))) : x;
+    return v;
+}
+
 // The first n words of a native record as the native read it (0 past its end).
 std::vector<uint32_t> words_of(const Bytes& b, size_t n) {
     std::vector<uint32_t> v(n);
@@ -82,21 +93,14 @@ struct Area : Guarded {
     }
 };
 
-// The four snapshot calls, each handed the area its own way.
-const char* const kSnaps[] = {"qx3gGetSnapshot", "sqlgmnss", "qx3gGetSnapshotSize", "sqlgmnsz"};
-const char* native_of(int s) { return s >= 2 ? "qx3GetSnapshotSize" : "qx3GetSnapshot"; }
-
-class MonitorNames : public EntryTest {
-protected:
-    Guarded request{24};
-    int32_t snap(int s, void* area, sqlca* ca) {
-        const uint32_t a = w(area);
-        memcpy(request.data(), &a, 4);
-        if (s == 1) return call("sqlgmnss", 1u, ca, 3u, 4u, 5u, area, 7u, 8u);
-        if (s == 3) return call("sqlgmnsz", 1u, ca, 3u, area, 5u, 6u);
-        return call(kSnaps[s], 9070000u, request.data(), ca);
-    }
-};
+// The four snapshot calls, each handed the area its own way, and the source tag of its name table.
+const struct {
+    const char *name, *native, *tag;
+    std::vector<uint32_t> words;
+} kSnaps[] = {{"qx3gGetSnapshot", "qx3GetSnapshot", "sqlgmnss", {9070000, kReq, kCa}},
+              {"sqlgmnss", "qx3GetSnapshot", "sqlgmnss", {1, kCa, 3, 4, 5, kArea, 7, 8}},
+              {"qx3gGetSnapshotSize", "qx3GetSnapshotSize", "sqlgmnsz", {9070000, kReq, kCa}},
+              {"sqlgmnsz", "qx3GetSnapshotSize", "sqlgmnsz", {1, kCa, 3, kArea, 5, 6}}};
 
 // ---- The blank-trim rule across the object list, and the exits of the snapshot calls ----
 
@@ -126,13 +130,18 @@ const SnapRow kSnapRows[] = {
     {.names = kTwo, .seen = kTwo, .name_fails = true},
 };
 
+class MonitorNames : public EntryTest {};
+
 TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
     for (size_t k = 0; k < std::size(kSnapRows); ++k) {
         const SnapRow& row = kSnapRows[k];
-        for (int s = 0; s < 4; ++s) {
-            SCOPED_TRACE("row " + std::to_string(k) + " / " + kSnaps[s]);
+        for (const auto& sn : kSnaps) {
+            SCOPED_TRACE("row " + std::to_string(k) + " / " + sn.name);
             standin::reset();
             Area area(row.names);
+            Guarded request(24);
+            const uint32_t a = row.null_area ? 0 : w(area.data());
+            memcpy(request.data(), &a, 4);
             if (row.count != 0xFFFFFFFFu) memcpy(area.data(), &row.count, 4);
             const Bytes before = area.bytes();
             Bytes expect = before, during;  // the only changes during the call: a NUL after each trimmed name
@@ -144,16 +153,10 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.area_fails) standin::fail_check_exact(area.data(), 140, standin::kAllModes);
             if (row.name_fails) standin::fail_check_exact(area.data() + 12, 129, standin::kAllModes);
             standin::during_call([&](const standin::Call&) { during = area.bytes(); });
-            standin::set_result(native_of(s), 0x2468);
-            EXPECT_EQ(snap(s, row.null_area ? nullptr : area.data(), st.ca()), row.result);
-            const auto c = standin::calls_of(native_of(s));
+            standin::set_result(sn.native, 0x2468);
+            EXPECT_EQ(call_words(sn.name, resolve(sn.words, w(request.data()), w(st.ca()), a)), row.result);
+            const auto c = standin::calls_of(sn.native);
             ASSERT_EQ(c.size(), row.result == 0x2468 ? 1u : 0u);
-            const uint32_t a = row.null_area ? 0 : w(area.data());  // the legacy records, built from their words
-            const std::vector<uint32_t> legacy = s == 1 ? std::vector<uint32_t>{a, 3, 4, 8, 5, 0}
-                                                        : std::vector<uint32_t>{a, 3, 6, 0xFFFFFFFFu};
-            if (s % 2 && !c.empty()) {
-                EXPECT_EQ(words_of(c[0].record, legacy.size()), legacy) << "the native record";
-            }
             EXPECT_TRUE(c.empty() ? SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem)
                                   : SameBytes(expect, during.data(), during.size()))
                 << "the status record without a native call, else the area during it";
@@ -162,7 +165,7 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.seen.empty()) continue;
             const auto table = standin::calls_of("sqloGetMemoryBlockExtended").at(0);
             EXPECT_EQ(table.words[1], 8u * row.seen.size()) << "one 8-byte slot per object";
-            EXPECT_EQ(standin::show(table.strings[5]), s >= 2 ? "sqlgmnsz" : "sqlgmnss") << "source tag";
+            EXPECT_EQ(standin::show(table.strings[5]), sn.tag) << "source tag";
             ASSERT_EQ(c[0].lists.at(0).entries.size(), row.seen.size());
             for (size_t i = 0; i < row.seen.size(); ++i) {
                 const std::string got = standin::show(c[0].lists[0].entries[i]);
@@ -172,101 +175,99 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
     }
 }
 
-// A missing request: -1601 first, then the platform reports the missing parameter; nothing else.
-TEST_P(MonitorNames, AMissingRequestIsReportedAsAMissingParameter) {
-    for (int s : {0, 2}) {
-        standin::reset();
-        Status st;
-        EXPECT_EQ(call(kSnaps[s], 9070000u, nullptr, st.ca()), 0);
-        const auto r = standin::calls_of("sqlmprca").at(0);
-        EXPECT_EQ(standin::show(r.strings[0]) + "/" + standin::show(r.strings[2]), std::string(kSnaps[s]) + "/data");
-        EXPECT_EQ((std::vector<uint32_t>{r.words[1], r.words[3], r.words[4]}),
-                  (std::vector<uint32_t>{4u, w(st.ca()), static_cast<uint32_t>(-1601)}));
-        EXPECT_EQ(standin::calls_of("sqlmprca").size(), 1u);
-        EXPECT_TRUE(calls(native_of(s)).empty()) << kSnaps[s];
-    }
-}
-
-// The legacy reset builds its native record from its words, with its own version.
-TEST_P(MonitorNames, LegacyResetBuildsItsRecordFromItsWords) {
-    Guarded text(6);
-    text.set(0, "RESETx");
-    Status st;
-    EXPECT_EQ(call("sqlgmrst", 0xFFFF0005u, 0xC2u, st.ca(), text.data(), 0xC5u, 0xC6u, 0xC7u), 0);
-    const auto c = standin::calls_of("qx3ResetMonitor").at(0);
-    EXPECT_EQ(words_of(c.record, 4), (std::vector<uint32_t>{0xC5, w(text.data()), 0xC7, 0xFFFFFFFFu}));
-    EXPECT_EQ(text.bytes(), Bytes({'R', 'E', 'S', 'E', 'T', 'x'}));
-}
-
 QX3_BACKENDS(MonitorNames);
 
-// ---- Native records of the versioned calls, word by word ----
-
-// In an expected native record: the pointer of the request's string k.
-constexpr uint32_t Sp(uint32_t k) { return 0x5EED0000u + k; }
+// ---- Native records word by word, the legacy calls' fixed versions, a missing request ----
 
 struct MapRow {
-    const char* name;
-    uint32_t version, size;                              // the caller's request
+    const char *name, *native;
+    std::vector<uint32_t> words;                          // the call's
+    uint32_t size;                                        // the request's
     std::vector<std::pair<uint32_t, uint32_t>> strings;  // pointer offset, length offset
-    std::vector<std::pair<uint32_t, uint32_t>> words;    // offset, value written there
-    std::vector<uint32_t> native;                        // the native record from its start
+    std::vector<std::pair<uint32_t, uint32_t>> fields;   // offset, value written there
+    std::vector<uint32_t> got;                            // the version the native got, then its record
+    bool reports = false;  // a missing request is reported as a missing parameter, else goes on as null
 };
+
+std::vector<uint32_t> V(uint32_t version) { return {version, kReq, kCa}; }
 
 // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
 MapRow quiesce(uint32_t version, uint32_t field7) {
-    return {"qx3gInstanceQuiesce", version, 40, {{4, 0}, {12, 8}, {20, 16}},
-            {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}}, {Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
+    return {"qx3gInstanceQuiesce", "qx3InstanceQuiesce", V(version), 40, {{4, 0}, {12, 8}, {20, 16}},
+            {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}}, {version, Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
 }
 
 const std::vector<std::pair<uint32_t, uint32_t>> kHadrAt = {{0, 4}, {8, 12}, {16, 20}};
 const MapRow kMapRows[] = {
-    {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}}, {0x11, Sp(0), 0x13, 0x14}},
-    {"qx3gHADRStart", 2, 32, kHadrAt, {{24, 0x24}, {28, 0xBEEF1234u}}, {Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
-    {"qx3gHADRTakeover", 3, 28, kHadrAt, {{24, 0xBEEF5678u}}, {Sp(0), Sp(1), Sp(2), 0x5678}},
-    {"qx3gHADRStop", 4, 24, kHadrAt, {}, {Sp(0), Sp(1), Sp(2)}},
-    {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {}, {Sp(0), Sp(1), Sp(2), Sp(3)}},
-    {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {Sp(0)}},
-    {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}}, {0, 0x73, 0x74, 0}},
+    {"qx3gResetMonitor", "qx3ResetMonitor", V(1), 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}},
+     {1, 0x11, Sp(0), 0x13, 0x14}},
+    {"sqlgmrst", "qx3ResetMonitor", {0xFFFF0002u, 0xC2, kCa, Sp(0), 0xC5, 0xC6, 0xC7}, 4, {}, {},
+     {7010000, 0xC5, Sp(0), 0xC7, 0xFFFFFFFFu}},
+    {"sqlgmnss", "qx3GetSnapshot", {0xA1, kCa, 0xA3, 0xA4, 0xA5, 0, 0xA7, 0xA8}, 4, {}, {},
+     {6010000, 0, 0xA3, 0xA4, 0xA8, 0xA5, 0}},
+    {"sqlgmnsz", "qx3GetSnapshotSize", {0xB1, kCa, 0xB3, 0, 0xB5, 0xB6}, 4, {}, {}, {7010000, 0, 0xB3, 0xB6, 0xFFFFFFFFu}},
+    {"qx3gGetSnapshot", "qx3GetSnapshot", V(8), 24, {}, {{0, 0}}, {8, 0}, true},
+    {"qx3gGetSnapshotSize", "qx3GetSnapshotSize", V(9), 24, {}, {{0, 0}}, {9, 0}, true},
+    {"qx3gHADRStart", "qx3HADRStart", V(2), 32, kHadrAt, {{24, 0x24}, {28, 0xBEEF1234u}}, {2, Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
+    {"qx3gHADRTakeover", "qx3HADRTakeover", V(3), 28, kHadrAt, {{24, 0xBEEF5678u}}, {3, Sp(0), Sp(1), Sp(2), 0x5678}},
+    {"qx3gHADRStop", "qx3HADRStop", V(4), 24, kHadrAt, {}, {4, Sp(0), Sp(1), Sp(2)}},
+    {"qx3gDatabaseRestart", "qx3DatabaseRestart", V(5), 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {},
+     {5, Sp(0), Sp(1), Sp(2), Sp(3)}},
+    {"qx3gInstanceUnquiesce", "qx3InstanceUnquiesce", V(6), 8, {{4, 0}}, {}, {6, Sp(0)}},
+    {"qx3gDatabaseQuiesce", "qx3DatabaseQuiesce", V(7), 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}},
+     {7, 0, 0x73, 0x74, 0}},
     quiesce(9050599, 0), quiesce(9050600, 0x9A), quiesce(9069999, 0x9A), quiesce(9070000, 0),
     quiesce(9070199, 0), quiesce(9070200, 0x9A), quiesce(0xFFFFFFFFu, 0x9A),
 };
 
-class AvailabilityRecords : public EntryTest {};
+class MonitorRecords : public EntryTest {};
 
-TEST_P(AvailabilityRecords, NativeRecordsWordByWord) {
+// Each string k of a request is given a length of k + 2 over a text of k + 3 characters; the native
+// reads it as far as its length; every byte comes back.
+TEST_P(MonitorRecords, NativeRecordsWordByWordAndAMissingRequest) {
     for (const MapRow& row : kMapRows) {
-        SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.version));
-        const std::string native = std::string("qx3") + (row.name + 4);  // the native of "qx3gX" is "qx3X"
+        SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.got[0]));
         standin::reset();
-        Guarded req(row.size);
-        req.fill(0xE1);
-        std::vector<std::unique_ptr<Guarded>> texts;
+        CallerMemory m;
+        uint8_t* req = m.add("request", row.size).data();
+        std::vector<char*> texts;
+        for (uint32_t s = 0; s < 4; ++s) texts.push_back(m.text("string", std::string(s + 3, static_cast<char>('A' + s))));
         for (size_t s = 0; s < row.strings.size(); ++s) {
-            texts.push_back(std::make_unique<Guarded>(s + 3));
-            texts.back()->set(0, std::string(s + 3, static_cast<char>(0x41 + s)));
-            const uint32_t p = w(texts.back()->data()), n = static_cast<uint32_t>(s + 2);
-            memcpy(req.data() + row.strings[s].first, &p, 4);
-            memcpy(req.data() + row.strings[s].second, &n, 4);
+            const uint32_t p = w(texts[s]), n = static_cast<uint32_t>(s + 2);
+            memcpy(req + row.strings[s].first, &p, 4);
+            memcpy(req + row.strings[s].second, &n, 4);
         }
-        for (const auto& [off, value] : row.words) memcpy(req.data() + off, &value, 4);
-        const Bytes before = req.bytes();
+        for (const auto& [off, value] : row.fields) memcpy(req + off, &value, 4);
+        const auto before = m.snapshot();
         Status st;
-        EXPECT_EQ(call(row.name, row.version, req.data(), st.ca()), 0);
-        const auto c = standin::calls_of(native).at(0);
-        std::vector<uint32_t> want;
-        for (uint32_t v : row.native) want.push_back((v & 0xFFFF0000u) == Sp(0) ? w(texts.at(v - Sp(0))->data()) : v);
-        EXPECT_EQ(words_of(c.record, want.size()), want);
-        for (size_t s = 0; s < row.strings.size(); ++s)
-            EXPECT_EQ(standin::show(c.strings[3 + s]), std::string(s + 2, static_cast<char>(0x41 + s)));
-        EXPECT_TRUE(SameBytes(before, req)) << "the request afterwards";
-        // A missing request reaches the native call as a missing record; the native's code comes back.
+        EXPECT_EQ(call_words(row.name, resolve(row.words, w(req), w(st.ca()), 0, texts)), 0);
+        const auto c = standin::calls_of(row.native).at(0);
+        const std::vector<uint32_t> want = resolve(row.got, 0, 0, 0, texts);
+        std::vector<uint32_t> seen = words_of(c.record, want.size() - 1);
+        seen.insert(seen.begin(), c.words[0]);
+        EXPECT_EQ(seen, want) << "the version, then the native record";
+        for (size_t s = 3; s < c.words.size(); ++s)
+            EXPECT_EQ(standin::show(c.strings[s]), std::string(s - 1, static_cast<char>('A' + s - 3)));
+        EXPECT_TRUE(m.Is(before)) << "caller memory afterwards";
+        if (row.words[1] != kReq) continue;
+        // A missing request: a snapshot call stores -1601 and reports the missing parameter, with no
+        // native call; the others hand the native call a missing record, and its code comes back.
         standin::reset();
-        EXPECT_EQ(call(row.name, row.version, nullptr, st.ca()), -1601);
-        EXPECT_EQ(standin::calls_of(native).at(0).words[1], 0u);
+        EXPECT_EQ(call_words(row.name, resolve(row.words, 0, w(st.ca()))), row.reports ? 0 : -1601);
+        EXPECT_EQ(standin::calls_of(row.native).size(), row.reports ? 0u : 1u);
+        if (!row.reports) {
+            EXPECT_EQ(standin::calls_of(row.native).at(0).words[1], 0u);
+        }
+        const auto r = standin::calls_of("sqlmprca");
+        ASSERT_EQ(r.size(), row.reports ? 1u : 0u);
+        if (row.reports) {
+            EXPECT_EQ(standin::show(r[0].strings[0]) + "/" + standin::show(r[0].strings[2]), std::string(row.name) + "/data");
+            EXPECT_EQ((std::vector<uint32_t>{r[0].words[1], r[0].words[3], r[0].words[4]}),
+                      (std::vector<uint32_t>{4u, w(st.ca()), static_cast<uint32_t>(-1601)}));
+        }
     }
 }
 
-QX3_BACKENDS(AvailabilityRecords);
+QX3_BACKENDS(MonitorRecords);
 
 }  // namespace
