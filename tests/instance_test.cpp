@@ -50,32 +50,38 @@ QX3_CONFORMANCE(InstanceRows,
 
 namespace {
 
-// The strings of a request in the order of terminating, by letter: X, Y, Z, U and G of start's
-// options (stop's options have X alone), P of the request, 1 to 3 of the options. Each stands in
-// a record (0 request, 1 options, 2 start or stop options) as a length and, 4 bytes on, a pointer.
+// The strings by letter, in the order of terminating: X, Y, Z, U and G of start's options (stop's
+// options have X alone), P of the request, 1 to 3 of the options. Each has its length in record 0
+// (the request), 1 (the options) or 2 (start or stop options) and, 4 bytes on, its pointer.
 const std::string kNames = "XYZUGP123";
-const struct {
-    int rec;
-    uint32_t len;
-} kAt[] = {{2, 0}, {2, 20}, {2, 36}, {2, 72}, {2, 80}, {0, 4}, {1, 4}, {1, 12}, {1, 20}};
+const At kLen[] = {F(2, 0), F(2, 20), F(2, 36), F(2, 72), F(2, 80), F(0, 4), F(1, 4), F(1, 12), F(1, 20)};
 
-// missing: the record passed as null ('O' options, 'S' start or stop options, 'R' the request).
-// version_byte: byte 69 of start's options afterwards, and as the native saw it.
+// The native records (0 the request, 1 the options, 2 start's options) span by span from the
+// caller's records as they stand during the call; `who`: 1 start only, 2 stop only, 0 both.
+const struct {
+    int who, rec;
+    uint32_t to;
+    At from;
+    uint32_t width;
+} kSpans[] = {{0, 0, 0, F(0, 0), 1},  {0, 0, 4, F(0, 8), 4},   {2, 0, 12, F(0, 16), 4}, {0, 1, 0, F(1, 0), 1},
+              {0, 1, 4, F(1, 8), 4},  {0, 1, 8, F(1, 16), 4},  {0, 1, 12, F(1, 24), 4}, {1, 2, 0, F(2, 0), 70},
+              {1, 2, 72, F(2, 76), 4}, {1, 2, 76, F(2, 84), 4}, {1, 2, 80, F(2, 88), 1}};
+
 struct ReqRow {
     bool start;
     uint32_t version;
-    uint8_t flag, selector, type, version_byte;
+    uint8_t flag, selector, type, version_byte;  // the last: byte 69 of start's options during the call and after
     std::string zero, terms;  // strings of length 0; strings lent a terminator
-    char missing = ' ';
+    char missing = ' ';       // passed as null: 'O' the options, 'S' start or stop options, 'R' the request
     bool record_fails = false;
 };
 
 const ReqRow kReqRows[] = {
     {true, 9050600, 1, 1, 'U', 0x5C, "", "XYZUP123"},
     {true, 9050599, 1, 1, 'G', 0, "", "XYZGP123"},
-    {true, 9070000, 1, 1, 'X', 0, "", "XYZP123"},   // type neither U nor G
-    {true, 9070199, 1, 0, 'U', 0, "", "XYZP123"},   // selector clear
-    {true, 9070200, 0, 1, 'G', 0x5C, "", "XYZG"},   // flag clear
+    {true, 9070000, 1, 1, 'X', 0, "", "XYZP123"},       // type neither U nor G
+    {true, 9070199, 1, 0, 'U', 0, "", "XYZP123"},       // selector clear
+    {true, 9070200, 0, 1, 'G', 0x5C, "", "XYZG"},       // flag clear
     {true, 9069999, 1, 1, 'G', 0x5C, "XG2", "YZGP13"},  // G lent its NUL even at length 0
     {true, 9070100, 1, 1, 'U', 0, "", "", ' ', true},
     {true, 0xFFFFFFFFu, 1, 1, 'U', 0x5C, "", "XYZUP", 'O'},
@@ -88,64 +94,52 @@ const ReqRow kReqRows[] = {
     {false, 0, 1, 0, 0, 0, "", "", 'R'},
 };
 
-const uint8_t* at(uint32_t p) { return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(p)); }
-uint32_t word(const uint8_t* p, size_t off) {
-    uint32_t v;
+const uint8_t* at(const uint8_t* p, size_t off) {
+    uintptr_t v = 0;
     memcpy(&v, p + off, 4);
-    return v;
+    return reinterpret_cast<const uint8_t*>(v);
 }
 
 }  // namespace
 
 class InstanceRequests : public EntryTest {};
 
-// Which strings are lent a terminator, the native records field by field, the version byte, and
-// every other byte back afterwards; a missing request goes on as null.
+// Which strings are lent a terminator, the native records span by span, the version byte, and
+// every other byte back afterwards; a missing record goes on as null.
 TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
     for (const ReqRow& row : kReqRows) {
         SCOPED_TRACE(std::to_string(row.version) + " " + row.terms);
         standin::reset();
         CallerMemory m;
         uint8_t* rec[] = {m.add("request", 20).data(), m.add("options", 28).data(),
-                          m.add("sub-record 2", row.start ? 92 : 8).data()};
-        auto put = [&](int r, uint32_t off, uint32_t v) { memcpy(rec[r] + off, &v, 4); };
-        put(0, 12, row.missing == 'O' ? 0 : w(rec[1]));
-        put(0, 16, row.missing == 'S' ? 0 : w(rec[2]));
+                          m.add("options 2", row.start ? 92 : 8).data()};
+        auto put = [&](At a, uint32_t v) { memcpy(rec[a.node] + a.off, &v, 4); };
+        put(F(0, 12), row.missing == 'O' ? 0 : w(rec[1]));
+        put(F(0, 16), row.missing == 'S' ? 0 : w(rec[2]));
         rec[0][0] = row.flag;
-        rec[1][0] = 0x4F;
         if (row.start) rec[2][68] = row.selector, rec[2][69] = 0x5C, rec[2][88] = row.type;
-        uint32_t text[9] = {};
         std::vector<const char*> nuls;
-        for (size_t s = 0; s < 9; ++s) {
+        for (size_t s = 0; s < kNames.size(); ++s) {
             if (!row.start && s > 0 && s < 5) continue;
             const uint32_t len = row.zero.find(kNames[s]) != std::string::npos ? 0 : 3 + static_cast<uint32_t>(s);
             const char* t = m.text(kNames.substr(s, 1), std::string(3 + s, static_cast<char>('a' + s)));
-            put(kAt[s].rec, kAt[s].len, len);
-            put(kAt[s].rec, kAt[s].len + 4, text[s] = w(t));
+            put(kLen[s], len);
+            put(F(kLen[s].node, kLen[s].off + 4), w(t));
             if (row.terms.find(kNames[s]) != std::string::npos) nuls.push_back(t + len);
         }
         const std::vector<Bytes> before = m.snapshot();
         std::vector<Bytes> during_expect = m.with_nuls(before, nuls), after_expect = before, during;
-        const bool copy = row.start && row.missing != 'S' && row.missing != 'R';  // start's options go as a copy
-        if (copy) during_expect[2][69] = after_expect[2][69] = row.version_byte;
-        // The native records word by word: flag, P, options present; the options (their own copy);
-        // stop's options as they are, or start's copy: selector, version byte, user, group, type.
-        std::vector<uint32_t> want, seen;
-        if (row.missing != 'R') want = {row.flag, text[5], row.missing != 'O'};
-        if (row.missing == ' ' || row.missing == 'S') want.insert(want.end(), {0x4F, text[6], text[7], text[8]});
-        if (copy) want.insert(want.end(), {row.selector, row.version_byte, text[3], text[4], row.type});
-        else if (row.missing != 'R') want.push_back(row.missing == 'S' ? 0u : w(rec[2]));
-        Bytes head;  // bytes 0 to 67 of start's copy
+        if (row.start && row.missing != 'S' && row.missing != 'R') during_expect[2][69] = after_expect[2][69] = row.version_byte;
+        std::vector<bool> present;
+        std::string wrong;  // the native spans that differ from the caller's
         standin::during_call([&](const standin::Call& c) {
             during = m.snapshot();
-            const uint8_t* n = at(c.words.at(1));
-            if (n == nullptr) return;
-            seen = {n[0], word(n, 4), word(n, 8) != 0};
-            if (const uint8_t* o = at(word(n, 8))) seen.insert(seen.end(), {o[0], word(o, 4), word(o, 8), word(o, 12)});
-            const uint8_t* so = at(word(n, 12));
-            if (!row.start || so == nullptr) return seen.push_back(word(n, 12));
-            head.assign(so, so + 68);
-            seen.insert(seen.end(), {so[68], so[69], word(so, 72), word(so, 76), so[80]});
+            const uint8_t* n[3] = {reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(c.words.at(1)))};
+            if (n[0]) n[1] = at(n[0], 8), n[2] = at(n[0], 12);
+            present = {n[0] != nullptr, n[1] != nullptr, n[2] != nullptr};
+            for (const auto& s : kSpans)
+                if (n[s.rec] && s.who != (row.start ? 2 : 1) && memcmp(n[s.rec] + s.to, rec[s.from.node] + s.from.off, s.width))
+                    wrong += std::to_string(s.rec) + "@" + std::to_string(s.to) + " ";
         });
         Status st;
         standin::checks_active(true);
@@ -154,11 +148,11 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         standin::set_result(native, -1042);
         EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version,
                        row.missing == 'R' ? nullptr : rec[0], st.ca()), -1042);
-        const auto c = calls(native);
-        ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].words[0], row.version);
-        EXPECT_EQ(seen, want) << "the native records";
-        EXPECT_EQ(head, copy ? Bytes(before[2].begin(), before[2].begin() + 68) : Bytes{});
+        ASSERT_EQ(calls(native).size(), 1u);
+        EXPECT_EQ(calls(native)[0].words[0], row.version);
+        const bool none = row.missing == 'R';
+        EXPECT_EQ(present, (std::vector<bool>{!none, !none && row.missing != 'O', !none && row.missing != 'S'}));
+        EXPECT_EQ(wrong, "") << "native spans that differ from the caller's records";
         EXPECT_TRUE(m.Same(during_expect, during)) << "during the call";
         EXPECT_TRUE(m.Is(after_expect)) << "afterwards";
     }
@@ -171,19 +165,17 @@ QX3_BACKENDS(InstanceRequests);
 namespace {
 
 // Every other length of the record is 0, so only the row's string may be lent a terminator; a
-// length of 0 is the same for all three (not lent) and left to the rows above.
+// length of 0 is the same for all three (not lent) and left to the rows above. No NUL: the record
+// fails its check.
 const struct {
     const char* entry;
     uint32_t size, len_off, length;  // the text follows its length
     int nul;                         // offset from the text of the NUL during the call, -1 for none
-    bool record_fails;
 } kPartRows[] = {
-    {"sqlgpstart", 824, 8, 300, 235, false},   {"sqlgpstart", 824, 8, 235, 235, false},
-    {"sqlgpstart", 824, 8, 234, 234, false},   {"sqlgpstart", 824, 260, 300, 255, false},
-    {"sqlgpstart", 824, 528, 256, 255, false}, {"sqlgpstart", 824, 8, 5, -1, true},
-    {"sqlgpstr", 792, 532, 250, 250, false},   {"sqlgpstr", 792, 0, 240, 240, false},
-    {"sqlgpstr", 792, 264, 5, -1, true},       {"sqlgpstp", 520, 0, 300, 300, false},
-    {"sqlgpstp", 520, 0, 5, -1, true},
+    {"sqlgpstart", 824, 8, 300, 235},   {"sqlgpstart", 824, 8, 235, 235}, {"sqlgpstart", 824, 8, 234, 234},
+    {"sqlgpstart", 824, 260, 300, 255}, {"sqlgpstart", 824, 528, 256, 255}, {"sqlgpstart", 824, 8, 5, -1},
+    {"sqlgpstr", 792, 532, 250, 250},   {"sqlgpstr", 792, 0, 240, 240},   {"sqlgpstr", 792, 264, 5, -1},
+    {"sqlgpstp", 520, 0, 300, 300},     {"sqlgpstp", 520, 0, 5, -1},
 };
 
 }  // namespace
@@ -206,7 +198,7 @@ TEST_P(Partitions, InlineStringsTerminatedInPlace) {
         if (row.nul >= 0) expect[row.len_off + 4 + static_cast<uint32_t>(row.nul)] = 0;
         Status st;
         standin::checks_active(true);
-        if (row.record_fails) standin::fail_check_exact(rec.data(), row.size, standin::kAllModes);
+        if (row.nul < 0) standin::fail_check_exact(rec.data(), row.size, standin::kAllModes);
         standin::during_call([&](const standin::Call&) { during = rec.bytes(); });
         EXPECT_EQ(call(row.entry, rec.data(), st.ca()), 0);
         EXPECT_TRUE(SameBytes(expect, during.data(), during.size())) << "during the call";
