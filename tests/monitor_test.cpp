@@ -65,23 +65,16 @@ QX3_CONFORMANCE(AvailabilityRows,
 
 namespace {
 
-// Caller memory laid out from an entry point's row, with its own version, plain words of their own
-// and each string k a text of its own, given a length of k + 2.
+// Caller memory laid out from an entry point's row, plain words of their own, each string k a text
+// of its own with a length of k + 2.
 struct Laid {
-    static Row pick(const char* name, uint32_t version, const std::function<void(Row&)>& edit) {
-        Row r = *std::find_if(registered_rows().begin(), registered_rows().end(),
-                              [&](const Row& x) { return std::string(x.name) == name; });
-        r.version = version;
-        if (edit) edit(r);
-        return r;
-    }
     Row row;
     CallerMemory texts;
     RowMemory mem;
-    Laid(const char* name, uint32_t version, sqlca* ca, const std::function<void(Row&)>& edit = {})
-        : row(pick(name, version, edit)), mem(row, ca, [](char, uint32_t k) { return 0xA1u + k; }, [](Guarded& g, size_t k) {
-              g.fill(static_cast<uint8_t>(0x61 + 17 * k));
-          }) {
+    Laid(const char* name, sqlca* ca)
+        : row(*std::find_if(registered_rows().begin(), registered_rows().end(),
+                            [&](const Row& r) { return std::string(r.name) == name; })),
+          mem(row, ca, [](char, uint32_t k) { return 0xA1u + k; }, [](Guarded& g, size_t k) { g.fill(0x61 + 17 * k); }) {
         for (uint32_t s = 0; s < row.strings.size(); ++s) {
             const Str& st = row.strings[s];
             mem.put(st.ptr, w(texts.text("string", std::string(s + 4, static_cast<char>('A' + s)))), 4);
@@ -97,8 +90,7 @@ struct SnapRow {
     uint32_t count = 0xFFFFFFFFu;                // the area's count, if not the number of names
     bool null_area = false, area_fails = false;  // the area fails its check over 140 bytes
     bool name_fails = false;                     // the first name fails its check over 129 bytes: passed as is
-    int32_t refuse = 0, result = 0x2468;         // sqloincaChkptr's answer; the native's result, or the exit's
-    int32_t code = 0;                            // the exit's sqlcode, stored with "sqlgmnsz"; 0: untouched
+    int32_t refuse = 0, result = 0x2468, code = 0;  // sqloincaChkptr's answer; the result; the exit's sqlcode
 };
 
 const std::vector<std::string> kTwo = {"  FIRST ", "SECOND"};
@@ -115,29 +107,25 @@ const SnapRow kSnapRows[] = {
     {.names = kTwo, .seen = {kTwo[0] + std::string(120, ' '), "SECOND"}, .name_fails = true},
 };
 
-// The four snapshot calls, their natives and the source tags of their name tables.
-const char* const kSnaps[][3] = {{"qx3gGetSnapshot", "qx3GetSnapshot", "sqlgmnss"},
-                                 {"sqlgmnss", "qx3GetSnapshot", "sqlgmnss"},
-                                 {"qx3gGetSnapshotSize", "qx3GetSnapshotSize", "sqlgmnsz"},
-                                 {"sqlgmnsz", "qx3GetSnapshotSize", "sqlgmnsz"}};
-
 class MonitorNames : public EntryTest {};
 
+// The status record takes the exit's code with "sqlgmnsz"; the name table is tagged "sqlgmnss" for
+// the snapshots, "sqlgmnsz" for their sizes.
 TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
     for (size_t k = 0; k < std::size(kSnapRows); ++k) {
         const SnapRow& row = kSnapRows[k];
-        for (const auto& [name, native, tag] : kSnaps) {
+        for (const char* name : {"qx3gGetSnapshot", "sqlgmnss", "qx3gGetSnapshotSize", "sqlgmnsz"}) {
             SCOPED_TRACE("row " + std::to_string(k) + " / " + name);
             standin::reset();
             Status st;
+            Laid in(name, st.ca());
             // The area: the count, the objects (names at 8 of each 136 bytes), a spare byte.
-            Laid in(name, 9070000, st.ca(), [&](Row& r) { r.recs.back().size = 4 + 136 * row.names.size() + 1; });
-            Guarded& area = in.mem.mem()[in.row.recs.size() - 1];
+            Guarded area(4 + 136 * row.names.size() + 1);
+            in.mem.put(in.row.recs.back().at, row.null_area ? 0 : w(area.data()), 4);
             const uint32_t n = row.count != 0xFFFFFFFFu ? row.count : static_cast<uint32_t>(row.names.size());
             memcpy(area.data(), &n, 4);
             for (size_t i = 0; i < row.names.size(); ++i)
                 area.set(4 + 136 * i + 8, row.names[i] + std::string(128 - row.names[i].size(), ' '));
-            if (row.null_area) in.mem.put(in.row.recs.back().at, 0, 4);
             const Bytes before = area.bytes();
             Bytes expect = before, during;  // the only changes during the call: a NUL after each trimmed name
             for (size_t i = row.name_fails ? 1 : 0; i < row.seen.size(); ++i)
@@ -147,9 +135,9 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.area_fails) standin::fail_check_exact(area.data(), 140, standin::kAllModes);
             if (row.name_fails) standin::fail_check_exact(area.data() + 12, 129, standin::kAllModes);
             standin::during_call([&](const standin::Call&) { during = area.bytes(); });
-            standin::set_result(native, 0x2468);
+            standin::set_result(in.row.native, 0x2468);
             EXPECT_EQ(call_words(name, in.mem.words()), row.result);
-            const auto c = standin::calls_of(native);
+            const auto c = standin::calls_of(in.row.native);
             ASSERT_EQ(c.size(), row.result == 0x2468 ? 1u : 0u);
             EXPECT_TRUE(c.empty() ? SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem)
                                   : SameBytes(expect, during.data(), during.size()))
@@ -159,7 +147,7 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.seen.empty()) continue;
             const auto table = standin::calls_of("sqloGetMemoryBlockExtended").at(0);
             EXPECT_EQ(table.words[1], 8u * row.seen.size()) << "one 8-byte slot per object";
-            EXPECT_EQ(standin::show(table.strings[5]), tag) << "source tag";
+            EXPECT_EQ(standin::show(table.strings[5]), strstr(in.row.native, "Size") ? "sqlgmnsz" : "sqlgmnss");
             std::vector<std::string> got;
             for (const auto& e : c[0].lists.at(0).entries) got.push_back(standin::show(e).substr(0, 128));
             EXPECT_EQ(got, row.seen) << "the names as the native read them";
@@ -171,8 +159,8 @@ QX3_BACKENDS(MonitorNames);
 
 // ---- Native records byte by byte, the legacy calls' fixed versions, a missing request ----
 
-// A run of a native record: `width` bytes at `to`, from argument word k (W(k)), from the caller's
-// request (F(1, off)) or a constant (K(v)). The runs cover the whole record.
+// A span of a native record: `width` bytes at `to`, from argument word k (W(k)), from the caller's
+// request (F(1, off)) or a constant (K(v)). The spans of a record cover it whole.
 struct Span {
     uint32_t to;
     At from;
@@ -183,7 +171,7 @@ constexpr At K(uint32_t v) { return {-1, v}; }
 struct MapRow {
     const char* name;
     uint32_t version;  // the caller's, or the legacy call's own
-    std::vector<Span> runs;
+    std::vector<Span> spans;
 };
 
 // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
@@ -211,17 +199,20 @@ const MapRow kMapRows[] = {
 
 class MonitorRecords : public EntryTest {};
 
+// A missing request: a snapshot call stores -1601 and reports the missing parameter, with no native
+// call; the others hand the native call a missing record, and its code comes back.
 TEST_P(MonitorRecords, NativeRecordsByteByByteAndAMissingRequest) {
     for (const MapRow& row : kMapRows) {
         SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.version));
         standin::reset();
         Status st;
-        Laid in(row.name, row.version, st.ca());
+        Laid in(row.name, st.ca());
+        if (in.row.words[0] == 'v') in.mem.put(W(1), row.version, 4);
         const std::vector<Bytes> before = in.mem.snapshot(), texts = in.texts.snapshot();
         EXPECT_EQ(call_words(row.name, in.mem.words()), 0);
         const auto c = standin::calls_of(in.row.native).at(0);
         Bytes want(c.record.size(), 0xEE);
-        for (const Span& r : row.runs) {
+        for (const Span& r : row.spans) {
             const uint8_t* from = r.from.node < 0    ? reinterpret_cast<const uint8_t*>(&r.from.off)
                                   : r.from.node == 0 ? reinterpret_cast<const uint8_t*>(&in.mem.words()[r.from.off - 1])
                                                      : before[0].data() + r.from.off;
@@ -230,23 +221,17 @@ TEST_P(MonitorRecords, NativeRecordsByteByByteAndAMissingRequest) {
         EXPECT_EQ(c.words[0], row.version);
         EXPECT_TRUE(SameBytes(want, c.record.data(), c.record.size())) << "the native record";
         EXPECT_TRUE(in.mem.mem().Is(before) && in.texts.Is(texts)) << "caller memory afterwards";
-        if (std::string(in.row.words) != "vrc") continue;
-        // A missing request: a snapshot call stores -1601 and reports the missing parameter, with no
-        // native call; the others hand the native call a missing record, and its code comes back.
+        if (in.row.words[0] != 'v') continue;
         const bool reports = std::string(row.name).rfind("qx3gGetSnapshot", 0) == 0;
         standin::reset();
         EXPECT_EQ(call(row.name, row.version, nullptr, st.ca()), reports ? 0 : -1601);
-        const auto n = standin::calls_of(in.row.native);
-        ASSERT_EQ(n.size(), reports ? 0u : 1u);
-        if (!reports) {
-            EXPECT_EQ(n[0].words[1], 0u);
-        }
-        const auto r = standin::calls_of("sqlmprca");
-        ASSERT_EQ(r.size(), reports ? 1u : 0u);
+        EXPECT_EQ(standin::calls_of(in.row.native).size(), reports ? 0u : 1u);
+        const auto r = standin::calls_of(reports ? "sqlmprca" : in.row.native).at(0);
+        EXPECT_EQ(r.words[1], reports ? 4u : 0u) << "the parameter name's length, or a missing record";
+        EXPECT_EQ(r.words[reports ? 3 : 2], w(st.ca()));
         if (reports) {
-            EXPECT_EQ(standin::show(r[0].strings[0]) + "/" + standin::show(r[0].strings[2]), std::string(row.name) + "/data");
-            EXPECT_EQ((std::vector<uint32_t>{r[0].words[1], r[0].words[3], r[0].words[4]}),
-                      (std::vector<uint32_t>{4u, w(st.ca()), static_cast<uint32_t>(-1601)}));
+            EXPECT_EQ(standin::show(r.strings[0]) + " " + standin::show(r.strings[2]), std::string(row.name) + " data");
+            EXPECT_EQ(static_cast<int32_t>(r.words[4]), -1601) << "the code stored before the report";
         }
     }
 }
