@@ -3,11 +3,8 @@
 // strings of the partition records and the check the node addition makes before its frame.
 #include <string.h>
 
-#include <algorithm>
-#include <iterator>
-#include <memory>
+#include <tuple>
 
-#include "qx3agapi_instance.h"
 #include "support/conformance.h"
 #include "support/harness.h"
 
@@ -57,15 +54,11 @@ const std::string kNames = "XYZUGP123";
 const At kLen[] = {F(2, 0), F(2, 20), F(2, 36), F(2, 72), F(2, 80), F(0, 4), F(1, 4), F(1, 12), F(1, 20)};
 
 // The native records (0 the request, 1 the options, 2 start's options) span by span from the
-// caller's records as they stand during the call; `who`: 1 start only, 2 stop only, 0 both.
-const struct {
-    int who, rec;
-    uint32_t to;
-    At from;
-    uint32_t width;
-} kSpans[] = {{0, 0, 0, F(0, 0), 1},  {0, 0, 4, F(0, 8), 4},   {2, 0, 12, F(0, 16), 4}, {0, 1, 0, F(1, 0), 1},
-              {0, 1, 4, F(1, 8), 4},  {0, 1, 8, F(1, 16), 4},  {0, 1, 12, F(1, 24), 4}, {1, 2, 0, F(2, 0), 70},
-              {1, 2, 72, F(2, 76), 4}, {1, 2, 76, F(2, 84), 4}, {1, 2, 80, F(2, 88), 1}};
+// caller's records as they stand during the call: {who (1 start only, 2 stop only), record, to, from, width}.
+const struct { int who, rec; uint32_t to; At from; uint32_t width; } kSpans[] = {
+    {0, 0, 0, F(0, 0), 1},  {0, 0, 4, F(0, 8), 4},   {2, 0, 12, F(0, 16), 4}, {0, 1, 0, F(1, 0), 1},
+    {0, 1, 4, F(1, 8), 4},  {0, 1, 8, F(1, 16), 4},  {0, 1, 12, F(1, 24), 4}, {1, 2, 0, F(2, 0), 70},
+    {1, 2, 72, F(2, 76), 4}, {1, 2, 76, F(2, 84), 4}, {1, 2, 80, F(2, 88), 1}};
 
 struct ReqRow {
     bool start;
@@ -94,11 +87,8 @@ const ReqRow kReqRows[] = {
     {false, 0, 1, 0, 0, 0, "", "", 'R'},
 };
 
-const uint8_t* at(const uint8_t* p, size_t off) {
-    uintptr_t v = 0;
-    memcpy(&v, p + off, 4);
-    return reinterpret_cast<const uint8_t*>(v);
-}
+const uint8_t* at(uint32_t p) { return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(p)); }
+const uint8_t* at(const uint8_t* p, size_t off) { return at(p[off] | p[off + 1] << 8 | p[off + 2] << 16 | p[off + 3] << 24); }
 
 }  // namespace
 
@@ -111,8 +101,7 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         SCOPED_TRACE(std::to_string(row.version) + " " + row.terms);
         standin::reset();
         CallerMemory m;
-        uint8_t* rec[] = {m.add("request", 20).data(), m.add("options", 28).data(),
-                          m.add("options 2", row.start ? 92 : 8).data()};
+        uint8_t* rec[] = {m.add("req", 20).data(), m.add("opt", 28).data(), m.add("opt2", row.start ? 92 : 8).data()};
         auto put = [&](At a, uint32_t v) { memcpy(rec[a.node] + a.off, &v, 4); };
         put(F(0, 12), row.missing == 'O' ? 0 : w(rec[1]));
         put(F(0, 16), row.missing == 'S' ? 0 : w(rec[2]));
@@ -129,12 +118,13 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         }
         const std::vector<Bytes> before = m.snapshot();
         std::vector<Bytes> during_expect = m.with_nuls(before, nuls), after_expect = before, during;
-        if (row.start && row.missing != 'S' && row.missing != 'R') during_expect[2][69] = after_expect[2][69] = row.version_byte;
+        const bool none = row.missing == 'R', copy = row.start && !none && row.missing != 'S';
+        if (copy) during_expect[2][69] = after_expect[2][69] = row.version_byte;
         std::vector<bool> present;
         std::string wrong;  // the native spans that differ from the caller's
         standin::during_call([&](const standin::Call& c) {
             during = m.snapshot();
-            const uint8_t* n[3] = {reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(c.words.at(1)))};
+            const uint8_t* n[3] = {at(c.words.at(1))};
             if (n[0]) n[1] = at(n[0], 8), n[2] = at(n[0], 12);
             present = {n[0] != nullptr, n[1] != nullptr, n[2] != nullptr};
             for (const auto& s : kSpans)
@@ -146,11 +136,9 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         if (row.record_fails) standin::fail_check_exact(rec[0], 20, standin::kAllModes);
         const char* native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
         standin::set_result(native, -1042);
-        EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version,
-                       row.missing == 'R' ? nullptr : rec[0], st.ca()), -1042);
+        EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version, none ? nullptr : rec[0], st.ca()), -1042);
         ASSERT_EQ(calls(native).size(), 1u);
         EXPECT_EQ(calls(native)[0].words[0], row.version);
-        const bool none = row.missing == 'R';
         EXPECT_EQ(present, (std::vector<bool>{!none, !none && row.missing != 'O', !none && row.missing != 'S'}));
         EXPECT_EQ(wrong, "") << "native spans that differ from the caller's records";
         EXPECT_TRUE(m.Same(during_expect, during)) << "during the call";
@@ -164,19 +152,13 @@ QX3_BACKENDS(InstanceRequests);
 
 namespace {
 
-// Every other length of the record is 0, so only the row's string may be lent a terminator; a
-// length of 0 is the same for all three (not lent) and left to the rows above. No NUL: the record
-// fails its check.
-const struct {
-    const char* entry;
-    uint32_t size, len_off, length;  // the text follows its length
-    int nul;                         // offset from the text of the NUL during the call, -1 for none
-} kPartRows[] = {
+// Only the row's length is not 0, so only its string may be lent a terminator (a length of 0 is left
+// to the rows above); with no NUL (-1), the record fails its check and nothing is lent.
+const struct { const char* entry; uint32_t size, len_off, length; int nul; } kPartRows[] = {
     {"sqlgpstart", 824, 8, 300, 235},   {"sqlgpstart", 824, 8, 235, 235}, {"sqlgpstart", 824, 8, 234, 234},
     {"sqlgpstart", 824, 260, 300, 255}, {"sqlgpstart", 824, 528, 256, 255}, {"sqlgpstart", 824, 8, 5, -1},
     {"sqlgpstr", 792, 532, 250, 250},   {"sqlgpstr", 792, 0, 240, 240},   {"sqlgpstr", 792, 264, 5, -1},
-    {"sqlgpstp", 520, 0, 300, 300},     {"sqlgpstp", 520, 0, 5, -1},
-};
+    {"sqlgpstp", 520, 0, 300, 300},     {"sqlgpstp", 520, 0, 5, -1}};
 
 }  // namespace
 
@@ -223,7 +205,7 @@ TEST_P(Partitions, NodeAdditionChecksBeforeTheFrame) {
         standin::set_result("sqleaddn_api", -1234);
         EXPECT_EQ(call("sqlgaddn", 0xDEADu, st.ca(), opts.data()), result);
         EXPECT_EQ(calls("sqleaddn_api").size(), app_fails ? 0u : 1u);
-        EXPECT_TRUE(SameBytes(app_fails ? st.with(-1022) : st.mem.bytes(), st.mem));
+        EXPECT_TRUE(SameBytes(app_fails ? st.with(-1022) : st.mem.bytes(), st.mem)) << "-1022 alone on the exit";
         EXPECT_EQ(standin::checks().size(), 1u);
     }
 }
