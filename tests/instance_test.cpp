@@ -13,14 +13,12 @@ using namespace qx3test::conf;
 
 QX3_CONFORMANCE(InstanceRows,
     {.name = "qx3gInstanceStart", .words = "vrc", .native = "qx3InstanceStart", .args = "1 ? 3", .version = 9060000,
-     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)},
-     .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36), EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4),
-                 SF(2, 16, 12), SF(2, 24, 20)},
+     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 92)}, .strings = {SF(3, 4, 0), SF(3, 24, 20), SF(3, 40, 36),
+     EvenEmpty(SF(3, 76, 72)), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12), SF(2, 24, 20)},
      .vals = {{F(1, 0), 1, 1}, {F(3, 68), 1, 1}, {F(3, 88), 'U', 1}}, .positive = true},
-    {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3", .version = 0,
-     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 8)},
-     .strings = {SF(3, 4, 0), SF(1, 8, 4), SF(2, 8, 4), SF(2, 16, 12), SF(2, 24, 20)},
-     .vals = {{F(1, 0), 1, 1}}, .positive = true},
+    {.name = "qx3gInstanceStop", .words = "vrc", .native = "qx3InstanceStop", .args = "1 ? 3",
+     .recs = {R(2, 20), RF(1, 12, 28), RF(1, 16, 8)}, .strings = {SF(3, 4, 0), SF(1, 8, 4), SF(2, 8, 4),
+     SF(2, 16, 12), SF(2, 24, 20)}, .vals = {{F(1, 0), 1, 1}}, .positive = true},
     {.name = "sqlgpstr", .words = "rc", .native = "sqlepstr_api", .args = "1 2", .recs = {R(1, 792)},
      .strings = {SI(1, 4, 0), SI(1, 252, 248), SI(1, 268, 264), SI(1, 536, 532)}, .positive = true},
     {.name = "sqlgpstart", .words = "rc", .native = "sqlepstart_api", .args = "1 2", .recs = {R(1, 824)},
@@ -63,7 +61,7 @@ const struct { int who, rec; uint32_t to; At from; uint32_t width; } kSpans[] = 
 struct ReqRow {
     bool start;
     uint32_t version;
-    uint8_t flag, selector, type, version_byte;  // the last: byte 69 of start's options during the call and after
+    uint8_t flag, selector, type, version_byte;  // the last: byte 69 of start's options, during the call and after
     std::string zero, terms;  // strings of length 0; strings lent a terminator
     char missing = ' ';       // passed as null: 'O' the options, 'S' start or stop options, 'R' the request
     bool record_fails = false;
@@ -87,8 +85,12 @@ const ReqRow kReqRows[] = {
     {false, 0, 1, 0, 0, 0, "", "", 'R'},
 };
 
-const uint8_t* at(uint32_t p) { return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(p)); }
-const uint8_t* at(const uint8_t* p, size_t off) { return at(p[off] | p[off + 1] << 8 | p[off + 2] << 16 | p[off + 3] << 24); }
+// The pointer at `off` of a native record.
+const uint8_t* at(const uint8_t* p, size_t off) {
+    uintptr_t v = 0;
+    memcpy(&v, p + off, 4);
+    return reinterpret_cast<const uint8_t*>(v);
+}
 
 }  // namespace
 
@@ -124,19 +126,20 @@ TEST_P(InstanceRequests, TerminatorsNativeRecordsAndVersionByte) {
         std::string wrong;  // the native spans that differ from the caller's
         standin::during_call([&](const standin::Call& c) {
             during = m.snapshot();
-            const uint8_t* n[3] = {at(c.words.at(1))};
+            const uint8_t* n[3] = {reinterpret_cast<const uint8_t*>(uintptr_t{c.words.at(1)})};
             if (n[0]) n[1] = at(n[0], 8), n[2] = at(n[0], 12);
             present = {n[0] != nullptr, n[1] != nullptr, n[2] != nullptr};
             for (const auto& s : kSpans)
-                if (n[s.rec] && s.who != (row.start ? 2 : 1) && memcmp(n[s.rec] + s.to, rec[s.from.node] + s.from.off, s.width))
+                if (n[s.rec] && s.who != (row.start ? 2 : 1) &&
+                    memcmp(n[s.rec] + s.to, rec[s.from.node] + s.from.off, s.width))
                     wrong += std::to_string(s.rec) + "@" + std::to_string(s.to) + " ";
         });
         Status st;
         standin::checks_active(true);
         if (row.record_fails) standin::fail_check_exact(rec[0], 20, standin::kAllModes);
-        const char* native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
+        const std::string native = row.start ? "qx3InstanceStart" : "qx3InstanceStop", entry = "qx3g" + native.substr(3);
         standin::set_result(native, -1042);
-        EXPECT_EQ(call(row.start ? "qx3gInstanceStart" : "qx3gInstanceStop", row.version, none ? nullptr : rec[0], st.ca()), -1042);
+        EXPECT_EQ(call(entry.c_str(), row.version, none ? nullptr : rec[0], st.ca()), -1042);
         ASSERT_EQ(calls(native).size(), 1u);
         EXPECT_EQ(calls(native)[0].words[0], row.version);
         EXPECT_EQ(present, (std::vector<bool>{!none, !none && row.missing != 'O', !none && row.missing != 'S'}));
@@ -195,17 +198,17 @@ TEST_P(Partitions, InlineStringsTerminatedInPlace) {
 // The node addition checks its option record before the frame: on application-data failure the
 // check's outcome is the result; with application data the native runs whatever the check said.
 TEST_P(Partitions, NodeAdditionChecksBeforeTheFrame) {
-    for (const auto& [fails, app_fails, result] : {std::tuple{false, true, 0}, {true, true, 77}, {true, false, -1234}}) {
+    for (const auto& [fails, no_app, result] : {std::tuple{false, true, 0}, {true, true, 77}, {true, false, -1234}}) {
         standin::reset();
         Guarded opts(16);
         Status st;
         standin::checks_active(true);
         if (fails) standin::fail_checks(opts.data(), 16, standin::kAllModes, 77);
-        if (app_fails) standin::fail_app_data(5);
+        if (no_app) standin::fail_app_data(5);
         standin::set_result("sqleaddn_api", -1234);
         EXPECT_EQ(call("sqlgaddn", 0xDEADu, st.ca(), opts.data()), result);
-        EXPECT_EQ(calls("sqleaddn_api").size(), app_fails ? 0u : 1u);
-        EXPECT_TRUE(SameBytes(app_fails ? st.with(-1022) : st.mem.bytes(), st.mem)) << "-1022 alone on the exit";
+        EXPECT_EQ(calls("sqleaddn_api").size(), no_app ? 0u : 1u);
+        EXPECT_TRUE(SameBytes(no_app ? st.with(-1022) : st.mem.bytes(), st.mem)) << "-1022 alone";
         EXPECT_EQ(standin::checks().size(), 1u);
     }
 }
