@@ -45,22 +45,20 @@ QX3_CONFORMANCE(InstanceRows,
 
 // ---- Start and stop requests ----
 
-// The strings by letter, in the order of terminating: X, Y, Z, U and G of start's options (stop's
-// options have X alone), P of the request, 1 to 3 of the options. Each has its length in record 0
-// (the request), 1 (the options) or 2 (start or stop options) and, 4 bytes on, its pointer.
+// The strings in the order of terminating: X Y Z U G of start's options (stop's have X alone), P of the
+// request, 1 2 3 of the options; each a length in record 0, 1 or 2 and, 4 bytes on, a pointer.
 const std::string kNames = "XYZUGP123";
 const At kLen[] = {F(2, 0), F(2, 20), F(2, 36), F(2, 72), F(2, 80), F(0, 4), F(1, 4), F(1, 12), F(1, 20)};
 
-// The native records (0 the request, 1 the options, 2 start's options) span by span from the
-// caller's records as they stand during the call: {who (1 start only, 2 stop only), record, to, from, width}.
+// The native records (0 request, 1 options, 2 start's options) span by span from the caller's records
+// during the call: {who (1 start only, 2 stop only), record, to, from, width}.
 const struct { int who, rec; uint32_t to; At from; uint32_t width; } kSpans[] = {
     {0, 0, 0, F(0, 0), 1},  {0, 0, 4, F(0, 8), 4},   {2, 0, 12, F(0, 16), 4}, {0, 1, 0, F(1, 0), 1},
     {0, 1, 4, F(1, 8), 4},  {0, 1, 8, F(1, 16), 4},  {0, 1, 12, F(1, 24), 4}, {1, 2, 0, F(2, 0), 70},
     {1, 2, 72, F(2, 76), 4}, {1, 2, 76, F(2, 84), 4}, {1, 2, 80, F(2, 88), 1}};
 
-// version_byte: byte 69 of start's options, during the call and after; zero: the strings of length 0;
-// terms: the strings lent a terminator; missing: passed as null, 'O' the options, 'S' start or stop
-// options, 'R' the request.
+// version_byte: byte 69 of start's options, during the call and after; zero: strings of length 0;
+// terms: strings lent a terminator; missing: null, 'O' the options, 'S' start or stop options, 'R' the request.
 const struct {
     bool start;
     uint32_t version;
@@ -82,21 +80,12 @@ const struct {
     {false, 0, 1, 0, 0, 0, "", "XP123"},
     {false, 0, 0, 0, 0, 0, "", "X"},
     {false, 0, 1, 0, 0, 0, "", "", ' ', true},
-    {false, 0, 1, 0, 0, 0, "", "P123", 'S'},
     {false, 0, 1, 0, 0, 0, "", "", 'R'},
 };
 
-// The pointer at `off` of a native record.
-const uint8_t* at(const uint8_t* p, size_t off) {
-    uintptr_t v = 0;
-    memcpy(&v, p + off, 4);
-    return reinterpret_cast<const uint8_t*>(v);
-}
-
 class Instance : public EntryTest {};
 
-// Which strings are lent a terminator, the native records span by span, the version byte, and
-// every other byte back afterwards; a missing record goes on as null.
+// Which strings are lent a terminator, the native records, the version byte; a missing record goes on as null.
 TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
     for (const auto& row : kReqRows) {
         SCOPED_TRACE(std::to_string(row.version) + " " + row.terms);
@@ -125,7 +114,7 @@ TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
         standin::during_call([&](const standin::Call& c) {
             during = m.snapshot();
             const uint8_t* n[3] = {reinterpret_cast<const uint8_t*>(uintptr_t{c.words.at(1)})};
-            if (n[0]) n[1] = at(n[0], 8), n[2] = at(n[0], 12);
+            if (n[0]) memcpy(n + 1, n[0] + 8, 2 * sizeof n[0]);  // its sub-record pointers, at 8 and 12
             for (int r = 0; r < 3; ++r) wrong += n[r] ? "" : "no " + std::to_string(r) + " ";
             for (const auto& s : kSpans)
                 if (n[s.rec] && s.who != (row.start ? 2 : 1) &&
@@ -135,9 +124,9 @@ TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
         Status st;
         standin::checks_active(true);
         if (row.record_fails) standin::fail_check_exact(rec[0], 20, standin::kAllModes);
-        const std::string native = row.start ? "qx3InstanceStart" : "qx3InstanceStop", entry = "qx3g" + native.substr(3);
+        const std::string native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
         standin::set_result(native, -1042);
-        EXPECT_EQ(call(entry.c_str(), row.version, none ? nullptr : rec[0], st.ca()), -1042);
+        EXPECT_EQ(call(("qx3g" + native.substr(3)).c_str(), row.version, none ? nullptr : rec[0], st.ca()), -1042);
         ASSERT_EQ(calls(native).size(), 1u);
         EXPECT_EQ(wrong, none ? "no 0 no 1 no 2 " : row.missing == 'O' ? "no 1 " : row.missing == 'S' ? "no 2 " : "");
         EXPECT_TRUE(m.Same(during_expect, during)) << "during the call";
@@ -155,8 +144,7 @@ const struct { const char* entry; uint32_t size, len_off, length; int nul; } kPa
     {"sqlgpstr", 792, 532, 250, 250},   {"sqlgpstr", 792, 0, 240, 240},   {"sqlgpstr", 792, 264, 5, -1},
     {"sqlgpstp", 520, 0, 300, 300},     {"sqlgpstp", 520, 0, 5, -1}};
 
-// Inline strings are terminated in place, no further than their field allows; the record is
-// checked whole first, each terminated string over its text and NUL.
+// Inline strings end in place, no further than their field allows; checked: the record, then text and NUL.
 TEST_P(Instance, InlineStringsTerminatedInPlace) {
     for (const auto& row : kPartRows) {
         SCOPED_TRACE(std::string(row.entry) + " at " + std::to_string(row.len_off) + ": " + std::to_string(row.length));
