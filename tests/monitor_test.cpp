@@ -61,8 +61,7 @@ QX3_CONFORMANCE(AvailabilityRows,
     {.name = "sqlg_deactivate_db", .words = "uuussswc", .native = "sqle_deactivate_db_api", .args = "4 5 6 0 8",
      .strings = kThree});
 
-// Caller memory laid out from an entry point's row, plain words of their own, each string k a text
-// of its own with a length of k + 2.
+// Caller memory laid out from an entry point's row: words of their own, string k a text of length k + 2.
 struct Laid {
     Row row;
     CallerMemory texts;
@@ -70,7 +69,7 @@ struct Laid {
     Laid(const char* name, sqlca* ca)
         : row(*std::find_if(registered_rows().begin(), registered_rows().end(),
                             [&](const Row& r) { return std::string(r.name) == name; })),
-          mem(row, ca, [](char, uint32_t k) { return 0xA1u + k; }, [](Guarded& g, size_t k) { g.fill(0x61 + 17 * k); }) {
+          mem(row, ca, [](char, uint32_t k) { return 0xA1u + k; }, [](Guarded& g, size_t k) { g.fill(0x61 + 7 * k); }) {
         for (uint32_t s = 0; s < row.strings.size(); ++s) {
             const Str& st = row.strings[s];
             mem.put(st.ptr, w(texts.text("string", std::string(s + 4, static_cast<char>('A' + s)))), 4);
@@ -113,8 +112,7 @@ TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             standin::reset();
             Status st;
             Laid in(name, st.ca());
-            // The area: the count, the objects (names at 8 of each 136 bytes), a spare byte.
-            Guarded area(4 + 136 * row.names.size() + 1);
+            Guarded area(4 + 136 * row.names.size() + 1);  // count, objects of 136 bytes (name at 8), spare byte
             in.mem.put(in.row.recs.back().at, row.null_area ? 0 : w(area.data()), 4);
             const uint32_t n = row.count != 0xFFFFFFFFu ? row.count : static_cast<uint32_t>(row.names.size());
             memcpy(area.data(), &n, 4);
@@ -148,20 +146,11 @@ TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
 
 // ---- Native records byte by byte, the legacy calls' fixed versions, a missing request ----
 
-// A span of a native record: `width` bytes at `to`, from argument word k (W(k)), from the caller's
-// request (F(1, off)) or a constant (K(v)). The spans of a record cover it whole.
-struct Span {
-    uint32_t to;
-    At from;
-    uint32_t width;
-};
+// A native record span by span, covering it whole: `width` bytes at `to` from argument word k (W(k)),
+// the caller's request (F(1, off)) or a constant (K(v)); the version is the caller's or the call's own.
+struct Span { uint32_t to; At from; uint32_t width; };
+struct MapRow { const char* name; uint32_t version; std::vector<Span> spans; };
 constexpr At K(uint32_t v) { return {-1, v}; }
-
-struct MapRow {
-    const char* name;
-    uint32_t version;  // the caller's, or the legacy call's own
-    std::vector<Span> spans;
-};
 
 // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
 MapRow quiesce(uint32_t version, bool field7) {
@@ -216,9 +205,9 @@ TEST_P(Monitor, NativeRecordsByteByByteAndAMissingRequest) {
         const auto r = standin::calls_of(reports ? "sqlmprca" : in.row.native).at(0);
         EXPECT_EQ(r.words[1], reports ? 4u : 0u) << "the parameter name's length, or a missing record";
         EXPECT_EQ(r.words[reports ? 3 : 2], w(st.ca()));
-        if (reports) {
+        if (reports) {  // the call's own name, the parameter's, and the code stored before the report
             EXPECT_EQ(standin::show(r.strings[0]) + " " + standin::show(r.strings[2]), std::string(row.name) + " data");
-            EXPECT_EQ(static_cast<int32_t>(r.words[4]), -1601) << "the code stored before the report";
+            EXPECT_EQ(static_cast<int32_t>(r.words[4]), -1601);
         }
     }
 }
