@@ -43,8 +43,6 @@ QX3_CONFORMANCE(InstanceRows,
     {.name = "sqlggtpi", .words = "usww", .native = "sqlugtpi_api", .args = "2 3 4", .app = App::None,
      .strings = {S(2, 1)}});
 
-// ---- Start and stop requests ----
-
 // The strings in the order of terminating: X Y Z U G of start's options (stop's have X alone), P of the
 // request, 1 2 3 of the options; each a length in record 0, 1 or 2 and, 4 bytes on, a pointer.
 const std::string kNames = "XYZUGP123";
@@ -134,10 +132,7 @@ TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
     }
 }
 
-// ---- Partition records and node addition ----
-
-// Only the row's length is not 0, so only its string may be lent a terminator (a length of 0 is left
-// to the rows above); with no NUL (-1), the record fails its check and nothing is lent.
+// Partition records with one length not 0 (0 is left to the rows above); no NUL (-1): the record fails its check.
 const struct { const char* entry; uint32_t size, len_off, length; int nul; } kPartRows[] = {
     {"sqlgpstart", 824, 8, 300, 235},   {"sqlgpstart", 824, 8, 235, 235}, {"sqlgpstart", 824, 8, 234, 234},
     {"sqlgpstart", 824, 260, 300, 255}, {"sqlgpstart", 824, 528, 256, 255}, {"sqlgpstart", 824, 8, 5, -1},

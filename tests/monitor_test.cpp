@@ -78,14 +78,11 @@ struct Laid {
     }
 };
 
-// ---- The blank-trim rule across the object list, and the exits of the snapshot calls ----
-
 const std::vector<std::string> kTwo = {"  FIRST ", "SECOND"};
 const struct {
     std::vector<std::string> names, seen = {};  // fields before blank padding; each as trimmed (none: not read)
     uint32_t count = 0xFFFFFFFFu;                // the area's count, if not the number of names
-    bool null_area = false, area_fails = false;  // the area fails its check over 140 bytes
-    bool name_fails = false;                     // the first name fails its check over 129 bytes: passed as is
+    bool null_area = false, area_fails = false, name_fails = false;  // failing: the area over 140, name 0 over 129
     int32_t refuse = 0, result = 0x2468, code = 0;  // sqloincaChkptr's answer; the result; the exit's sqlcode
 } kSnapRows[] = {
     {{"SOLE  "}, {"SOLE"}},
@@ -102,8 +99,7 @@ const struct {
 
 class Monitor : public EntryTest {};
 
-// The status record takes the exit's code with "sqlgmnsz"; the name table is tagged "sqlgmnss" for
-// the snapshots, "sqlgmnsz" for their sizes.
+// The blank-trim rule across the object list, and the exits of the snapshot calls (sqlerrp "sqlgmnsz").
 TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
     for (size_t k = 0; k < std::size(kSnapRows); ++k) {
         const auto& row = kSnapRows[k];
@@ -143,8 +139,6 @@ TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
         }
     }
 }
-
-// ---- Native records byte by byte, the legacy calls' fixed versions, a missing request ----
 
 // A native record span by span, covering it whole: `width` bytes at `to` from argument word k (W(k)),
 // the caller's request (F(1, off)) or a constant (K(v)); the version is the caller's or the call's own.
