@@ -86,7 +86,7 @@ class Instance : public EntryTest {};
 // Which strings are lent a terminator, the native records, the version byte; a missing record goes on as null.
 TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
     for (const auto& row : kReqRows) {
-        SCOPED_TRACE(std::to_string(row.version) + " " + row.terms);
+        SCOPED_TRACE((row.start ? "start " : "stop ") + std::to_string(row.version) + " " + row.terms + row.missing);
         standin::reset();
         CallerMemory m;
         uint8_t* rec[] = {m.add("req", 20).data(), m.add("opt", 28).data(), m.add("opt2", row.start ? 92 : 8).data()};
@@ -125,7 +125,6 @@ TEST_P(Instance, TerminatorsNativeRecordsAndVersionByte) {
         const std::string native = row.start ? "qx3InstanceStart" : "qx3InstanceStop";
         standin::set_result(native, -1042);
         EXPECT_EQ(call(("qx3g" + native.substr(3)).c_str(), row.version, none ? nullptr : rec[0], st.ca()), -1042);
-        ASSERT_EQ(calls(native).size(), 1u);
         EXPECT_EQ(wrong, none ? "no 0 no 1 no 2 " : row.missing == 'O' ? "no 1 " : row.missing == 'S' ? "no 2 " : "");
         EXPECT_TRUE(m.Same(during_expect, during)) << "during the call";
         EXPECT_TRUE(m.Is(after_expect)) << "afterwards";
