@@ -1,10 +1,9 @@
 // Snapshot monitor and availability controls: every member against its row; the object-list
-// blank-trim and the snapshot exits as one table; the native records word by word.
+// blank-trim and the snapshot exits as one table; the native records byte by byte as another.
 #include <string.h>
 
 #include <algorithm>
 #include <iterator>
-#include <memory>
 
 #include "support/conformance.h"
 #include "support/harness.h"
@@ -18,7 +17,6 @@ constexpr uint32_t kArea2 = 4 + 2 * 136 + 1;
 std::vector<Trim> names_of(int n) { return {{F(n, 12), 128}, {F(n, 148), 128}}; }
 const Mem kNameTable{.errp = "sqlgmnsz", .code = -1607, .refused = -1607};
 const std::vector<Str> kHadr = {SF(1, 0, 4), SF(1, 8, 12), SF(1, 16, 20)}, kThree = {S(4, 1), S(5, 2), S(6, 3)};
-}  // namespace
 
 QX3_CONFORMANCE(MonitorRows,
     {.name = "qx3gGetSnapshot", .words = "vrc", .native = "qx3GetSnapshot", .args = "1 2 3", .version = 9070000,
@@ -63,57 +61,30 @@ QX3_CONFORMANCE(AvailabilityRows,
     {.name = "sqlg_deactivate_db", .words = "uuussswc", .native = "sqle_deactivate_db_api", .args = "4 5 6 0 8",
      .strings = kThree});
 
-namespace {
-
-// The first n words of a native record as the native read it (0 past its end).
-std::vector<uint32_t> words_of(const Bytes& b, size_t n) {
-    std::vector<uint32_t> v(n);
-    memcpy(v.data(), b.data(), std::min(b.size(), 4 * n));
-    return v;
-}
-
-// A monitor area in guarded memory: the count, the objects (names at 8 of each 136 bytes), a spare byte.
-struct Area : Guarded {
-    explicit Area(const std::vector<std::string>& names) : Guarded(4 + 136 * names.size() + 1) {
-        fill(0x3C);
-        const uint32_t n = static_cast<uint32_t>(names.size());
-        memcpy(data(), &n, 4);
-        for (size_t i = 0; i < n; ++i) set(4 + 136 * i + 8, names[i] + std::string(128 - names[i].size(), ' '));
+// Caller memory laid out from an entry point's row: words of their own, string k a text of length k + 2.
+struct Laid {
+    Row row;
+    CallerMemory texts;
+    RowMemory mem;
+    Laid(const char* name, sqlca* ca)
+        : row(*std::find_if(registered_rows().begin(), registered_rows().end(),
+                            [&](const Row& r) { return std::string(r.name) == name; })),
+          mem(row, ca, [](char, uint32_t k) { return 0xA1u + k; }, [](Guarded& g, size_t k) { g.fill(0x61 + 7 * k); }) {
+        for (uint32_t s = 0; s < row.strings.size(); ++s) {
+            const Str& st = row.strings[s];
+            mem.put(st.ptr, w(texts.text("string", std::string(s + 4, static_cast<char>('A' + s)))), 4);
+            mem.put(st.len, st.len.node == 0 ? 0xFFFF0000u | (s + 2) : s + 2, st.width);
+        }
     }
-};
-
-// The four snapshot calls, each handed the area its own way.
-const char* const kSnaps[] = {"qx3gGetSnapshot", "sqlgmnss", "qx3gGetSnapshotSize", "sqlgmnsz"};
-const char* native_of(int s) { return s >= 2 ? "qx3GetSnapshotSize" : "qx3GetSnapshot"; }
-
-class MonitorNames : public EntryTest {
-protected:
-    Guarded request{24};
-    int32_t snap(int s, void* area, sqlca* ca) {
-        const uint32_t a = w(area);
-        memcpy(request.data(), &a, 4);
-        if (s == 1) return call("sqlgmnss", 1u, ca, 3u, 4u, 5u, area, 7u, 8u);
-        if (s == 3) return call("sqlgmnsz", 1u, ca, 3u, area, 5u, 6u);
-        return call(kSnaps[s], 9070000u, request.data(), ca);
-    }
-};
-
-// ---- The blank-trim rule across the object list, and the exits of the snapshot calls ----
-
-struct SnapRow {
-    std::vector<std::string> names;  // field contents before blank padding
-    std::vector<std::string> seen = {};  // what the native reads of each name; none: no name table
-    uint32_t count = 0xFFFFFFFFu;    // the area's count, if not the number of names
-    bool null_area = false;
-    bool area_fails = false;         // the area fails its check over 140 bytes
-    bool name_fails = false;         // the first name fails its check over 129 bytes: passed as it stands
-    int32_t refuse = 0;              // sqloincaChkptr's answer
-    int32_t result = 0x2468;         // the native's, or the exit's
-    int32_t code = 0;                // the exit's sqlcode, stored with "sqlgmnsz"; 0: the record untouched
 };
 
 const std::vector<std::string> kTwo = {"  FIRST ", "SECOND"};
-const SnapRow kSnapRows[] = {
+const struct {
+    std::vector<std::string> names, seen = {};  // fields before blank padding; each as trimmed (none: not read)
+    uint32_t count = 0xFFFFFFFFu;                // the area's count, if not the number of names
+    bool null_area = false, area_fails = false, name_fails = false;  // failing: the area over 140, name 0 over 129
+    int32_t refuse = 0, result = 0x2468, code = 0;  // sqloincaChkptr's answer; the result; the exit's sqlcode
+} kSnapRows[] = {
     {{"SOLE  "}, {"SOLE"}},
     {{"", "B"}, {"", "B"}},                                                    // all blank
     {{std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},        // ends in the next object's first byte
@@ -126,34 +97,36 @@ const SnapRow kSnapRows[] = {
     {.names = kTwo, .seen = kTwo, .name_fails = true},
 };
 
-TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
+class Monitor : public EntryTest {};
+
+// The blank-trim rule across the object list, and the exits of the snapshot calls (sqlerrp "sqlgmnsz").
+TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
     for (size_t k = 0; k < std::size(kSnapRows); ++k) {
-        const SnapRow& row = kSnapRows[k];
-        for (int s = 0; s < 4; ++s) {
-            SCOPED_TRACE("row " + std::to_string(k) + " / " + kSnaps[s]);
+        const auto& row = kSnapRows[k];
+        for (const char* name : {"qx3gGetSnapshot", "sqlgmnss", "qx3gGetSnapshotSize", "sqlgmnsz"}) {
+            SCOPED_TRACE("row " + std::to_string(k) + " / " + name);
             standin::reset();
-            Area area(row.names);
-            if (row.count != 0xFFFFFFFFu) memcpy(area.data(), &row.count, 4);
+            Status st;
+            Laid in(name, st.ca());
+            Guarded area(4 + 136 * row.names.size() + 1);  // count, objects of 136 bytes (name at 8), spare byte
+            in.mem.put(in.row.recs.back().at, row.null_area ? 0 : w(area.data()), 4);
+            const uint32_t n = row.count != 0xFFFFFFFFu ? row.count : static_cast<uint32_t>(row.names.size());
+            memcpy(area.data(), &n, 4);
+            for (size_t i = 0; i < row.names.size(); ++i)
+                area.set(4 + 136 * i + 8, row.names[i] + std::string(128 - row.names[i].size(), ' '));
             const Bytes before = area.bytes();
             Bytes expect = before, during;  // the only changes during the call: a NUL after each trimmed name
             for (size_t i = row.name_fails ? 1 : 0; i < row.seen.size(); ++i)
                 expect[4 + 136 * i + 8 + row.seen[i].size()] = 0;
-            Status st;
             standin::refuse_sqlca(row.refuse);
             standin::checks_active(row.area_fails || row.name_fails);
             if (row.area_fails) standin::fail_check_exact(area.data(), 140, standin::kAllModes);
             if (row.name_fails) standin::fail_check_exact(area.data() + 12, 129, standin::kAllModes);
             standin::during_call([&](const standin::Call&) { during = area.bytes(); });
-            standin::set_result(native_of(s), 0x2468);
-            EXPECT_EQ(snap(s, row.null_area ? nullptr : area.data(), st.ca()), row.result);
-            const auto c = standin::calls_of(native_of(s));
+            standin::set_result(in.row.native, 0x2468);
+            EXPECT_EQ(call_words(name, in.mem.words()), row.result);
+            const auto c = standin::calls_of(in.row.native);
             ASSERT_EQ(c.size(), row.result == 0x2468 ? 1u : 0u);
-            const uint32_t a = row.null_area ? 0 : w(area.data());  // the legacy records, built from their words
-            const std::vector<uint32_t> legacy = s == 1 ? std::vector<uint32_t>{a, 3, 4, 8, 5, 0}
-                                                        : std::vector<uint32_t>{a, 3, 6, 0xFFFFFFFFu};
-            if (s % 2 && !c.empty()) {
-                EXPECT_EQ(words_of(c[0].record, legacy.size()), legacy) << "the native record";
-            }
             EXPECT_TRUE(c.empty() ? SameBytes(row.code ? st.with(row.code, "sqlgmnsz") : st.before, st.mem)
                                   : SameBytes(expect, during.data(), during.size()))
                 << "the status record without a native call, else the area during it";
@@ -162,111 +135,78 @@ TEST_P(MonitorNames, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             if (row.seen.empty()) continue;
             const auto table = standin::calls_of("sqloGetMemoryBlockExtended").at(0);
             EXPECT_EQ(table.words[1], 8u * row.seen.size()) << "one 8-byte slot per object";
-            EXPECT_EQ(standin::show(table.strings[5]), s >= 2 ? "sqlgmnsz" : "sqlgmnss") << "source tag";
-            ASSERT_EQ(c[0].lists.at(0).entries.size(), row.seen.size());
-            for (size_t i = 0; i < row.seen.size(); ++i) {
-                const std::string got = standin::show(c[0].lists[0].entries[i]);
-                EXPECT_EQ(row.name_fails && i == 0 ? got.substr(0, 8) : got, row.seen[i]) << "object " << i;
-            }
+            EXPECT_EQ(standin::show(table.strings[5]), strstr(in.row.native, "Size") ? "sqlgmnsz" : "sqlgmnss");
         }
     }
 }
 
-// A missing request: -1601 first, then the platform reports the missing parameter; nothing else.
-TEST_P(MonitorNames, AMissingRequestIsReportedAsAMissingParameter) {
-    for (int s : {0, 2}) {
-        standin::reset();
-        Status st;
-        EXPECT_EQ(call(kSnaps[s], 9070000u, nullptr, st.ca()), 0);
-        const auto r = standin::calls_of("sqlmprca").at(0);
-        EXPECT_EQ(standin::show(r.strings[0]) + "/" + standin::show(r.strings[2]), std::string(kSnaps[s]) + "/data");
-        EXPECT_EQ((std::vector<uint32_t>{r.words[1], r.words[3], r.words[4]}),
-                  (std::vector<uint32_t>{4u, w(st.ca()), static_cast<uint32_t>(-1601)}));
-        EXPECT_EQ(standin::calls_of("sqlmprca").size(), 1u);
-        EXPECT_TRUE(calls(native_of(s)).empty()) << kSnaps[s];
-    }
-}
-
-// The legacy reset builds its native record from its words, with its own version.
-TEST_P(MonitorNames, LegacyResetBuildsItsRecordFromItsWords) {
-    Guarded text(6);
-    text.set(0, "RESETx");
-    Status st;
-    EXPECT_EQ(call("sqlgmrst", 0xFFFF0005u, 0xC2u, st.ca(), text.data(), 0xC5u, 0xC6u, 0xC7u), 0);
-    const auto c = standin::calls_of("qx3ResetMonitor").at(0);
-    EXPECT_EQ(words_of(c.record, 4), (std::vector<uint32_t>{0xC5, w(text.data()), 0xC7, 0xFFFFFFFFu}));
-    EXPECT_EQ(text.bytes(), Bytes({'R', 'E', 'S', 'E', 'T', 'x'}));
-}
-
-QX3_BACKENDS(MonitorNames);
-
-// ---- Native records of the versioned calls, word by word ----
-
-// In an expected native record: the pointer of the request's string k.
-constexpr uint32_t Sp(uint32_t k) { return 0x5EED0000u + k; }
-
-struct MapRow {
-    const char* name;
-    uint32_t version, size;                              // the caller's request
-    std::vector<std::pair<uint32_t, uint32_t>> strings;  // pointer offset, length offset
-    std::vector<std::pair<uint32_t, uint32_t>> words;    // offset, value written there
-    std::vector<uint32_t> native;                        // the native record from its start
-};
+// A native record span by span, covering it whole: `width` bytes at `to` from argument word k (W(k)),
+// the caller's request (F(1, off)) or a constant (K(v)); the version is the caller's or the call's own.
+struct Span { uint32_t to; At from; uint32_t width; };
+struct MapRow { const char* name; uint32_t version; std::vector<Span> spans; };
+constexpr At K(uint32_t v) { return {-1, v}; }
 
 // Native field 7 only for 9050600 to 9069999 and from 9070200 on; field 6 never.
-MapRow quiesce(uint32_t version, uint32_t field7) {
-    return {"qx3gInstanceQuiesce", version, 40, {{4, 0}, {12, 8}, {20, 16}},
-            {{24, 0x97}, {28, 0x98}, {32, 0x99}, {36, 0x9A}}, {Sp(0), Sp(1), Sp(2), 0x97, 0x98, 0, field7}};
+MapRow quiesce(uint32_t version, bool field7) {
+    return {"qx3gInstanceQuiesce", version, {{0, F(1, 4), 4}, {4, F(1, 12), 4}, {8, F(1, 20), 4}, {12, F(1, 24), 8},
+                                             {20, K(0), 4}, {24, field7 ? F(1, 36) : K(0), 4}}};
 }
 
-const std::vector<std::pair<uint32_t, uint32_t>> kHadrAt = {{0, 4}, {8, 12}, {16, 20}};
 const MapRow kMapRows[] = {
-    {"qx3gResetMonitor", 1, 20, {{4, 8}}, {{0, 0x11}, {12, 0x13}, {16, 0x14}}, {0x11, Sp(0), 0x13, 0x14}},
-    {"qx3gHADRStart", 2, 32, kHadrAt, {{24, 0x24}, {28, 0xBEEF1234u}}, {Sp(0), Sp(1), Sp(2), 0x24, 0x1234}},
-    {"qx3gHADRTakeover", 3, 28, kHadrAt, {{24, 0xBEEF5678u}}, {Sp(0), Sp(1), Sp(2), 0x5678}},
-    {"qx3gHADRStop", 4, 24, kHadrAt, {}, {Sp(0), Sp(1), Sp(2)}},
-    {"qx3gDatabaseRestart", 5, 32, {{16, 0}, {20, 4}, {24, 8}, {28, 12}}, {}, {Sp(0), Sp(1), Sp(2), Sp(3)}},
-    {"qx3gInstanceUnquiesce", 6, 8, {{4, 0}}, {}, {Sp(0)}},
-    {"qx3gDatabaseQuiesce", 7, 16, {}, {{0, 0x71}, {4, 0x72}, {8, 0x73}, {12, 0x74}}, {0, 0x73, 0x74, 0}},
-    quiesce(9050599, 0), quiesce(9050600, 0x9A), quiesce(9069999, 0x9A), quiesce(9070000, 0),
-    quiesce(9070199, 0), quiesce(9070200, 0x9A), quiesce(0xFFFFFFFFu, 0x9A),
+    {"qx3gGetSnapshot", 1, {{0, F(1, 0), 24}}},
+    {"qx3gGetSnapshotSize", 2, {{0, F(1, 0), 16}}},
+    {"sqlgmnss", 6010000, {{0, W(6), 4}, {4, W(3), 4}, {8, W(4), 4}, {12, W(8), 4}, {16, W(5), 4}, {20, K(0), 4}}},
+    {"sqlgmnsz", 7010000, {{0, W(4), 4}, {4, W(3), 4}, {8, W(6), 4}, {12, K(~0u), 4}}},
+    {"qx3gResetMonitor", 3, {{0, F(1, 0), 8}, {8, F(1, 12), 8}}},
+    {"sqlgmrst", 7010000, {{0, W(5), 4}, {4, W(4), 4}, {8, W(7), 4}, {12, K(~0u), 4}}},
+    {"qx3gHADRStart", 4, {{0, F(1, 0), 4}, {4, F(1, 8), 4}, {8, F(1, 16), 4}, {12, F(1, 24), 6}, {18, K(0), 2}}},
+    {"qx3gHADRTakeover", 5, {{0, F(1, 0), 4}, {4, F(1, 8), 4}, {8, F(1, 16), 4}, {12, F(1, 24), 2}, {14, K(0), 2}}},
+    {"qx3gHADRStop", 6, {{0, F(1, 0), 4}, {4, F(1, 8), 4}, {8, F(1, 16), 4}}},
+    {"qx3gDatabaseRestart", 7, {{0, F(1, 16), 16}}},
+    {"qx3gInstanceUnquiesce", 8, {{0, F(1, 4), 4}}},
+    {"qx3gDatabaseQuiesce", 9, {{0, K(0), 4}, {4, F(1, 8), 8}, {12, K(0), 4}}},
+    quiesce(9050599, false), quiesce(9050600, true), quiesce(9069999, true), quiesce(9070000, false),
+    quiesce(9070199, false), quiesce(9070200, true), quiesce(0xFFFFFFFFu, true),
 };
 
-class AvailabilityRecords : public EntryTest {};
-
-TEST_P(AvailabilityRecords, NativeRecordsWordByWord) {
+// A missing request: a snapshot call stores -1601 and reports the missing parameter, with no native
+// call; the others hand the native call a missing record, and its code comes back.
+TEST_P(Monitor, NativeRecordsByteByByteAndAMissingRequest) {
     for (const MapRow& row : kMapRows) {
         SCOPED_TRACE(std::string(row.name) + " version " + std::to_string(row.version));
-        const std::string native = std::string("qx3") + (row.name + 4);  // the native of "qx3gX" is "qx3X"
         standin::reset();
-        Guarded req(row.size);
-        req.fill(0xE1);
-        std::vector<std::unique_ptr<Guarded>> texts;
-        for (size_t s = 0; s < row.strings.size(); ++s) {
-            texts.push_back(std::make_unique<Guarded>(s + 3));
-            texts.back()->set(0, std::string(s + 3, static_cast<char>(0x41 + s)));
-            const uint32_t p = w(texts.back()->data()), n = static_cast<uint32_t>(s + 2);
-            memcpy(req.data() + row.strings[s].first, &p, 4);
-            memcpy(req.data() + row.strings[s].second, &n, 4);
-        }
-        for (const auto& [off, value] : row.words) memcpy(req.data() + off, &value, 4);
-        const Bytes before = req.bytes();
         Status st;
-        EXPECT_EQ(call(row.name, row.version, req.data(), st.ca()), 0);
-        const auto c = standin::calls_of(native).at(0);
-        std::vector<uint32_t> want;
-        for (uint32_t v : row.native) want.push_back((v & 0xFFFF0000u) == Sp(0) ? w(texts.at(v - Sp(0))->data()) : v);
-        EXPECT_EQ(words_of(c.record, want.size()), want);
-        for (size_t s = 0; s < row.strings.size(); ++s)
-            EXPECT_EQ(standin::show(c.strings[3 + s]), std::string(s + 2, static_cast<char>(0x41 + s)));
-        EXPECT_TRUE(SameBytes(before, req)) << "the request afterwards";
-        // A missing request reaches the native call as a missing record; the native's code comes back.
+        Laid in(row.name, st.ca());
+        if (in.row.words[0] == 'v') in.mem.put(W(1), row.version, 4);
+        const std::vector<Bytes> before = in.mem.snapshot(), texts = in.texts.snapshot();
+        EXPECT_EQ(call_words(row.name, in.mem.words()), 0);
+        const auto c = standin::calls_of(in.row.native).at(0);
+        Bytes want;  // as long as the spans reach
+        for (const Span& r : row.spans) {
+            const uint8_t* from = r.from.node < 0    ? reinterpret_cast<const uint8_t*>(&r.from.off)
+                                  : r.from.node == 0 ? reinterpret_cast<const uint8_t*>(&in.mem.words()[r.from.off - 1])
+                                                     : before[0].data() + r.from.off;
+            want.resize(std::max<size_t>(want.size(), r.to + r.width), 0xEE);
+            memcpy(want.data() + r.to, from, r.width);
+        }
+        EXPECT_EQ(c.words[0], row.version);
+        EXPECT_TRUE(SameBytes(want, c.record.data(), c.record.size())) << "the native record";
+        EXPECT_TRUE(in.mem.mem().Is(before) && in.texts.Is(texts)) << "caller memory afterwards";
+        if (in.row.words[0] != 'v') continue;
+        const bool reports = std::string(row.name).rfind("qx3gGetSnapshot", 0) == 0;
         standin::reset();
-        EXPECT_EQ(call(row.name, row.version, nullptr, st.ca()), -1601);
-        EXPECT_EQ(standin::calls_of(native).at(0).words[1], 0u);
+        EXPECT_EQ(call(row.name, row.version, nullptr, st.ca()), reports ? 0 : -1601);
+        EXPECT_EQ(standin::calls_of(in.row.native).size(), reports ? 0u : 1u);
+        const auto r = standin::calls_of(reports ? "sqlmprca" : in.row.native).at(0);
+        EXPECT_EQ(r.words[1], reports ? 4u : 0u) << "the parameter name's length, or a missing record";
+        EXPECT_EQ(r.words[reports ? 3 : 2], w(st.ca()));
+        if (reports) {  // the call's own name, the parameter's, and the code stored before the report
+            EXPECT_EQ(standin::show(r.strings[0]) + " " + standin::show(r.strings[2]), std::string(row.name) + " data");
+            EXPECT_EQ(static_cast<int32_t>(r.words[4]), -1601);
+        }
     }
 }
 
-QX3_BACKENDS(AvailabilityRecords);
+QX3_BACKENDS(Monitor);
 
 }  // namespace
