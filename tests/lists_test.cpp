@@ -81,7 +81,6 @@ TEST_P(Lists, InPlaceConversionsLendAndGiveBack) {
         {"load list 4 knows 'L' and 'O' only", Conv::Load, 'Q', 2, Fail::None, 0, 0, -1, -1, 0, 0, 36},
         {"load: no slot array for a negative count", Conv::Load, 'S', -1, Fail::None, -83, 0, -1, -1, 0, 0, 4},
         {"load: nor an entry", Conv::Load, 'S', INT32_MIN / 4, Fail::None, 0, 0, 0, -1, 0, 0, 0},
-        {"sqlgexpr: every entry", Conv::Expr, 'L', 3, Fail::None, 0, 3, 24, 660},
         {"sqlgexpr: a later check replaces a failure", Conv::Expr, 'L', 3, Fail::Middle, 0, 2, 24, 660},
         {"sqlgexpr: no entries, no slot array", Conv::Expr, 'L', 0, Fail::None, 0, 0, -1, -1},
         {"sqlgexpr: 'C' belongs at word 6", Conv::Expr, 'C', 3, Fail::None, 0, 0, -1, -1},

@@ -197,7 +197,6 @@ TEST_P(ScanTest, FetchedTextsBecomeBlankPaddedFields) {
                                     : call("sqlgtsq", 1u, count_word, address_word),
                   row.rc);
         standin::during_call(nullptr);
-        EXPECT_EQ(calls(native).size(), 1u);
         EXPECT_TRUE(SameBytes(expect, recs));
         // One write check per record looked at, over its text alone.
         const auto& checks = standin::checks();
@@ -205,7 +204,6 @@ TEST_P(ScanTest, FetchedTextsBecomeBlankPaddedFields) {
         for (size_t i = 0; i < checks.size(); ++i)
             EXPECT_EQ(std::make_tuple(checks[i].p, checks[i].length, checks[i].mode),
                       std::make_tuple(reinterpret_cast<uintptr_t>(recs.data() + i * kRecord + kText), 6u, 2u));
-        EXPECT_TRUE(calls("sqlo_create_init_app_data").empty()) << "not framed";
     }
 }
 
