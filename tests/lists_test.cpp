@@ -74,7 +74,6 @@ TEST_P(Lists, InPlaceConversionsLendAndGiveBack) {
         {"load list 1: another type is passed on", Conv::Load, 'L', 2, Fail::None, 0, 0, -1, -1, 0, 0, 0},
         {"load list 2", Conv::Load, 'S', 2, Fail::None, 0, 2, 16, -1, 0, 0, 4},
         {"load list 5 ('S')", Conv::Load, 'S', 2, Fail::None, 0, 2, 16, -1, 0, 0, 72},
-        {"load list 3 ('L')", Conv::Load, 'L', 2, Fail::None, 0, 2, 16, -1, 0, 0, 32},
         {"load list 3 passes 'C' on", Conv::Load, 'C', 2, Fail::None, 0, 0, -1, -1, 0, 0, 32},
         {"load list 4 'O': the first entry", Conv::Load, 'O', 3, Fail::None, 0, 1, 24, -1, 0, 0, 36},
         {"load list 4 'L'", Conv::Load, 'L', 2, Fail::None, 0, 2, 16, -1, 0, 0, 36},
