@@ -1,6 +1,7 @@
 // The native records of the backup, restore and recovery calls by version, as runs of fields (with
 // the legacy rollforward's widenings); what qx3gRestore does with a bad list entry or an empty list;
-// the parameter error exits of the rollforward and recover calls; and the rollforward's status rule.
+// every exit before the native call (a missing or unreadable record, a parameter error); and the
+// rollforward's status rule.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -284,53 +285,84 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
     }
 }
 
-// The parameter error exits of qx3gRollforward (logged) and qx3gRecover: the parameter's name goes
-// after the tokens already there, within the 70 bytes; qx3gRollforward counts what it wrote,
-// qx3gRecover the whole name.
-TEST_P(RecoveryRecords, ParameterErrorExitNamesTheParameterAndGivesEverythingBack) {
-    // recover: qx3gRecover, its user name failing its read check; string: fails its read check (7: the
-    // alias is null; -1: no tablespace slots); sqlerrml before; sqloincaChkptr refuses the record;
-    // what is appended to sqlerrmc, and sqlerrml after.
-    struct Case { bool recover; int string; int16_t ml; bool refused; std::string tokens; int16_t grown; };
-    const Case cases[] = {{false, 6, 3, false, "piExportDir", 14}, {false, -1, 0, false, "piTablespaceList", 16},
-                          {false, 7, 0, false, "piDbAlias", 9},    {false, 0, 65, false, "piDbA", 70},
-                          {false, 4, 3, true, "", 3},              {false, -1, 3, true, "", 3},
-                          {true, 1, 66, false, "piUs", 76},        {true, 1, 3, true, "", 3}};
+// Every exit before the native call: a null or unreadable record ends the call with its entry
+// point's own code; a parameter error (a string failing its read check, the alias null, no block
+// for the tablespace slots) names the parameter after the tokens already in sqlerrmc, within the 70
+// bytes, qx3gRollforward (which logs it) counting what it wrote and qx3gRecover the whole name.
+// sqloincaChkptr refusing the status record leaves it untouched. Every byte is given back.
+TEST_P(RecoveryRecords, ExitsBeforeTheNativeCallGiveEverythingBack) {
+    // fail: the record null (kNull), failing its check in `modes` (kRecord), the first block refused
+    // (kAlloc), or string 0 to 6 failing its read check (7: the alias null); sqlerrml before; what
+    // sqloincaChkptr answers; the result, sqlcode (0: the status record untouched) and sqlerrp; what is
+    // appended to sqlerrmc, and sqlerrml after.
+    enum : int { kNull = -3, kRecord = -2, kAlloc = -1 };
+    struct Case {
+        const char* entry; uint32_t size; int fail; unsigned modes; int16_t ml; int32_t sqlca, rc, code;
+        const char* errp; std::string tokens = ""; int16_t grown = 0;
+    };
+    const Case cases[] = {
+        {"qx3gRecover", 128, kNull, 0, 0, 0, 0, -1022, nullptr},
+        {"qx3gRollforward", 8, kNull, 0, 0, 0, 0, -1022, nullptr},
+        {"qx3gBackup", 136, kNull, 0, 0, 0, -83, -83, "qx3gBack"},
+        {"qx3gBackup", 136, kNull, 0, 0, 7, -83, 0, nullptr},
+        {"qx3gBackup", 136, kRecord, standin::mode_bit(3), 0, 0, -83, -83, "qx3gBack"},
+        {"qx3gRestore", 172, kNull, 0, 0, 2, -83, 0, nullptr},
+        {"qx3gRestore", 172, kRecord, standin::mode_bit(3), 0, 0, -83, -83, "qx3gRest"},
+        {"qx3gLoad", 76, kNull, 0, 0, 0, -3223, 0, nullptr},
+        {"qx3gLoad", 76, kRecord, standin::mode_bit(1), 0, 0, -3223, 0, nullptr},
+        {"qx3gExport", 60, kNull, 0, 0, 0, -83, -83, "QX3GEXPR"},
+        {"qx3gImport", 60, kNull, 0, 0, 0, -83, -83, nullptr},
+        {"qx3gLoadQuery", 28, kNull, 0, 0, 0, -83, -83, nullptr},
+        {"qx3gRollforward", 0, kAlloc, 0, 0, 0, -83, -83, "sqlgroll", "piTablespaceList", 16},
+        {"qx3gRollforward", 0, 7, 0, 0, 0, -83, -83, "sqlgroll", "piDbAlias", 9},
+        {"qx3gRollforward", 0, 0, 0, 65, 0, -83, -83, "sqlgroll", "piDbA", 70},
+        {"qx3gRollforward", 0, 4, 0, 3, 0x3F, -83, 0, nullptr, "", 3},
+        {"qx3gRollforward", 0, kAlloc, 0, 3, 0x3F, -83, 0, nullptr, "", 3},
+        {"qx3gRecover", 0, 1, 0, 66, 0, -83, -83, "SQLGRECV", "piUs", 76},
+        {"qx3gRecover", 0, 1, 0, 3, 0x3F, -2032, 0, nullptr, "", 3},
+    };
     for (const Case& k : cases) {
-        const std::string name = k.recover ? "piUserName" : k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
-        SCOPED_TRACE(name + " " + std::to_string(k.ml) + (k.refused ? " refused" : ""));
+        const std::string name = k.fail < 0 ? "piTablespaceList" : kRollNames[k.fail % 7], native = std::string("qx3") + (k.entry + 4);
+        SCOPED_TRACE(std::string(k.entry) + " fail " + std::to_string(k.fail) + " ml " + std::to_string(k.ml) + " sqlca " + std::to_string(k.sqlca));
         standin::reset();
-        Record b(k.recover ? kRecover : kRoll);
+        const MapRow* m = nullptr;
+        for (const MapRow& x : kMaps) m = strcmp(x.entry, k.entry) == 0 ? &x : m;
+        Record b(k.fail >= kAlloc ? *m : MapRow{k.entry, "", Plain, k.size, 0, {}, {}, {}, {}, {}});
         Status st;
         st.ca()->sqlerrml = k.ml;
         st.before = st.mem.bytes();
-        if (k.string == 7) Record::put(*b.r, 32, 0);
+        if (k.fail == 7) Record::put(*b.r, 32, 0);
         const auto before = b.mem.snapshot();
-        standin::checks_active(k.string >= 0);
-        if (k.string >= 0 && k.string < 7) standin::fail_check_exact(b.s[k.string], b.len[k.string], standin::mode_bit(1), 7);
-        if (k.string < 0) standin::fail_allocation(1);
-        if (k.refused) standin::refuse_sqlca(0x3F);
-        const int32_t rc = k.recover && k.refused ? -2032 : -83;
-        EXPECT_EQ(k.recover ? call("qx3gRecover", 10050300u, b.r->data(), st.ca())
-                            : call("qx3gRollforward", 9000000u, b.parm->data(), st.ca()), rc);
-        EXPECT_TRUE(calls(k.recover ? "qx3Recover" : "qx3Rollforward").empty());
+        standin::checks_active(k.fail != kNull && k.fail != kAlloc);
+        if (k.fail == kRecord) standin::fail_checks(b.r->data(), k.size, k.modes);
+        if (k.fail >= 0 && k.fail < 7) standin::fail_check_exact(b.s[k.fail], b.len[k.fail], standin::mode_bit(1), 7);
+        if (k.fail == kAlloc) standin::fail_allocation(1);
+        standin::refuse_sqlca(k.sqlca);
+        EXPECT_EQ(call(k.entry, 10050300u, k.fail == kNull ? nullptr : b.parm ? b.parm->data() : b.r->data(), st.ca()), k.rc);
+        EXPECT_TRUE(calls(native).empty());
         EXPECT_TRUE(b.mem.Is(before)) << "every byte back, the text not padded";
-        Bytes expect = st.before;
-        if (!k.refused) {
-            expect = st.with(-83, k.recover ? "SQLGRECV" : "sqlgroll");
+        Bytes expect = k.code == 0 ? st.before : k.errp ? st.with(k.code, k.errp) : st.with(k.code);
+        if (k.code != 0 && k.fail >= kAlloc) {
             memcpy(expect.data() + 16, &k.grown, 2);
             memcpy(expect.data() + 18 + k.ml, k.tokens.data(), k.tokens.size());
         }
         EXPECT_TRUE(SameBytes(expect, st.mem));
-        if (k.recover) continue;
+        if (k.code == -1022) {
+            EXPECT_TRUE(standin::calls().empty()) << standin::trace();
+        }
+        if (k.fail < kAlloc) {
+            EXPECT_EQ(standin::allocations(), 0u);
+        }
+        if (k.fail < kAlloc || strcmp(k.entry, "qx3gRollforward") != 0) continue;
         const auto log = calls("pdLog");
         ASSERT_EQ(log.size(), 1u);
-        const std::string message = k.refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
-        std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, k.refused ? 260u : 250u, 2, k.refused ? 2u : 1u, 0,
+        const bool refused = k.sqlca != 0;
+        const std::string message = refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
+        std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, refused ? 260u : 250u, 2, refused ? 2u : 1u, 0,
                                        0x18000004, static_cast<uint32_t>(message.size())};
         EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin(), log[0].words.begin() + 11), words);
-        EXPECT_EQ(log[0].items, (k.refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
-        if (k.refused) {
+        EXPECT_EQ(log[0].items, (refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
+        if (refused) {
             EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin() + 12, log[0].words.begin() + 14), (std::vector<uint32_t>{4, 4}));
         }
     }
