@@ -235,38 +235,74 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
     }
 }
 
-// An entry whose text fails its check ends the call when it is the last check made in its list;
-// an empty list 3 or 4 takes no block, its record checked and its entry array not.
-TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
-    // list: 0 tablespace, 1 media, 2 list 3, 3 list 4; entry: its text passes the check over L and fails
-    // the one over L + 1 (-1: the list is empty); the result, and the blocks asked for.
-    struct Row { const char* what; size_t list; int entry; int32_t rc; size_t requests; } rows[] = {
-        {"tablespace list, last entry", 0, 1, 0x44, 4},
-        {"media list, last entry", 1, 1, 0x44, 8},
-        {"list 3, last entry", 2, 1, 0x44, 12},
-        {"list 4, first entry: goes on", 3, 0, 0, 16},
-        {"list 3 empty: four blocks for each of the other three lists", 2, -1, 0, 12},
-        {"list 4 empty", 3, -1, 0, 12},
+// A list entry whose text fails its check ends the call when it is the last check made in its list;
+// an empty list takes no block for entries (qx3gRestore checks its record and not its entry array;
+// qx3gRollforward still asks for, and gives back, its slot array), and a rollforward string that
+// fails its write check is forgotten once the list has its slots.
+TEST_P(RecoveryRecords, ListEntryChecksAndEmptyLists) {
+    // list (qx3gRestore: 0 tablespace, 1 media, 2 list 3, 3 list 4); entry: its text fails its check
+    // over L + 1 (qx3gRestore: passing the one over L) (-1: the list is empty; -2: none fails); a
+    // string that fails its write check (-1: none); the result, and the blocks asked for.
+    struct Row { const char* what; const MapRow& m; size_t list; int entry, string; int32_t rc; size_t requests; } rows[] = {
+        {"tablespace list, last entry", kRestore, 0, 1, -1, 0x44, 4},
+        {"media list, last entry", kRestore, 1, 1, -1, 0x44, 8},
+        {"list 3, last entry", kRestore, 2, 1, -1, 0x44, 12},
+        {"list 4, first entry: goes on", kRestore, 3, 0, -1, 0, 16},
+        {"list 3 empty: four blocks for each of the other three lists", kRestore, 2, -1, -1, 0, 12},
+        {"list 4 empty", kRestore, 3, -1, -1, 0, 12},
+        {"rollforward, string 3 forgotten", kRoll, 0, -2, 2, 0, 1},
+        {"rollforward, last name", kRoll, 0, 1, -1, 0x44, 1},
+        {"rollforward, first name: goes on", kRoll, 0, 0, -1, 0, 1},
+        {"rollforward, empty list, string 7 forgotten", kRoll, 0, -1, 6, 0, 1},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
-        Record b(kRestore);
+        Record b(r.m);
         const AnyList& l = b.lists[r.list];
         const size_t e = static_cast<size_t>(r.entry);
         standin::checks_active(true);
-        if (r.entry >= 0) standin::fail_checks(l.texts[e] + l.lengths[e], 1, standin::mode_bit(3), 0x44);
-        else static_cast<qx3gTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.entry >= 0 && !b.text) standin::fail_checks(l.texts[e] + l.lengths[e], 1, standin::mode_bit(3), 0x44);
+        if (r.entry >= 0 && b.text) standin::fail_check_exact(l.texts[e], l.lengths[e] + 1, standin::mode_bit(3), 0x44);
+        if (r.entry == -1 && b.text) static_cast<sqluTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.entry == -1 && !b.text) static_cast<qx3gTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.string >= 0) standin::fail_check_exact(b.s[r.string], b.len[r.string] + 1, standin::mode_bit(3), 5);
+        // Every string but the forgotten one is lent its NUL, and every entry of the list but the
+        // failing one (none of an emptied list).
+        std::vector<const char*> nuls;
+        for (size_t i = 0; i < b.s.size(); ++i)
+            if (static_cast<int>(i) != r.string) nuls.push_back(b.s[i] + b.len[i]);
+        for (size_t j = 0; j < b.lists.size(); ++j)
+            for (size_t i = 0; i < b.lists[j].borrowed.size(); ++i)
+                if (j != r.list || r.entry == -2 || (r.entry >= 0 && i != e)) nuls.push_back(b.lists[j].borrowed[i]);
         const auto before = b.mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call& c) {
+            if (c.name == r.m.native) during = b.mem.snapshot();
+        });
         Status st;
-        EXPECT_EQ(call("qx3gRestore", 10050300u, b.r->data(), st.ca()), r.rc);
-        EXPECT_EQ(calls("qx3Restore").size(), r.rc == 0 ? 1u : 0u);
+        EXPECT_EQ(call_with(r.m, b, b.text ? 8000000u : 10050300u, st.ca()), r.rc);
+        EXPECT_EQ(calls(r.m.native).size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.requests);
-        EXPECT_TRUE(b.mem.Is(before));
+        auto expect = before;
         if (r.rc != 0) {
             EXPECT_TRUE(st.untouched());
-            continue;
+        } else {
+            auto nul = b.mem.with_nuls(before, nuls);
+            if (b.text) {  // the native has written its text
+                nul[b.index(2)] = during[b.index(2)];
+                expect[b.index(2)] = b.text->bytes();
+            }
+            EXPECT_TRUE(b.mem.Same(nul, during)) << "during the call";
         }
+        EXPECT_TRUE(b.mem.Is(expect));
+        if (b.text) {
+            const auto blocks = calls("sqloGetMemoryBlockExtended");
+            ASSERT_EQ(blocks.size(), 1u);
+            EXPECT_EQ(blocks[0].words[1], r.entry == -1 ? 0u : 16u);
+            EXPECT_EQ(blocks[0].strings[5].text + " " + std::to_string(blocks[0].words[6]), "sqlgroll 369");
+        }
+        if (r.rc != 0 || b.text) continue;
         const standin::Call native = calls("qx3Restore").at(0);
         if (r.entry >= 0) {
             EXPECT_NE(shown(native.lists[r.list]).at(e), "<null>") << "copied, though not terminated";
@@ -365,53 +401,6 @@ TEST_P(RecoveryRecords, ExitsBeforeTheNativeCallGiveEverythingBack) {
         if (refused) {
             EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin() + 12, log[0].words.begin() + 14), (std::vector<uint32_t>{4, 4}));
         }
-    }
-}
-
-TEST_P(RecoveryRecords, RollforwardTablespaceListTakesTheStatusOfItsLastCheck) {
-    // A string that fails its write check is forgotten once the list has its slots; a name that fails
-    // its own check keeps the call from the native when it is the last check made.
-    struct Case { bool empty; int failing_string, failing_name; int32_t result; };
-    for (const Case& k : {Case{false, 2, -1, 0}, Case{false, -1, 1, 9}, Case{false, -1, 0, 0}, Case{true, 6, -1, 0}}) {
-        SCOPED_TRACE(std::to_string(k.empty) + " " + std::to_string(k.failing_string) + " " + std::to_string(k.failing_name));
-        standin::reset();
-        Record r(kRoll);
-        AnyList& ts = r.lists[0];
-        if (k.empty) static_cast<sqluTablespaceList*>(ts.list)->iNumEntries = 0, ts.texts.clear();
-        Status st;
-        const auto before = r.mem.snapshot();
-        standin::checks_active(true);
-        std::vector<const char*> nuls;
-        for (int i = 0; i < 7; ++i) {
-            if (i == k.failing_string) standin::fail_check_exact(r.s[i], r.len[i] + 1, standin::mode_bit(3), 5);
-            else nuls.push_back(r.s[i] + r.len[i]);
-        }
-        for (size_t i = 0; i < ts.texts.size(); ++i) {
-            if (static_cast<int>(i) == k.failing_name) standin::fail_check_exact(ts.texts[i], ts.lengths[i] + 1, standin::mode_bit(3), 9);
-            else nuls.push_back(ts.texts[i] + ts.lengths[i]);
-        }
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call& c) {
-            if (c.name == "qx3Rollforward") during = r.mem.snapshot();
-        });
-        EXPECT_EQ(call("qx3gRollforward", 8000000u, r.parm->data(), st.ca()), k.result);
-        EXPECT_EQ(calls("qx3Rollforward").size(), k.result == 0 ? 1u : 0u);
-        auto expect = before;
-        const size_t text = r.index(2);
-        if (k.result == 0) {
-            auto nul = r.mem.with_nuls(before, nuls);
-            nul[text] = during[text];
-            EXPECT_TRUE(r.mem.Same(nul, during));
-            expect[text] = r.text->bytes();
-        } else {
-            EXPECT_TRUE(st.untouched());
-        }
-        EXPECT_TRUE(r.mem.Is(expect));
-        // The slot array is asked for even for a list of no entries, and given back.
-        const auto blocks = calls("sqloGetMemoryBlockExtended");
-        ASSERT_EQ(blocks.size(), 1u);
-        EXPECT_EQ(blocks[0].words[1], 8 * ts.texts.size());
-        EXPECT_EQ(blocks[0].strings[5].text + " " + std::to_string(blocks[0].words[6]), "sqlgroll 369");
     }
 }
 
