@@ -7,6 +7,7 @@
 #include "support/lists.h"
 
 using namespace qx3test;
+using namespace qx3test::conf;
 
 namespace {
 
@@ -112,12 +113,8 @@ TEST_P(Backup, ReturnedTextsArePadded) {
 
 QX3_BACKENDS(Backup);
 
-}  // namespace
-
 // ---- Every entry point against its row ------------------------------------------------------------
 
-namespace {
-using namespace qx3test::conf;
 // In-place lists: a tablespace list of two 24-byte entries and an 'L' media list of two 220-byte
 // entries, records 3 to 6; a failing check on the last entry of a list ends the call. In the restore
 // rows the in/out text (record 2) is terminated at its length 8 (word 3) and never given its byte

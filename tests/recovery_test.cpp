@@ -1,11 +1,8 @@
-// Rollforward, recover, archive log and the recovery history: every entry point's row, then the
-// exits of the versioned calls whose record is missing or unreadable. Their record maps, version
-// thresholds, parameter error exits and the rollforward's status rule are tested with the restore's.
-#include <string.h>
-
+// Rollforward, recover, archive log and the recovery history: every entry point's row. Their record
+// maps, version thresholds, exits before the native call and the rollforward's status rule are
+// tested with the restore's.
 #include "qx3agapi.h"
 #include "support/conformance.h"
-#include "support/lists.h"
 
 using namespace qx3test;
 using namespace qx3test::conf;
@@ -54,59 +51,3 @@ QX3_CONFORMANCE(
     {.name = "qx3gPrune", .words = "vrc", .native = "qx3Prune", .args = "1 ? 3", .app = App::None, .version = 1,
      .recs = {R(2, 24)}, .strings = {SF(1, 4, 0)}},
     {.name = "sqlghprn", .words = "usuwc", .native = "sqluhprn", .args = "2 z3 4 5", .strings = {S(2, 1)}});
-
-namespace {
-
-// ---- Recover ------------------------------------------------------------------------------------
-
-using RecoverTest = EntryTest;
-QX3_BACKENDS(RecoverTest);
-
-// Every generic record that is null, or fails its check, ends the call with its entry point's own
-// code and gives every byte back.
-TEST_P(RecoverTest, MissingOrUnreadableRecordsEndTheCallWithAClearCode) {
-    struct Case {
-        const char *entry, *native;
-        uint32_t size;       // of the record
-        unsigned modes;      // its check fails in these modes; 0: the record is null
-        int32_t sqlca_rc;    // sqloincaChkptr's answer
-        int32_t rc, code;    // code 0: the status record untouched
-        const char* errp;
-    } cases[] = {
-        {"qx3gRecover", "qx3Recover", 128, 0, 0, 0, -1022, nullptr},
-        {"qx3gRollforward", "qx3Rollforward", 8, 0, 0, 0, -1022, nullptr},
-        {"qx3gBackup", "qx3Backup", 136, 0, 0, -83, -83, "qx3gBack"},
-        {"qx3gBackup", "qx3Backup", 136, 0, 7, -83, 0, nullptr},
-        {"qx3gBackup", "qx3Backup", 136, standin::mode_bit(3), 0, -83, -83, "qx3gBack"},
-        {"qx3gRestore", "qx3Restore", 172, 0, 2, -83, 0, nullptr},
-        {"qx3gRestore", "qx3Restore", 172, standin::mode_bit(3), 0, -83, -83, "qx3gRest"},
-        {"qx3gLoad", "qx3Load", 76, 0, 0, -3223, 0, nullptr},
-        {"qx3gLoad", "qx3Load", 76, standin::mode_bit(1), 0, -3223, 0, nullptr},
-        {"qx3gExport", "qx3Export", 60, 0, 0, -83, -83, "QX3GEXPR"},
-        {"qx3gImport", "qx3Import", 60, 0, 0, -83, -83, nullptr},
-        {"qx3gLoadQuery", "qx3LoadQuery", 28, 0, 0, -83, -83, nullptr},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(std::string(k.entry) + " modes " + std::to_string(k.modes) + " sqlca " + std::to_string(k.sqlca_rc));
-        standin::reset();
-        Guarded rec(k.size);
-        rec.fill(0);  // every pointer null, so that a record read before its check does no harm
-        const Bytes before = rec.bytes();
-        standin::refuse_sqlca(k.sqlca_rc);
-        standin::checks_active(k.modes != 0);
-        if (k.modes != 0) standin::fail_checks(rec.data(), k.size, k.modes);
-        Status st;
-        EXPECT_EQ(call(k.entry, 10050300u, k.modes != 0 ? rec.data() : nullptr, st.ca()), k.rc);
-        EXPECT_TRUE(SameBytes(k.code == 0 ? st.before : k.errp ? st.with(k.code, k.errp) : st.with(k.code), st.mem));
-        EXPECT_TRUE(SameBytes(before, rec));
-        EXPECT_TRUE(calls(k.native).empty());
-        if (k.code == -1022) {
-            EXPECT_TRUE(standin::calls().empty()) << standin::trace();
-        }
-        if (k.rc != 0) {
-            EXPECT_EQ(standin::allocations(), 0u);
-        }
-    }
-}
-
-}  // namespace

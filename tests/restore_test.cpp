@@ -1,6 +1,7 @@
 // The native records of the backup, restore and recovery calls by version, as runs of fields (with
 // the legacy rollforward's widenings); what qx3gRestore does with a bad list entry or an empty list;
-// the parameter error exits of the rollforward and recover calls; and the rollforward's status rule.
+// every exit before the native call (a missing or unreadable record, a parameter error); and the
+// rollforward's status rule.
 #include <string.h>
 
 #include "qx3agapi.h"
@@ -234,38 +235,74 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
     }
 }
 
-// An entry whose text fails its check ends the call when it is the last check made in its list;
-// an empty list 3 or 4 takes no block, its record checked and its entry array not.
-TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
-    // list: 0 tablespace, 1 media, 2 list 3, 3 list 4; entry: its text passes the check over L and fails
-    // the one over L + 1 (-1: the list is empty); the result, and the blocks asked for.
-    struct Row { const char* what; size_t list; int entry; int32_t rc; size_t requests; } rows[] = {
-        {"tablespace list, last entry", 0, 1, 0x44, 4},
-        {"media list, last entry", 1, 1, 0x44, 8},
-        {"list 3, last entry", 2, 1, 0x44, 12},
-        {"list 4, first entry: goes on", 3, 0, 0, 16},
-        {"list 3 empty: four blocks for each of the other three lists", 2, -1, 0, 12},
-        {"list 4 empty", 3, -1, 0, 12},
+// A list entry whose text fails its check ends the call when it is the last check made in its list;
+// an empty list takes no block for entries (qx3gRestore checks its record and not its entry array;
+// qx3gRollforward still asks for, and gives back, its slot array), and a rollforward string that
+// fails its write check is forgotten once the list has its slots.
+TEST_P(RecoveryRecords, ListEntryChecksAndEmptyLists) {
+    // list (qx3gRestore: 0 tablespace, 1 media, 2 list 3, 3 list 4); entry: its text fails its check
+    // over L + 1 (qx3gRestore: passing the one over L) (-1: the list is empty; -2: none fails); a
+    // string that fails its write check (-1: none); the result, and the blocks asked for.
+    struct Row { const char* what; const MapRow& m; size_t list; int entry, string; int32_t rc; size_t requests; } rows[] = {
+        {"tablespace list, last entry", kRestore, 0, 1, -1, 0x44, 4},
+        {"media list, last entry", kRestore, 1, 1, -1, 0x44, 8},
+        {"list 3, last entry", kRestore, 2, 1, -1, 0x44, 12},
+        {"list 4, first entry: goes on", kRestore, 3, 0, -1, 0, 16},
+        {"list 3 empty: four blocks for each of the other three lists", kRestore, 2, -1, -1, 0, 12},
+        {"list 4 empty", kRestore, 3, -1, -1, 0, 12},
+        {"rollforward, string 3 forgotten", kRoll, 0, -2, 2, 0, 1},
+        {"rollforward, last name", kRoll, 0, 1, -1, 0x44, 1},
+        {"rollforward, first name: goes on", kRoll, 0, 0, -1, 0, 1},
+        {"rollforward, empty list, string 7 forgotten", kRoll, 0, -1, 6, 0, 1},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         standin::reset();
-        Record b(kRestore);
+        Record b(r.m);
         const AnyList& l = b.lists[r.list];
         const size_t e = static_cast<size_t>(r.entry);
         standin::checks_active(true);
-        if (r.entry >= 0) standin::fail_checks(l.texts[e] + l.lengths[e], 1, standin::mode_bit(3), 0x44);
-        else static_cast<qx3gTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.entry >= 0 && !b.text) standin::fail_checks(l.texts[e] + l.lengths[e], 1, standin::mode_bit(3), 0x44);
+        if (r.entry >= 0 && b.text) standin::fail_check_exact(l.texts[e], l.lengths[e] + 1, standin::mode_bit(3), 0x44);
+        if (r.entry == -1 && b.text) static_cast<sqluTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.entry == -1 && !b.text) static_cast<qx3gTablespaceList*>(l.list)->iNumEntries = 0;
+        if (r.string >= 0) standin::fail_check_exact(b.s[r.string], b.len[r.string] + 1, standin::mode_bit(3), 5);
+        // Every string but the forgotten one is lent its NUL, and every entry of the list but the
+        // failing one (none of an emptied list).
+        std::vector<const char*> nuls;
+        for (size_t i = 0; i < b.s.size(); ++i)
+            if (static_cast<int>(i) != r.string) nuls.push_back(b.s[i] + b.len[i]);
+        for (size_t j = 0; j < b.lists.size(); ++j)
+            for (size_t i = 0; i < b.lists[j].borrowed.size(); ++i)
+                if (j != r.list || r.entry == -2 || (r.entry >= 0 && i != e)) nuls.push_back(b.lists[j].borrowed[i]);
         const auto before = b.mem.snapshot();
+        std::vector<Bytes> during;
+        standin::during_call([&](const standin::Call& c) {
+            if (c.name == r.m.native) during = b.mem.snapshot();
+        });
         Status st;
-        EXPECT_EQ(call("qx3gRestore", 10050300u, b.r->data(), st.ca()), r.rc);
-        EXPECT_EQ(calls("qx3Restore").size(), r.rc == 0 ? 1u : 0u);
+        EXPECT_EQ(call_with(r.m, b, b.text ? 8000000u : 10050300u, st.ca()), r.rc);
+        EXPECT_EQ(calls(r.m.native).size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.requests);
-        EXPECT_TRUE(b.mem.Is(before));
+        auto expect = before;
         if (r.rc != 0) {
             EXPECT_TRUE(st.untouched());
-            continue;
+        } else {
+            auto nul = b.mem.with_nuls(before, nuls);
+            if (b.text) {  // the native has written its text
+                nul[b.index(2)] = during[b.index(2)];
+                expect[b.index(2)] = b.text->bytes();
+            }
+            EXPECT_TRUE(b.mem.Same(nul, during)) << "during the call";
         }
+        EXPECT_TRUE(b.mem.Is(expect));
+        if (b.text) {
+            const auto blocks = calls("sqloGetMemoryBlockExtended");
+            ASSERT_EQ(blocks.size(), 1u);
+            EXPECT_EQ(blocks[0].words[1], r.entry == -1 ? 0u : 16u);
+            EXPECT_EQ(blocks[0].strings[5].text + " " + std::to_string(blocks[0].words[6]), "sqlgroll 369");
+        }
+        if (r.rc != 0 || b.text) continue;
         const standin::Call native = calls("qx3Restore").at(0);
         if (r.entry >= 0) {
             EXPECT_NE(shown(native.lists[r.list]).at(e), "<null>") << "copied, though not terminated";
@@ -284,102 +321,86 @@ TEST_P(RecoveryRecords, RestoreBadEntriesAndEmptyLists) {
     }
 }
 
-// The parameter error exits of qx3gRollforward (logged) and qx3gRecover: the parameter's name goes
-// after the tokens already there, within the 70 bytes; qx3gRollforward counts what it wrote,
-// qx3gRecover the whole name.
-TEST_P(RecoveryRecords, ParameterErrorExitNamesTheParameterAndGivesEverythingBack) {
-    // recover: qx3gRecover, its user name failing its read check; string: fails its read check (7: the
-    // alias is null; -1: no tablespace slots); sqlerrml before; sqloincaChkptr refuses the record;
-    // what is appended to sqlerrmc, and sqlerrml after.
-    struct Case { bool recover; int string; int16_t ml; bool refused; std::string tokens; int16_t grown; };
-    const Case cases[] = {{false, 6, 3, false, "piExportDir", 14}, {false, -1, 0, false, "piTablespaceList", 16},
-                          {false, 7, 0, false, "piDbAlias", 9},    {false, 0, 65, false, "piDbA", 70},
-                          {false, 4, 3, true, "", 3},              {false, -1, 3, true, "", 3},
-                          {true, 1, 66, false, "piUs", 76},        {true, 1, 3, true, "", 3}};
+// Every exit before the native call: a null or unreadable record ends the call with its entry
+// point's own code; a parameter error (a string failing its read check, the alias null, no block
+// for the tablespace slots) names the parameter after the tokens already in sqlerrmc, within the 70
+// bytes, qx3gRollforward (which logs it) counting what it wrote and qx3gRecover the whole name.
+// sqloincaChkptr refusing the status record leaves it untouched. Every byte is given back.
+TEST_P(RecoveryRecords, ExitsBeforeTheNativeCallGiveEverythingBack) {
+    // fail: the record null (kNull), failing its check in `modes` (kRecord), the first block refused
+    // (kAlloc), or string 0 to 6 failing its read check (7: the alias null); sqlerrml before; what
+    // sqloincaChkptr answers; the result, sqlcode (0: the status record untouched) and sqlerrp; what is
+    // appended to sqlerrmc, and sqlerrml after.
+    enum : int { kNull = -3, kRecord = -2, kAlloc = -1 };
+    struct Case {
+        const char* entry; uint32_t size; int fail; unsigned modes; int16_t ml; int32_t sqlca, rc, code;
+        const char* errp; std::string tokens = ""; int16_t grown = 0;
+    };
+    const Case cases[] = {
+        {"qx3gRecover", 128, kNull, 0, 0, 0, 0, -1022, nullptr},
+        {"qx3gRollforward", 8, kNull, 0, 0, 0, 0, -1022, nullptr},
+        {"qx3gBackup", 136, kNull, 0, 0, 0, -83, -83, "qx3gBack"},
+        {"qx3gBackup", 136, kNull, 0, 0, 7, -83, 0, nullptr},
+        {"qx3gBackup", 136, kRecord, standin::mode_bit(3), 0, 0, -83, -83, "qx3gBack"},
+        {"qx3gRestore", 172, kNull, 0, 0, 2, -83, 0, nullptr},
+        {"qx3gRestore", 172, kRecord, standin::mode_bit(3), 0, 0, -83, -83, "qx3gRest"},
+        {"qx3gLoad", 76, kNull, 0, 0, 0, -3223, 0, nullptr},
+        {"qx3gLoad", 76, kRecord, standin::mode_bit(1), 0, 0, -3223, 0, nullptr},
+        {"qx3gExport", 60, kNull, 0, 0, 0, -83, -83, "QX3GEXPR"},
+        {"qx3gImport", 60, kNull, 0, 0, 0, -83, -83, nullptr},
+        {"qx3gLoadQuery", 28, kNull, 0, 0, 0, -83, -83, nullptr},
+        {"qx3gRollforward", 0, kAlloc, 0, 0, 0, -83, -83, "sqlgroll", "piTablespaceList", 16},
+        {"qx3gRollforward", 0, 7, 0, 0, 0, -83, -83, "sqlgroll", "piDbAlias", 9},
+        {"qx3gRollforward", 0, 0, 0, 65, 0, -83, -83, "sqlgroll", "piDbA", 70},
+        {"qx3gRollforward", 0, 4, 0, 3, 0x3F, -83, 0, nullptr, "", 3},
+        {"qx3gRollforward", 0, kAlloc, 0, 3, 0x3F, -83, 0, nullptr, "", 3},
+        {"qx3gRecover", 0, 1, 0, 66, 0, -83, -83, "SQLGRECV", "piUs", 76},
+        {"qx3gRecover", 0, 1, 0, 3, 0x3F, -2032, 0, nullptr, "", 3},
+    };
     for (const Case& k : cases) {
-        const std::string name = k.recover ? "piUserName" : k.string < 0 ? "piTablespaceList" : kRollNames[k.string % 7];
-        SCOPED_TRACE(name + " " + std::to_string(k.ml) + (k.refused ? " refused" : ""));
+        const std::string name = k.fail < 0 ? "piTablespaceList" : kRollNames[k.fail % 7], native = std::string("qx3") + (k.entry + 4);
+        SCOPED_TRACE(std::string(k.entry) + " fail " + std::to_string(k.fail) + " ml " + std::to_string(k.ml) + " sqlca " + std::to_string(k.sqlca));
         standin::reset();
-        Record b(k.recover ? kRecover : kRoll);
+        const MapRow* m = nullptr;
+        for (const MapRow& x : kMaps) m = strcmp(x.entry, k.entry) == 0 ? &x : m;
+        Record b(k.fail >= kAlloc ? *m : MapRow{k.entry, "", Plain, k.size, 0, {}, {}, {}, {}, {}});
         Status st;
         st.ca()->sqlerrml = k.ml;
         st.before = st.mem.bytes();
-        if (k.string == 7) Record::put(*b.r, 32, 0);
+        if (k.fail == 7) Record::put(*b.r, 32, 0);
         const auto before = b.mem.snapshot();
-        standin::checks_active(k.string >= 0);
-        if (k.string >= 0 && k.string < 7) standin::fail_check_exact(b.s[k.string], b.len[k.string], standin::mode_bit(1), 7);
-        if (k.string < 0) standin::fail_allocation(1);
-        if (k.refused) standin::refuse_sqlca(0x3F);
-        const int32_t rc = k.recover && k.refused ? -2032 : -83;
-        EXPECT_EQ(k.recover ? call("qx3gRecover", 10050300u, b.r->data(), st.ca())
-                            : call("qx3gRollforward", 9000000u, b.parm->data(), st.ca()), rc);
-        EXPECT_TRUE(calls(k.recover ? "qx3Recover" : "qx3Rollforward").empty());
+        standin::checks_active(k.fail != kNull && k.fail != kAlloc);
+        if (k.fail == kRecord) standin::fail_checks(b.r->data(), k.size, k.modes);
+        if (k.fail >= 0 && k.fail < 7) standin::fail_check_exact(b.s[k.fail], b.len[k.fail], standin::mode_bit(1), 7);
+        if (k.fail == kAlloc) standin::fail_allocation(1);
+        standin::refuse_sqlca(k.sqlca);
+        EXPECT_EQ(call(k.entry, 10050300u, k.fail == kNull ? nullptr : b.parm ? b.parm->data() : b.r->data(), st.ca()), k.rc);
+        EXPECT_TRUE(calls(native).empty());
         EXPECT_TRUE(b.mem.Is(before)) << "every byte back, the text not padded";
-        Bytes expect = st.before;
-        if (!k.refused) {
-            expect = st.with(-83, k.recover ? "SQLGRECV" : "sqlgroll");
+        Bytes expect = k.code == 0 ? st.before : k.errp ? st.with(k.code, k.errp) : st.with(k.code);
+        if (k.code != 0 && k.fail >= kAlloc) {
             memcpy(expect.data() + 16, &k.grown, 2);
             memcpy(expect.data() + 18 + k.ml, k.tokens.data(), k.tokens.size());
         }
         EXPECT_TRUE(SameBytes(expect, st.mem));
-        if (k.recover) continue;
+        if (k.code == -1022) {
+            EXPECT_TRUE(standin::calls().empty()) << standin::trace();
+        }
+        if (k.fail < kAlloc) {
+            EXPECT_EQ(standin::allocations(), 0u);
+        }
+        if (k.fail < kAlloc || strcmp(k.entry, "qx3gRollforward") != 0) continue;
         const auto log = calls("pdLog");
         ASSERT_EQ(log.size(), 1u);
-        const std::string message = k.refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
-        std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, k.refused ? 260u : 250u, 2, k.refused ? 2u : 1u, 0,
+        const bool refused = k.sqlca != 0;
+        const std::string message = refused ? "Error on call to sqloincaChkPtr." : "Memory error for parameter " + name + ".";
+        std::vector<uint32_t> words = {1, 0, 0x1883018E, 0, 0, refused ? 260u : 250u, 2, refused ? 2u : 1u, 0,
                                        0x18000004, static_cast<uint32_t>(message.size())};
         EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin(), log[0].words.begin() + 11), words);
-        EXPECT_EQ(log[0].items, (k.refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
-        if (k.refused) {
+        EXPECT_EQ(log[0].items, (refused ? std::vector<std::string>{message, "int 63"} : std::vector<std::string>{message}));
+        if (refused) {
             EXPECT_EQ(std::vector<uint32_t>(log[0].words.begin() + 12, log[0].words.begin() + 14), (std::vector<uint32_t>{4, 4}));
         }
-    }
-}
-
-TEST_P(RecoveryRecords, RollforwardTablespaceListTakesTheStatusOfItsLastCheck) {
-    // A string that fails its write check is forgotten once the list has its slots; a name that fails
-    // its own check keeps the call from the native when it is the last check made.
-    struct Case { bool empty; int failing_string, failing_name; int32_t result; };
-    for (const Case& k : {Case{false, 2, -1, 0}, Case{false, -1, 1, 9}, Case{false, -1, 0, 0}, Case{true, 6, -1, 0}}) {
-        SCOPED_TRACE(std::to_string(k.empty) + " " + std::to_string(k.failing_string) + " " + std::to_string(k.failing_name));
-        standin::reset();
-        Record r(kRoll);
-        AnyList& ts = r.lists[0];
-        if (k.empty) static_cast<sqluTablespaceList*>(ts.list)->iNumEntries = 0, ts.texts.clear();
-        Status st;
-        const auto before = r.mem.snapshot();
-        standin::checks_active(true);
-        std::vector<const char*> nuls;
-        for (int i = 0; i < 7; ++i) {
-            if (i == k.failing_string) standin::fail_check_exact(r.s[i], r.len[i] + 1, standin::mode_bit(3), 5);
-            else nuls.push_back(r.s[i] + r.len[i]);
-        }
-        for (size_t i = 0; i < ts.texts.size(); ++i) {
-            if (static_cast<int>(i) == k.failing_name) standin::fail_check_exact(ts.texts[i], ts.lengths[i] + 1, standin::mode_bit(3), 9);
-            else nuls.push_back(ts.texts[i] + ts.lengths[i]);
-        }
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call& c) {
-            if (c.name == "qx3Rollforward") during = r.mem.snapshot();
-        });
-        EXPECT_EQ(call("qx3gRollforward", 8000000u, r.parm->data(), st.ca()), k.result);
-        EXPECT_EQ(calls("qx3Rollforward").size(), k.result == 0 ? 1u : 0u);
-        auto expect = before;
-        const size_t text = r.index(2);
-        if (k.result == 0) {
-            auto nul = r.mem.with_nuls(before, nuls);
-            nul[text] = during[text];
-            EXPECT_TRUE(r.mem.Same(nul, during));
-            expect[text] = r.text->bytes();
-        } else {
-            EXPECT_TRUE(st.untouched());
-        }
-        EXPECT_TRUE(r.mem.Is(expect));
-        // The slot array is asked for even for a list of no entries, and given back.
-        const auto blocks = calls("sqloGetMemoryBlockExtended");
-        ASSERT_EQ(blocks.size(), 1u);
-        EXPECT_EQ(blocks[0].words[1], 8 * ts.texts.size());
-        EXPECT_EQ(blocks[0].strings[5].text + " " + std::to_string(blocks[0].words[6]), "sqlgroll 369");
     }
 }
 
