@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "qx3agapi.h"
 #include "support/conformance.h"
@@ -141,7 +142,7 @@ TEST_P(Catalog, AlternateServerExits) {
     EXPECT_TRUE(SameBytes(Bytes(12, 0), c[0].record.data(), c[0].record.size())) << "three null pointers";
 }
 
-// ---- Gateway entries: the padding of what the native returns ----
+// ---- Returned names: blank-padded from their NUL over their fields ----
 
 // Entry n as the stand-in returns it, padded, over the caller's bytes at `at`.
 void pad_entry(Bytes& e, size_t at, unsigned n, bool keep_name1) {
@@ -153,23 +154,36 @@ void pad_entry(Bytes& e, size_t at, unsigned n, bool keep_name1) {
             e[at + i] = i - start[f] < text[f].size() ? static_cast<uint8_t>(text[f][i - start[f]]) : ' ';
 }
 
-// A fetched entry is padded only on a warning, its blank-padded name given back; a list pads every
+// Each entry point hands the field to the one padding rule, whose edges (no NUL, NUL first or
+// last, a failing write check) the configuration gets cover token by token. The instance name is
+// padded over its 9 bytes whatever the native reported, the field alone checked, for writing; a
+// fetched gateway entry only on a warning, its blank-padded name given back; a list pads every
 // entry returned and no other.
-TEST_P(Catalog, GatewayEntriesArePadded) {
+TEST_P(Catalog, ReturnedNamesArePadded) {
     for (int32_t sqlcode : {1, 0, -1}) {
-        for (const char* entry : {"sqlggdge", "sqlggdel"}) {
+        for (const char* entry : {"sqlggdge", "sqlggdel", "sqlggins"}) {
             SCOPED_TRACE(std::string(entry) + " sqlcode " + std::to_string(sqlcode));
             standin::reset();
-            Guarded g(588);
+            const bool ins = strcmp(entry, "sqlggins") == 0;
+            standin::checks_active(ins);
+            Guarded g(ins ? 9 : 588);
             sqlgGatewayEntry* e = g.as<sqlgGatewayEntry>();
-            e->iStructId = 256;
-            memcpy(e->name1, "GWX     ~", 9);
+            if (!ins) {
+                e->iStructId = 256;
+                memcpy(e->name1, "GWX     ~", 9);
+            }
             Bytes padded = g.bytes();
-            pad_entry(padded, 0, 1, true);
+            if (ins) standin::set_result("sqlegins_api", -1032 * sqlcode);
+            else pad_entry(padded, 0, 1, true);
             Status st;
             standin::after_call([&](const standin::Call&) { st.ca()->sqlcode = sqlcode; });
-            EXPECT_EQ(call(entry, w(st.ca()), w(e)), 0);
-            if (sqlcode > 0) { EXPECT_TRUE(SameBytes(padded, g)); }
+            EXPECT_EQ(call(entry, w(st.ca()), w(e)), ins ? -1032 * sqlcode : 0);
+            if (ins) {
+                EXPECT_TRUE(SameBytes(Bytes{'Q', 'X', '3', 'I', 'N', 'S', 'T', ' ', ' '}, g));
+                ASSERT_EQ(standin::checks().size(), 1u);
+                EXPECT_EQ(std::tuple(standin::checks()[0].p, standin::checks()[0].length, standin::checks()[0].mode),
+                          std::tuple(w(g.data()), 9u, 2u)) << "the field, for writing";
+            } else if (sqlcode > 0) { EXPECT_TRUE(SameBytes(padded, g)); }
             else { EXPECT_EQ(std::string(e->text1, 10) + std::string(e->name1, 9), std::string("Gateway 1\0GWX     ~", 19)); }
         }
     }
