@@ -28,13 +28,14 @@ qx3CfgParm seen_record(const standin::Call& c) {
 
 class VersionedConfig : public EntryTest {};
 
-// The restore pass reads the caller's record again: each buffer through the item's pointer as it
-// stands after the native call, and only as many items as the count then says. A count of 0 from
-// the start goes on as 0, the item array not looked at.
+// The caller's record is read again: the count before every item converted, so that a terminator
+// lowering it (item 0's value is the count's second byte, 257 becomes 1) ends the loop there and
+// item 1 is neither lent a NUL nor given one back; and by the restore pass, each buffer through the
+// item's pointer as it stands after the native call, only as many items as the count then says.
 TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
     const struct { const char* what; uint32_t count_before; bool move_pointer; uint32_t count_after; } rows[] = {
         {"pointer moved", 2, true, 2}, {"count lowered to 1", 2, false, 1}, {"count raised", 2, false, 7},
-        {"no items", 0, false, 0}};
+        {"count lowered by a terminator", 257, false, 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         expect_native_layer_clean();
@@ -43,39 +44,39 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
         a.set(0, "abcdX");
         b.set(0, "vwxyZ");
         c.set(0, "pqR");
-        r.item(0) = qx3gCfgItem{1, 4, a.chars(), 0};
+        const bool both = row.count_before == 2;  // both items converted; else item 0's value is the count's
+        r.item(0) = both ? qx3gCfgItem{1, 4, a.chars(), 0} : qx3gCfgItem{1, 0, r.parm.chars() + 1, 0};
         r.item(1) = qx3gCfgItem{2, 2, c.chars(), 0};
         r.p()->iNumItems = row.count_before;
         std::string during;
-        uint32_t count_seen = 99;
-        standin::during_call([&](const standin::Call& call) {
-            count_seen = seen_record(call).count;
+        standin::during_call([&](const standin::Call&) {
             during.assign(a.chars(), 5);
             if (row.move_pointer) r.item(0).pioValue = b.chars();
             r.p()->iNumItems = row.count_after;
         });
         Status st;
         EXPECT_EQ(call("qx3gCfgSet", 1u, r.p(), st.ca()), 0);
-        EXPECT_EQ(count_seen, row.count_before);
-        EXPECT_EQ(during, row.count_before ? std::string("abcd\0", 5) : "abcdX");
+        EXPECT_EQ(during, both ? std::string("abcd\0", 5) : "abcdX");
         EXPECT_EQ(std::string(a.chars(), 5), row.move_pointer ? std::string("abcd\0", 5) : "abcdX");
         EXPECT_EQ(std::string(b.chars(), 5), row.move_pointer ? "vwxyX" : "vwxyZ");
-        EXPECT_EQ(std::string(c.chars(), 3), row.count_after == 1 ? std::string("pq\0", 3) : "pqR");
+        EXPECT_EQ(std::string(c.chars(), 3), both && row.count_after == 1 ? std::string("pq\0", 3) : "pqR");
+        EXPECT_EQ(r.p()->iNumItems, both ? row.count_after : 257u) << "the count's byte given back";
     }
 }
 
-// Any number of items: up to 64 in the frame, more in one block of the configuration's tag; a
-// block that cannot be had is the memory failure exit, the alias given back and no value touched.
-// Item i's value is one character at 2i of one buffer, under a token no table knows: every value
-// is terminated whatever its token, and the native items carry token, pointer and flags in the
-// caller's order. The alias is lent its NUL at its length, unless that is 0xFFFFFFFF: no byte
-// lies behind it, and the one before it stays. (Null values and failing checks are the rows'.)
+// Any number of items: none (the empty item array not looked at), up to 64 in the frame, more in
+// one block of the configuration's tag; a block that cannot be had is the memory failure exit, the
+// alias given back and no value touched. Item i's value is one character at 2i of one buffer,
+// under a token no table knows: every value is terminated whatever its token, and the native items
+// carry token, pointer and flags in the caller's order. The alias is lent its NUL at its length,
+// unless that is 0xFFFFFFFF: no byte lies behind it, and the one before it stays. (Null values and
+// failing checks are the rows'.)
 TEST_P(VersionedConfig, RequestsOfAnySize) {
     const struct { const char *ep, *native, *errp; } entries[] = {
         {"qx3gCfgGet", "qx3CfgGet", "qx3gCfgG"}, {"qx3gCfgSet", "qx3CfgSet", "qx3gCfgS"}};
     // refuse: -1, the block is had; else the allocation fails and sqloincaChkptr returns this.
     const struct { uint32_t n; unsigned blocks; int32_t refuse; uint32_t alias; } rows[] = {
-        {1, 0, -1, 4}, {64, 0, -1, 0xFFFFFFFF}, {65, 1, -1, 4}, {10000, 1, -1, 0xFFFFFFFF}, {65, 0, 0, 4}, {65, 0, 1, 4}};
+        {0, 0, -1, 4}, {64, 0, -1, 0xFFFFFFFF}, {65, 1, -1, 4}, {10000, 1, -1, 0xFFFFFFFF}, {65, 0, 0, 4}, {65, 0, 1, 4}};
     for (const auto& e : entries) {
         for (const auto& row : rows) {
             SCOPED_TRACE(std::string(e.ep) + " with " + std::to_string(row.n) + " items, refuse " +
