@@ -19,11 +19,6 @@ struct VRequest : CallerMemory {
     qx3gCfgItem& item(uint32_t i) const { return items.as<qx3gCfgItem>()[i]; }
 };
 
-// The native request's record as the native call saw it (it lives only as long as the call).
-qx3CfgParm seen_record(const standin::Call& c) {
-    return *reinterpret_cast<const qx3CfgParm*>(uintptr_t{c.words[1]});
-}
-
 }  // namespace
 
 class VersionedConfig : public EntryTest {};
@@ -93,7 +88,7 @@ TEST_P(VersionedConfig, RequestsOfAnySize) {
             std::vector<qx3CfgItem> seen_items;
             std::vector<Bytes> during;
             standin::during_call([&](const standin::Call& c) {
-                seen = seen_record(c);
+                seen = *reinterpret_cast<const qx3CfgParm*>(uintptr_t{c.words[1]});  // it lives only during the call
                 seen_items.assign(seen.items, seen.items + seen.count);
                 during = r.snapshot();
             });
