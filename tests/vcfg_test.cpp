@@ -39,7 +39,7 @@ TEST_P(VersionedConfig, RestoreReadsTheCallersRecordAgain) {
         a.set(0, "abcdX");
         b.set(0, "vwxyZ");
         c.set(0, "pqR");
-        const bool both = row.count_before == 2;  // both items converted; else item 0's value is the count's
+        const bool both = row.count_before == 2;  // both items converted; else item 0's value is the count's 2nd byte
         r.item(0) = both ? qx3gCfgItem{1, 4, a.chars(), 0} : qx3gCfgItem{1, 0, r.parm.chars() + 1, 0};
         r.item(1) = qx3gCfgItem{2, 2, c.chars(), 0};
         r.p()->iNumItems = row.count_before;
