@@ -4,7 +4,7 @@
 
 #include "frame/frame.h"
 #include "frame/lists.h"
-#include "support/harness.h"
+#include "support/lists.h"
 
 using namespace qx3test;
 
@@ -12,24 +12,20 @@ namespace {
 
 class CopiedLists : public EntryTest {};
 
-// qx3gBackup with a tablespace list and a media list (-1: none), every entry's text one shared
-// buffer of length 5: a slot array and a pointer array for every list given, even an empty one,
-// and a copy per entry; every byte back and every block released, the native called once.
+// qx3gBackup with a tablespace list and a media list (-1: none), every entry's text of length 5:
+// a slot array and a pointer array for every list given, even an empty one, and a copy per entry;
+// every byte back and every block released, the native called once.
 TEST_P(CopiedLists, TwoBlocksAListAndOneAnEntry) {
     const struct { int ts, media; unsigned blocks; } rows[] = {{-1, -1, 0}, {2, 2, 8}, {0, 3, 7}, {-1, 300, 302}};
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.ts) + " and " + std::to_string(r.media) + " entries");
         expect_native_layer_clean();
         CallerMemory mem;
-        Guarded &rec = mem.add("record", 136), &tl = mem.add("tablespaces", 8), &ml = mem.add("media", 12),
-                &entries = mem.add("entries", 12 * 300), &text = mem.add("text", 6);
+        Guarded& rec = mem.add("record", 136);
         memset(rec.data(), 0, 136);
-        for (int i = 0; i < 300; ++i) entries.as<qx3gMediaEntry>()[i] = qx3gMediaEntry{text.chars(), 5, 0};
-        *tl.as<qx3gTablespaceList>() = {entries.as<qx3gTablespaceEntry>(), static_cast<uint32_t>(r.ts)};
-        *ml.as<qx3gMediaList>() = {entries.as<qx3gMediaEntry>(), static_cast<uint32_t>(r.media), 'L', {0, 0, 0}};
         qx3gBackupStruct* p = rec.as<qx3gBackupStruct>();
-        p->piTablespaceList = r.ts < 0 ? nullptr : tl.as<qx3gTablespaceList>();
-        p->piMediaList = r.media < 0 ? nullptr : ml.as<qx3gMediaList>();
+        if (r.ts >= 0) p->piTablespaceList = generic_tablespaces(mem, "tablespaces", Texts(r.ts, "TSNAM")).list;
+        if (r.media >= 0) p->piMediaList = generic_media(mem, "media", 'L', Texts(r.media, "MEDIA")).list;
         const auto before = mem.snapshot();
         standin::set_result("qx3Backup", 0x1234);
         Status st;
@@ -43,15 +39,10 @@ TEST_P(CopiedLists, TwoBlocksAListAndOneAnEntry) {
 
 QX3_BACKENDS(CopiedLists);
 
-class Mechanisms : public ::testing::Test {
-protected:
-    void SetUp() override { fresh_native_layer(); }
-    void TearDown() override { expect_native_layer_clean(); }
-};
-
 // A list entry of length 0xFFFFFFFF would put the NUL at T[-1]: no terminator, no check, the
 // status as it was, the byte before the text untouched.
-TEST_F(Mechanisms, NoByteBehindTheLongestEntry) {
+TEST(Mechanisms, NoByteBehindTheLongestEntry) {
+    fresh_native_layer();
     Guarded s(2);
     const Bytes before = s.bytes();
     standin::checks_active(true);
@@ -62,6 +53,7 @@ TEST_F(Mechanisms, NoByteBehindTheLongestEntry) {
     EXPECT_EQ(status, 7);
     EXPECT_TRUE(standin::checks().empty());
     EXPECT_TRUE(SameBytes(before, s));
+    expect_native_layer_clean();
 }
 
 }  // namespace

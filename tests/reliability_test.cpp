@@ -3,16 +3,12 @@
 //
 //   qx3tests --gtest_filter='Reliability*' --calls N --seed S --thread-calls M   a longer run
 //   qx3tests --gtest_filter='Reliability/Sweep.Shard/0' --seed S --call K      one call again
-#include <pthread.h>
 #include <signal.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
-#include <utility>
+#include <thread>
 
-#include "peloader/peloader.h"
 #include "support/conformance.h"
 
 namespace qx3test::conf {
@@ -71,8 +67,9 @@ std::vector<Target> live_targets() {
 // ---- A call drawn from a row --------------------------------------------------------------------
 
 // Caller memory for one call: words, records and string buffers against guard pages, with random
-// lengths and contents, random null strings, and random pointer checks failing. Values the row
-// names keep their value: the call reads the memory they describe without a check.
+// lengths and contents, random null strings, pointer checks made active or not and now and then
+// failing. Values the row names keep their value: the call reads the memory they describe without
+// a check.
 class Drawn : public RowMemory {
 public:
     Drawn(const Row& r, Rng& g, sqlca* ca)
@@ -106,17 +103,14 @@ public:
             const uint32_t used = g.below(t.width + 1);
             for (uint32_t i = 0; i < t.width; ++i) f[i] = i < used && !g.chance(10) ? 0x21 + g.below(0x5E) : ' ';
         }
-        if (checks_) {
-            for (size_t k = 0; k < r.recs.size(); ++k)
-                if (g.chance(4)) {
-                    standin::fail_checks(mem_[k].data(), static_cast<uint32_t>(mem_[k].size()), 1 + g.below(7));
-                    record_fails_ = true;
-                }
-        }
+        for (size_t k = 0; checks_ && k < r.recs.size(); ++k)
+            if (g.chance(4)) {
+                standin::fail_checks(mem_[k].data(), static_cast<uint32_t>(mem_[k].size()), 1 + g.below(7));
+                record_fails_ = true;
+            }
+        standin::checks_active(checks_);
         before_ = snapshot();
     }
-
-    bool checks() const { return checks_; }
 
     std::string describe() const {
         std::string d = std::string(row_.name) + "(";
@@ -214,7 +208,6 @@ std::string one_call(const std::vector<Target>& targets, uint64_t seed, uint64_t
     standin::reset();
     Status st;
     Drawn d(r, g, st.ca());
-    standin::checks_active(d.checks());
     const bool app_fails = g.chance(3);
     if (app_fails) standin::fail_app_data(static_cast<int32_t>(1 + g.below(1000)));
     const bool mem_fails = g.chance(15);
@@ -288,59 +281,19 @@ INSTANTIATE_TEST_SUITE_P(Reliability, Sweep, ::testing::Range(0, 4));
 
 // Eight threads call the entry points at once, each on buffers of its own and with a stand-in
 // state of its own: each native call saw its own thread's words and strings, and each thread's
-// memory and ledger end as they began.
+// memory and ledger end as they began (each call checks its own ledger and faults, then resets them).
 TEST(Reliability, EightThreadsAtOnce) {
     const std::vector<Target> targets = live_targets();
     ASSERT_FALSE(targets.empty());
     const uint64_t seed = option("--seed", 20261206), calls = option("--thread-calls", kThreadCalls);
-    struct Job {
-        const std::vector<Target>* targets;
-        uint64_t seed, calls, stream;
-        std::string problem;
-        unsigned leftover = 0;
-    } jobs[8];
-    pthread_t threads[8];
-    for (unsigned k = 0; k < 8; ++k) {
-        jobs[k] = {&targets, seed, calls, k + 1, "", 0};
-        ASSERT_EQ(pthread_create(&threads[k], nullptr, [](void* p) -> void* {
-            Job& j = *static_cast<Job*>(p);
-            standin::reset();
-            standin::clear_faults();
-            for (uint64_t i = 0; i < j.calls && j.problem.empty(); ++i) j.problem = one_call(*j.targets, j.seed, j.stream, i);
-            j.leftover = static_cast<unsigned>(standin::live_blocks().size() + standin::faults().size());
-            return nullptr;
-        }, &jobs[k]), 0);
-    }
-    for (pthread_t& t : threads) pthread_join(t, nullptr);
-    for (const Job& j : jobs) {
-        EXPECT_EQ(j.problem, "");
-        EXPECT_EQ(j.leftover, 0u) << "thread " << j.stream << " ends with its ledger or faults non-empty";
-    }
-}
-
-// The library keeps no state of its own: its writable sections hold the data marker and the
-// import addresses the loader binds, nothing else.
-TEST(Reliability, DllWritesNothingButItsMarkerAndImports) {
-    pe::Info info;
-    std::string err;
-    ASSERT_TRUE(pe::parse(QX3_DLL_PATH, info, err)) << err;
-    const pe::Export* marker = info.export_named("sqlzThisIsAQX3Library");
-    ASSERT_NE(marker, nullptr);
-    bool marker_seen = false;
-    for (const pe::Section& s : info.sections) {
-        if (!s.writable) continue;
-        bool imports = false;
-        for (const pe::ImportModule& m : info.imports)
-            for (const pe::ImportFunction& f : m.functions) imports = imports || s.contains(f.iat_rva);
-        if (imports) continue;
-        // The resources (the version resource) come out of the linker flagged writable, but they are
-        // constant data that only the system's resource functions read: no code here addresses them.
-        if (s.name == ".rsrc") continue;
-        EXPECT_TRUE(s.contains(marker->rva)) << s.name << " is writable and holds no marker";
-        EXPECT_LE(s.mapped_size(), 4u) << s.name << " holds more than the marker";
-        marker_seen = marker_seen || s.contains(marker->rva);
-    }
-    EXPECT_TRUE(marker_seen);
+    std::string problems[8];
+    std::vector<std::thread> threads;
+    for (unsigned k = 0; k < 8; ++k)
+        threads.emplace_back([&, k] {
+            for (uint64_t i = 0; i < calls && problems[k].empty(); ++i) problems[k] = one_call(targets, seed, k + 1, i);
+        });
+    for (std::thread& t : threads) t.join();
+    for (const std::string& p : problems) EXPECT_EQ(p, "");
 }
 
 }  // namespace
