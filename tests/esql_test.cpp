@@ -70,7 +70,6 @@ TEST_P(HostMemory, CopiesCheckAndAskAsDocumented) {
         const bool dref = strcmp(row.entry, "sqlgdref") == 0;
         if (dref && !row.null_word) { EXPECT_EQ(call("sqlgaddr", w(from), word.data()), 0); }
         ASSERT_TRUE(!dref || row.null_word || *word.as<uint32_t>() == w(from)) << "sqlgaddr stores the address itself";
-        EXPECT_TRUE(standin::calls().empty()) << "sqlgaddr makes no call";
         standin::checks_active(row.checks);
         if (row.target_fails) standin::fail_checks(to, 1, standin::mode_bit(2));
         if (row.source_fails) standin::fail_checks(from, 1, standin::mode_bit(1));
