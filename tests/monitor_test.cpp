@@ -86,10 +86,9 @@ const struct {
     int32_t refuse = 0, result = 0x2468, code = 0;  // sqloincaChkptr's answer; the result; the exit's sqlcode
 } kSnapRows[] = {
     {{"SOLE  "}, {"SOLE"}},
-    {{"", "B"}, {"", "B"}},                                                    // all blank
-    {{std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},        // ends in the next object's first byte
-    {{"A", std::string(127, 'G') + "H"}, {"A", std::string(127, 'G') + "H"}},  // ends in the spare byte
-    {{"ONE", "TWO  ", " THREE", "", "MY DB  X"}, {"ONE", "TWO", " THREE", "", "MY DB  X"}},
+    // all blank; a full name, its NUL on the next object's first byte; blanks kept inside; the spare byte lent
+    {{"", std::string(128, 'F'), " MY DB  X  ", std::string(127, 'G') + "H"},
+     {"", std::string(128, 'F'), " MY DB  X", std::string(127, 'G') + "H"}},
     {.names = kTwo, .count = 0, .result = -1603, .code = -1603},  // no objects
     {.names = kTwo, .count = 0, .refuse = 1, .result = -1603},    // no objects, the record refused
     {.names = kTwo, .count = 1, .null_area = true},
