@@ -80,20 +80,18 @@ struct Laid {
 
 const std::vector<std::string> kTwo = {"  FIRST ", "SECOND"};
 const struct {
-    std::vector<std::string> names, seen = {};  // fields before blank padding; each as trimmed (none: not read)
-    uint32_t count = 0xFFFFFFFFu;                // the area's count, if not the number of names
+    std::vector<std::string> names = {}, seen = {};  // fields before blank padding; each as trimmed (none: not read)
     bool null_area = false, area_fails = false, name_fails = false;  // failing: the area over 140, name 0 over 129
     int32_t refuse = 0, result = 0x2468, code = 0;  // sqloincaChkptr's answer; the result; the exit's sqlcode
 } kSnapRows[] = {
     {{"SOLE  "}, {"SOLE"}},
-    {{"", "B"}, {"", "B"}},                                                    // all blank
-    {{std::string(128, 'F'), "NEXT"}, {std::string(128, 'F'), "NEXT"}},        // ends in the next object's first byte
-    {{"A", std::string(127, 'G') + "H"}, {"A", std::string(127, 'G') + "H"}},  // ends in the spare byte
-    {{"ONE", "TWO  ", " THREE", "", "MY DB  X"}, {"ONE", "TWO", " THREE", "", "MY DB  X"}},
-    {.names = kTwo, .count = 0, .result = -1603, .code = -1603},  // no objects
-    {.names = kTwo, .count = 0, .refuse = 1, .result = -1603},    // no objects, the record refused
-    {.names = kTwo, .count = 1, .null_area = true},
-    {.names = kTwo, .count = 0, .area_fails = true},
+    // all blank; a full name, its NUL on the next object's first byte; blanks kept inside; the spare byte lent
+    {{"", std::string(128, 'F'), " MY DB  X  ", std::string(127, 'G') + "H"},
+     {"", std::string(128, 'F'), " MY DB  X", std::string(127, 'G') + "H"}},
+    {.result = -1603, .code = -1603},  // no objects
+    {.refuse = 1, .result = -1603},    // no objects, the record refused
+    {.names = kTwo, .null_area = true},
+    {.names = kTwo, .area_fails = true},
     {.names = kTwo, .seen = kTwo, .name_fails = true},
 };
 
@@ -110,7 +108,7 @@ TEST_P(Monitor, EachNameEndsAfterItsLastNonBlankAndEveryByteComesBack) {
             Laid in(name, st.ca());
             Guarded area(4 + 136 * row.names.size() + 1);  // count, objects of 136 bytes (name at 8), spare byte
             in.mem.put(in.row.recs.back().at, row.null_area ? 0 : w(area.data()), 4);
-            const uint32_t n = row.count != 0xFFFFFFFFu ? row.count : static_cast<uint32_t>(row.names.size());
+            const uint32_t n = static_cast<uint32_t>(row.names.size());
             memcpy(area.data(), &n, 4);
             for (size_t i = 0; i < row.names.size(); ++i)
                 area.set(4 + 136 * i + 8, row.names[i] + std::string(128 - row.names[i].size(), ' '));
