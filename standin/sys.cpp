@@ -301,7 +301,9 @@ STANDIN_EXPORT void* QX3_SERVICE sqloGetMemoryBlockExtended(uint32_t a1, uint32_
         *rc = 0x8B0F0000;
         return reinterpret_cast<void*>(uintptr_t{0x10});
     }
-    memset(p, 0xA5, size ? size : 1);  // fresh blocks hold garbage, as a real allocator's would
+    // Fresh blocks hold garbage, as a real allocator's would: every other block reads as negative
+    // words, the rest as positive ones, so that a field the library never set shows either way.
+    memset(p, s.alloc_count % 2 ? 0xA5 : 0x35, size ? size : 1);
     s.ledger[reinterpret_cast<uintptr_t>(p)] = Block{reinterpret_cast<uintptr_t>(p), size, file ? file : "", line};
     *rc = 0;
     return p;
