@@ -23,9 +23,6 @@
 //
 // Rows are written from the documented behaviour: offsets, codes and argument orders as numbers.
 //
-// Native argument mappings: "k" word k whole, "zk" / "sk" its low 16 bits widened with zeros / the
-// sign, "bk" its low 8 bits widened with zeros, "#n" the constant n, "?" not compared.
-//
 //   QX3_CONFORMANCE(StringCommands,
 //       {.name = "sqlgatin", .words = "uuucsss", .native = "sqleatin_api", .args = "7 6 5 4",
 //        .strings = {S(5, 1), S(6, 2), S(7, 3)}},
@@ -156,9 +153,8 @@ struct Row {
     const char* words;
     const char* native = "";  // the native it calls; "" for none
     // The native's arguments from the words, in the native's order: "k" word k whole, "zk" / "sk"
-    // its low 16 bits widened with zeros / the sign, "bk" its low 8 bits widened with zeros, "0" or "#n"
-    // the constant 0 or n, "?" not compared. "" for
-    // none compared.
+    // its low 16 bits widened with zeros / the sign, "bk" its low 8 bits widened with zeros, "0" or
+    // "#n" the constant 0 or n, "?" not compared. "" for none compared.
     const char* args = "";
     App app = App::Rule;
     const char* app_name = nullptr;  // for App::Named
