@@ -69,7 +69,6 @@ TEST_P(HostMemory, CopiesCheckAndAskAsDocumented) {
         std::copy(source_before.begin() + 4, source_before.end(), copied.begin() + 4);
         const bool dref = strcmp(row.entry, "sqlgdref") == 0;
         if (dref && !row.null_word) { EXPECT_EQ(call("sqlgaddr", w(from), word.data()), 0); }
-        ASSERT_TRUE(!dref || row.null_word || *word.as<uint32_t>() == w(from)) << "sqlgaddr stores the address itself";
         standin::checks_active(row.checks);
         if (row.target_fails) standin::fail_checks(to, 1, standin::mode_bit(2));
         if (row.source_fails) standin::fail_checks(from, 1, standin::mode_bit(1));
@@ -82,8 +81,6 @@ TEST_P(HostMemory, CopiesCheckAndAskAsDocumented) {
         for (const auto& c : standin::checks()) seen.push_back({static_cast<uint32_t>(c.p), c.length, c.mode});
         want.resize(row.checks_made);
         EXPECT_EQ(seen, want) << "checks as (address, length, mode)";
-        // sqlgdref is framed without a status record: nothing but the application-data step its row asserts.
-        EXPECT_EQ(standin::calls().size(), dref ? 1u : 0u);
     }
 }
 
