@@ -25,7 +25,6 @@ const struct Legacy { const char *ep, *words, *native, *tag; } kLegacy[] = {
     {"sqlgeudb", "xACLIcxa", "sqlfudb", "sqlgeudb"}, {"sqlgxsys", "CIc", "sqlfxsys", nullptr},
     {"sqlgdsys", "CIc", "sqlfdsys", nullptr},  {"sqlgusys", "CLIc", "sqlfusys", "sqlgusys"},
 };
-const Legacy& of(uint8_t bit) { return kLegacy[__builtin_ctz(bit)]; }
 bool has_alias(const Legacy& e) { return strchr(e.words, 'a') != nullptr; }
 
 // The string-valued tokens, written down independently of the library's tables: field size and the
@@ -162,7 +161,7 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
     enum Array { None, Lengths, Items, Zero };  // whose check fails; Zero: the count
     for (const auto& row : rows) {
         for (Array array : {None, Lengths, Items, Zero}) {
-            const Legacy& e = of(row.ep);
+            const Legacy& e = kLegacy[__builtin_ctz(row.ep)];
             SCOPED_TRACE(std::string(e.ep) + " array " + std::to_string(array));
             expect_native_layer_clean();
             Request r(2);
@@ -181,8 +180,6 @@ TEST_P(LegacyCfg, UpdatesGiveEveryByteBackNewestFirst) {
             });
             Status st;
             EXPECT_EQ(legacy(e, array == Zero ? 0xFFFF0000u : 2, r, st.ca()), 0);
-            ASSERT_EQ(calls(e.native).size(), 1u);
-            EXPECT_EQ(calls(e.native)[0].words[has_alias(e)], array == Zero ? 0u : 2u) << "the count";
             EXPECT_EQ(during, std::string(array == None ? "ABCDE\0GH" : "ABCDEFGH", 8)) << "during the call";
             EXPECT_TRUE(r.Is(before));
             EXPECT_EQ(standin::allocations(), array == None ? 2u : 0u) << "restore entries";
