@@ -221,13 +221,12 @@ TEST_P(Lists, CopiedLists) {
                               r.asked.empty() ? 0 : 'Q');
                 }
         };
-        if (r.media) {
-            qx3::CopiedMediaList media;
+        qx3::CopiedMediaList media;
+        qx3::CopiedTablespaceList names;
+        if (r.media)
             check(generic_media(mem, "media", 'Q', r.texts), media);
-        } else {
-            qx3::CopiedTablespaceList names;
+        else
             check(generic_tablespaces(mem, "names", r.texts), names);
-        }
     }
 }
 

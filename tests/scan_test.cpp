@@ -10,16 +10,10 @@
 using namespace qx3test;
 using namespace qx3test::conf;
 
-namespace {
-
 class ScanTest : public EntryTest {};
 
 const size_t kRecord = sizeof(qx3TablespaceRecord);
 const size_t kText = offsetof(qx3TablespaceRecord, text6);
-const size_t kName = sizeof(qx3ContainerName);
-
-
-}  // namespace
 
 // ---- Members that only forward ----------------------------------------------------------------
 
@@ -83,7 +77,7 @@ TEST_P(ScanTest, ExitsBeforeTheNativeCall) {
         SCOPED_TRACE(testing::Message() << r.entry << " " << r.ca << r.record);
         standin::reset();
         Status st;
-        Guarded rec(3 * kName);
+        Guarded rec(3 * sizeof(qx3ContainerName));
         const Bytes before = rec.bytes();
         sqlca* ca = r.ca ? st.ca() : nullptr;
         void* p = r.record ? rec.data() : nullptr;
@@ -152,8 +146,7 @@ TEST_P(ScanTest, FetchedTextsBecomeBlankPaddedFields) {
         int32_t rc;
         unsigned padded_records;
     } rows[] = {
-        {"sqlgftsq", 2, 0, 2}, {"sqlgftsq", 0, 0, 0},
-        {"sqlgftsq", 5, 20, 0}, {"sqlgftsq", 5, 0, 5},
+        {"sqlgftsq", 0, 0, 0}, {"sqlgftsq", 5, 20, 0}, {"sqlgftsq", 5, 0, 5},
         {"sqlgtsq", 3, 0, 3},  {"sqlgtsq", 5, -2, 0},
         {"sqlgstsq", 5, 0, 1}, {"sqlgstsq", 5, 1, 0},
     };

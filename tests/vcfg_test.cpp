@@ -1,7 +1,5 @@
 // Versioned configuration: the native request built from the caller's, every value terminated
 // whatever its token, requests of any size, and the caller's bytes given back.
-#include <string.h>
-
 #include "support/conformance.h"
 
 using namespace qx3test;
