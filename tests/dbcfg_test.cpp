@@ -207,13 +207,11 @@ constexpr Str Item(uint32_t item, uint32_t length_index) { return {F(2, 8 * item
 
 // Items: a string token (105, padded over 13 bytes by the gets) and a numeric one (1), each value a
 // record of its own; the count word carries high bits that must not reach the native call.
-QX3_CONFORMANCE(DatabaseConfigRows,
-    {.name = "sqlgxdb", .words = "uurcs", .native = "sqlfxdb", .args = "5 z2 3 4",
-     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
-     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
-    {.name = "sqlgddb", .words = "uurcs", .native = "sqlfddb", .args = "5 z2 3 4",
-     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},
-     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
+#define QX3_DB_GET(entry, native_name)                                                                   \
+    {.name = entry, .words = "uurcs", .native = native_name, .args = "5 z2 3 4",                          \
+     .recs = {R(3, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(5, 1)},                                 \
+     .vals = {{W(2), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}}
+QX3_CONFORMANCE(DatabaseConfigRows, QX3_DB_GET("sqlgxdb", "sqlfxdb"), QX3_DB_GET("sqlgddb", "sqlfddb"),
     {.name = "sqlgxdbc", .words = "wuurcws", .native = "sqlfxdb", .args = "7 z3 4 5",
      .recs = {R(4, 16), RF(1, 4, 13), RF(1, 12, 4)}, .strings = {S(7, 2)},
      .vals = {{W(3), 0x66660002}, {F(1, 0), 105, 2}, {F(1, 8), 1, 2}}, .outs = {{F(2, 0), 13}, {F(3, 0), 4}}},
@@ -228,6 +226,7 @@ QX3_CONFORMANCE(DatabaseConfigRows,
      .vals = {{W(3), 0x55550002}, {F(2, 0), 20, 2}, {F(2, 8), 44, 2}, {F(1, 2), 3, 2}}, .mem = {.errp = "sqlgeudb"}},
     {.name = "sqlgrdb", .words = "ucs", .native = "sqlfrdb", .args = "3 2", .strings = {S(3, 1)}},
     {.name = "sqlgrdbc", .words = "wucws", .native = "sqlfrdb", .args = "5 3", .strings = {S(5, 2)}});
+#undef QX3_DB_GET
 
 // Items: a string token (7, padded over 9 bytes by the gets) and a numeric one (1).
 QX3_CONFORMANCE(ManagerConfigRows,
