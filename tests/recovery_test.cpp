@@ -49,17 +49,15 @@ struct MapRow {
 std::string le(uint32_t v, size_t n = 4) { return std::string(reinterpret_cast<const char*>(&v), n); }
 const std::string kStopped = "S0000007.LOG" + std::string(21, ' ');  // the rollforward's text, padded
 
-// A list as a call sees it, whichever its kind: an in-place list's entries are its buffer's bytes.
+// A list as a call sees it, whichever its kind.
 struct AnyList {
-    void *list, *entries;
+    void* list;
     std::vector<char*> texts;
     std::vector<uint32_t> lengths;
     std::vector<const char*> borrowed;
 };
-void* entries_of(void* entries) { return entries; }
-void* entries_of(Guarded* entries) { return entries->data(); }
 template <class L, class E>
-AnyList any(const BuiltList<L, E>& g) { return {g.list, entries_of(g.entries), g.texts, g.lengths, g.borrowed()}; }
+AnyList any(const BuiltList<L, E>& g) { return {g.list, g.texts, g.lengths, g.borrowed()}; }
 
 // A generic record in caller memory: every 16-bit half of it distinct with its top bit set (so a
 // missing or wrong widening shows), then its strings (each text distinct in content and length),
@@ -288,7 +286,7 @@ TEST_P(RecoveryRecords, ListEntryChecksAndEmptyLists) {
         EXPECT_EQ(native.lists[r.list].count, 0u);
         bool record_checked = false;
         for (const standin::Check& c : standin::checks()) {
-            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(l.entries));
+            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(static_cast<qx3gTablespaceList*>(l.list)->piEntries));
             record_checked |= c.p == reinterpret_cast<uintptr_t>(l.list);
         }
         EXPECT_TRUE(record_checked);
@@ -443,10 +441,8 @@ TEST_P(RecoveryRecords, ReturnedTextsArePadded) {
                 memset(n + f1, 'V', w1), memcpy(n + f1, r.native1.data(), r.native1.size());
                 if (!restore) memset(n + 37, 'W', 15), memcpy(n + 37, r.native2.data(), r.native2.size());
             });
-            if (r.fail_write2) {
-                standin::checks_active(true);
-                standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
-            }
+            standin::checks_active(r.fail_write2);
+            if (r.fail_write2) standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
             standin::set_result(e.native, r.result);
             Status st;
             std::vector<uint32_t> a(e.words, 0);
