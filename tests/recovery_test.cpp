@@ -154,7 +154,7 @@ const MapRow kMaps[] = {
     {"qx3gArchiveLog", "qx3ArchiveLog", Plain, 36, 24, {{12, 0}, {16, 4}, {20, 8}}, {}, {},
      {{12, 0, 12}, {24, 12, 4}, {28, 16, 8}}, {{10050300, 0}}},
 };
-const MapRow &kBackup = kMaps[0], &kRestore = kMaps[1], &kRecover = kMaps[2], &kRoll = kMaps[3];
+const MapRow &kRestore = kMaps[1], &kRoll = kMaps[3];
 
 class RecoveryRecords : public EntryTest {
 protected:
