@@ -49,17 +49,15 @@ struct MapRow {
 std::string le(uint32_t v, size_t n = 4) { return std::string(reinterpret_cast<const char*>(&v), n); }
 const std::string kStopped = "S0000007.LOG" + std::string(21, ' ');  // the rollforward's text, padded
 
-// A list as a call sees it, whichever its kind: an in-place list's entries are its buffer's bytes.
+// A list as a call sees it, whichever its kind.
 struct AnyList {
-    void *list, *entries;
+    void* list;
     std::vector<char*> texts;
     std::vector<uint32_t> lengths;
     std::vector<const char*> borrowed;
 };
-void* entries_of(void* entries) { return entries; }
-void* entries_of(Guarded* entries) { return entries->data(); }
 template <class L, class E>
-AnyList any(const BuiltList<L, E>& g) { return {g.list, entries_of(g.entries), g.texts, g.lengths, g.borrowed()}; }
+AnyList any(const BuiltList<L, E>& g) { return {g.list, g.texts, g.lengths, g.borrowed()}; }
 
 // A generic record in caller memory: every 16-bit half of it distinct with its top bit set (so a
 // missing or wrong widening shows), then its strings (each text distinct in content and length),
@@ -99,6 +97,16 @@ struct Record {
     }
     static void put(Guarded& g, uint32_t off, uint32_t v, size_t n = 4) { memcpy(g.data() + off, &v, n); }
     size_t index(int node) const { return mem.locate(node == 0 ? r->data() : node == 1 ? out->data() : text->data()).first; }
+    // The memory now, and as the native call saw it but for the text the native writes.
+    std::vector<Bytes> before, during;
+    void watch(const char* native) {
+        before = mem.snapshot();
+        standin::during_call([this, native](const standin::Call& c) {
+            if (c.name != native) return;
+            during = mem.snapshot();
+            if (text) during[index(2)] = before[index(2)];
+        });
+    }
 };
 
 const MapRow kMaps[] = {
@@ -146,7 +154,7 @@ const MapRow kMaps[] = {
     {"qx3gArchiveLog", "qx3ArchiveLog", Plain, 36, 24, {{12, 0}, {16, 4}, {20, 8}}, {}, {},
      {{12, 0, 12}, {24, 12, 4}, {28, 16, 8}}, {{10050300, 0}}},
 };
-const MapRow &kBackup = kMaps[0], &kRestore = kMaps[1], &kRecover = kMaps[2], &kRoll = kMaps[3];
+const MapRow &kRestore = kMaps[1], &kRoll = kMaps[3];
 
 class RecoveryRecords : public EntryTest {
 protected:
@@ -163,11 +171,7 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
             SCOPED_TRACE(std::string(m.entry) + " version " + std::to_string(v.version) + (v.shared ? " one buffer" : ""));
             standin::reset();
             Record b(m, v.shared);
-            const auto before = b.mem.snapshot();
-            std::vector<Bytes> during;
-            standin::during_call([&](const standin::Call& c) {
-                if (c.name == m.native) during = b.mem.snapshot();
-            });
+            b.watch(m.native);
             standin::set_result(m.native, -2171);
             Status st;
 
@@ -204,9 +208,8 @@ TEST_P(RecoveryRecords, NativeRecordByVersion) {
                 EXPECT_EQ(shown(natives[0].lists.at(i)), (read ? std::vector<std::string>{a + "A", a + "BB"} : std::vector<std::string>{}));
             }
             EXPECT_TRUE(SameBytes(expected, seen.data(), m.native_size));
-            if (m.shape != Plain) during[b.index(2)] = before[b.index(2)];  // the native has written its text
-            EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(before, lent), during)) << "during the call";
-            auto expect = before;
+            EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(b.before, lent), b.during)) << "during the call";
+            auto expect = b.before;
             for (const After& a : m.after)
                 if (m.read(a.cond, v)) memcpy(expect[b.index(a.node)].data() + a.off, a.bytes.data(), a.bytes.size());
             EXPECT_TRUE(b.mem.Is(expect)) << "afterwards";
@@ -253,25 +256,17 @@ TEST_P(RecoveryRecords, ListEntryChecksAndEmptyLists) {
         for (size_t j = 0; j < b.lists.size(); ++j)
             for (size_t i = 0; i < b.lists[j].borrowed.size(); ++i)
                 if (j != r.list || r.entry == -2 || (r.entry >= 0 && i != e)) nuls.push_back(b.lists[j].borrowed[i]);
-        const auto before = b.mem.snapshot();
-        std::vector<Bytes> during;
-        standin::during_call([&](const standin::Call& c) {
-            if (c.name == r.m.native) during = b.mem.snapshot();
-        });
+        b.watch(r.m.native);
         Status st;
         EXPECT_EQ(call_with(r.m, b, b.text ? 8000000u : 10050300u, st.ca()), r.rc);
         EXPECT_EQ(calls(r.m.native).size(), r.rc == 0 ? 1u : 0u);
         EXPECT_EQ(standin::allocations(), r.requests);
-        auto expect = before;
+        auto expect = b.before;
         if (r.rc != 0) {
             EXPECT_TRUE(st.untouched());
         } else {
-            auto nul = b.mem.with_nuls(before, nuls);
-            if (b.text) {  // the native has written its text
-                nul[b.index(2)] = during[b.index(2)];
-                expect[b.index(2)] = b.text->bytes();
-            }
-            EXPECT_TRUE(b.mem.Same(nul, during)) << "during the call";
+            EXPECT_TRUE(b.mem.Same(b.mem.with_nuls(b.before, nuls), b.during)) << "during the call";
+            if (b.text) expect[b.index(2)] = b.text->bytes();  // the native has written its text
         }
         EXPECT_TRUE(b.mem.Is(expect));
         if (b.text) {
@@ -291,7 +286,7 @@ TEST_P(RecoveryRecords, ListEntryChecksAndEmptyLists) {
         EXPECT_EQ(native.lists[r.list].count, 0u);
         bool record_checked = false;
         for (const standin::Check& c : standin::checks()) {
-            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(l.entries));
+            EXPECT_NE(c.p, reinterpret_cast<uintptr_t>(static_cast<qx3gTablespaceList*>(l.list)->piEntries));
             record_checked |= c.p == reinterpret_cast<uintptr_t>(l.list);
         }
         EXPECT_TRUE(record_checked);
@@ -446,10 +441,8 @@ TEST_P(RecoveryRecords, ReturnedTextsArePadded) {
                 memset(n + f1, 'V', w1), memcpy(n + f1, r.native1.data(), r.native1.size());
                 if (!restore) memset(n + 37, 'W', 15), memcpy(n + 37, r.native2.data(), r.native2.size());
             });
-            if (r.fail_write2) {
-                standin::checks_active(true);
-                standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
-            }
+            standin::checks_active(r.fail_write2);
+            if (r.fail_write2) standin::fail_checks(out2.data(), r.len2, standin::mode_bit(2));
             standin::set_result(e.native, r.result);
             Status st;
             std::vector<uint32_t> a(e.words, 0);
@@ -475,22 +468,23 @@ using namespace qx3test::conf;
 // In-place lists: a tablespace list of two 24-byte entries and an 'L' media list of two 220-byte
 // entries, records 3 to 6; a failing check on the last entry of a list ends the call. In the restore
 // rows the in/out text (record 2) is terminated at its length 8 (word 3) and never given its byte
-// back, so it is an output like the padded buffer.
+// back, so it is an output like the padded buffer. Every legacy row ends alike: the lists' counts and
+// the media list's type (after them, any values of its own), the padded buffers 1 and 2 as outputs.
 #define QX3_LEGACY_LISTS(ts_word, media_word)                                                      \
     R(ts_word, 8), RF(3, 4, 48), R(media_word, 12), RF(5, 8, 440)
 #define QX3_LEGACY_LIST_TEXTS SI(4, 4, 0), Last(SI(4, 28, 24)), SI(6, 4, 0), Last(SI(6, 224, 220))
-#define QX3_LEGACY_LIST_VALS {F(3, 0), 2}, {F(5, 0), 'L', 1}, {F(5, 4), 2}
+#define QX3_LEGACY_TAIL(errp_, ...) .vals = {{F(3, 0), 2}, {F(5, 0), 'L', 1}, {F(5, 4), 2}, __VA_ARGS__}, \
+    .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = errp_}
+#define QX3_LEGACY_RESTORE_TAIL QX3_LEGACY_TAIL("sqlgbkup", {W(3), 0xA5A50008})
 QX3_CONFORMANCE(BackupRows,
     {.name = "sqlgbkp", .words = "uuuwswwwwrrwrrsswwwwwwwc", .native = "sqlubkp",
      .args = "5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24",
      .recs = {R(10, 33), R(11, 15), QX3_LEGACY_LISTS(13, 14)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(5, 1), S(15, 2), S(16, 3)}, .vals = {QX3_LEGACY_LIST_VALS},
-     .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkp"}},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(5, 1), S(15, 2), S(16, 3)}, QX3_LEGACY_TAIL("sqlgbkp")},
     {.name = "sqlgbkup", .words = "uuuwswwwwrrwrrsswwwwc", .native = "sqlubkup",
      .args = "5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
      .recs = {R(10, 33), R(11, 15), QX3_LEGACY_LISTS(13, 14)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(5, 1), S(15, 2), S(16, 3)}, .vals = {QX3_LEGACY_LIST_VALS},
-     .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(5, 1), S(15, 2), S(16, 3)}, QX3_LEGACY_TAIL("sqlgbkup")},
     // Version 10050300 reads every field. Copied lists: two tablespace names and two media
     // entries, each copied into a block of its own; the outputs are records 6 and 7.
     {.name = "qx3gBackup", .words = "vrc", .native = "qx3Backup", .args = "1 ? 3", .version = 10050300,
@@ -504,18 +498,15 @@ QX3_CONFORMANCE(RestoreRows,
     {.name = "sqlgrestore", .words = "uuuuuuuwsswwwwwwrrswsrrsswwwwwwwwwc", .native = "sqlurestore",
      .args = "9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 32 33 27 29 31 34 35",
      .recs = {R(17, 33), R(18, 15), QX3_LEGACY_LISTS(22, 23)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(9, 1), S(10, 2), S(24, 5), S(25, 6), S(21, 7), S(19, 4)},
-     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(9, 1), S(10, 2), S(24, 5), S(25, 6), S(21, 7), S(19, 4)}, QX3_LEGACY_RESTORE_TAIL},
     {.name = "sqlgrsto", .words = "uuuuuuwsswwwwrrswrrsswwwwc", .native = "sqlursto",
      .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26",
      .recs = {R(14, 33), R(15, 15), QX3_LEGACY_LISTS(18, 19)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(20, 5), S(21, 6), S(16, 4)},
-     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(20, 5), S(21, 6), S(16, 4)}, QX3_LEGACY_RESTORE_TAIL},
     {.name = "sqlgrst", .words = "uuuuuuwsswwwwwrrswrrsswwwwwwwwwc", .native = "sqlurst",
      .args = "8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 29 30 24 26 28 31 32",
      .recs = {R(15, 33), R(16, 15), QX3_LEGACY_LISTS(19, 20)},
-     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(21, 5), S(22, 6), S(17, 4)},
-     .vals = {{W(3), 0xA5A50008}, QX3_LEGACY_LIST_VALS}, .outs = {{F(1, 0), 33}, {F(2, 0), 15}}, .mem = {.errp = "sqlgbkup"}},
+     .strings = {QX3_LEGACY_LIST_TEXTS, S(8, 1), S(9, 2), S(21, 5), S(22, 6), S(17, 4)}, QX3_LEGACY_RESTORE_TAIL},
     // Version 10050300 reads every field: four copied lists (records 2 to 9), twelve strings, and
     // the output buffer (record 10). An entry of list 4 that fails its check ends the call.
     {.name = "qx3gRestore", .words = "vrc", .native = "qx3Restore", .args = "1 ? 3", .version = 10050300,
