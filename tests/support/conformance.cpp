@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <iterator>
 #include <sstream>
-#include <memory>
 #include <set>
 
 #include "frame/entry_table.inc"
@@ -36,8 +35,6 @@ const std::set<std::string>& services() {
 
 }  // namespace
 
-// A call into the native layer counts as the native's unless it is a platform service; a row may
-// name a service as its native (the message and state services are forwarded like natives).
 bool is_native(const std::string& name, const char* expected) {
     return name == expected || !services().count(name);
 }
@@ -128,17 +125,14 @@ public:
 
     char* text(size_t s) const { return texts_[s]; }
     char* field(const Trim& t) const { return reinterpret_cast<char*>(addr(t.at)); }
-    void poke(std::vector<Bytes>& snap, const void* p, uint8_t b) const {
-        if (!mem_.poke(snap, p, b)) ADD_FAILURE() << "a terminator outside every caller buffer";
-    }
 
 private:
     std::vector<char*> texts_;
     char* shared_ = nullptr;
 };
 
-}  // namespace
-
+// The value a native argument mapping names (see Row::args), from the argument words; `compare` is
+// false for "?".
 uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare) {
     compare = true;
     if (mapping == "?") {
@@ -156,13 +150,11 @@ uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& w
     return x;
 }
 
-std::vector<std::string> split(const char* s) {
-    std::istringstream in(s);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
-}
+}  // namespace
 
 std::string wrong_args(const Row& r, const std::vector<uint32_t>& words, const standin::Call& c) {
-    const std::vector<std::string> mapping = split(r.args);
+    std::istringstream in(r.args);
+    const std::vector<std::string> mapping{std::istream_iterator<std::string>(in), {}};
     if (mapping.empty()) return "";
     if (c.words.size() != mapping.size())
         return "the native got " + std::to_string(c.words.size()) + " arguments, not " + std::to_string(mapping.size());
@@ -296,6 +288,7 @@ void Conformance::run(const Row& r) {
         // Whether string s is lent its terminator on this path. A failing string may be refused by
         // an earlier check of its own (a copied entry is checked over its length first): what it
         // did then is asserted with the exit.
+        auto is_entry = [&](int s) { return std::find(r.entries.begin(), r.entries.end(), s) != r.entries.end(); };
         auto lent = [&](size_t s) {
             const bool failing = path.what == Path::CheckFails && path.string == static_cast<int>(s);
             return mem.text(s) != nullptr && !failing && (lent_at_zero(r, s) || length_of(s, path) > 0);
@@ -303,7 +296,6 @@ void Conformance::run(const Row& r) {
 
         // The exit this path should take, if any.
         std::optional<Exit> exit;
-        bool status_untouched = false;
         if (path.what == Path::NoAppData) {
             switch (r.app) {
                 case App::Rule: exit = Exit{0, -1022}; break;
@@ -320,17 +312,14 @@ void Conformance::run(const Row& r) {
                    : m.status_rc && !path.refused ? Exit{service, m.code, m.errp}
                    : path.refused && m.asks       ? Exit{m.refused}
                                                   : Exit{m.code, m.code, m.errp};
-        } else if (path.what == Path::CheckFails && r.strings[static_cast<size_t>(path.string)].ends) {
-            exit = Exit{1};  // the check's own result
+        } else if (path.what == Path::CheckFails &&
+                   (r.strings[static_cast<size_t>(path.string)].ends || is_entry(path.string))) {
+            exit = Exit{1};  // the failing check's own result
         } else if (path.what == Path::CheckFails && !r.check_exits.empty()) {
             exit = r.check_exits[static_cast<size_t>(path.string)];
-        } else if (path.what == Path::CheckFails &&
-                   std::find(r.entries.begin(), r.entries.end(), path.string) != r.entries.end()) {
-            exit = Exit{1};  // the value a failing check returns
         } else if (path.what == Path::CheckFails && r.check_exit) {
             exit = r.check_exit;
         }
-        if (exit && exit->code == 0) status_untouched = true;
 
         // The application-data step: asked once with its constant where the row has it, else never.
         if (r.app == App::None) {
@@ -344,7 +333,7 @@ void Conformance::run(const Row& r) {
             EXPECT_EQ(rc, exit->result) << "result of the exit";
             EXPECT_TRUE(natives.empty()) << "no native call on an exit; first: " << (natives.empty() ? "" : natives[0]);
             Bytes expect = st.before;
-            if (!status_untouched) {
+            if (exit->code != 0) {
                 expect = exit->errp ? st.with(exit->code, exit->errp, exit->errmc) : st.with(exit->code);
                 if (path.what == Path::CheckFails && !r.exit_names.empty())
                     append_name(expect, r.exit_names[static_cast<size_t>(path.string)]);
@@ -367,7 +356,7 @@ void Conformance::run(const Row& r) {
                 if (r.own_status) {
                     int last = -1;
                     for (int s = 0; s < static_cast<int>(r.strings.size()); ++s)
-                        if (std::find(r.entries.begin(), r.entries.end(), s) == r.entries.end()) last = s;
+                        if (!is_entry(s)) last = s;
                     const bool last_fails = path.what == Path::CheckFails && path.string == last;
                     EXPECT_EQ(rc, last_fails ? 1 : 0) << "the call's own status comes back";
                 } else {
@@ -382,10 +371,11 @@ void Conformance::run(const Row& r) {
             // During the call: a NUL behind every string that was lent one, nothing else changed
             // outside the outputs.
             if (during_calls == 1) {
-                std::vector<Bytes> expect = before;
+                std::vector<const char*> nuls;
                 for (size_t s = 0; s < r.strings.size(); ++s)
-                    if (lent(s)) mem.poke(expect, mem.text(s) + length_of(s, path), 0);
-                for (const Trim& t : r.trims) mem.poke(expect, mem.field(t) + trimmed_length(t.width), 0);
+                    if (lent(s)) nuls.push_back(mem.text(s) + length_of(s, path));
+                for (const Trim& t : r.trims) nuls.push_back(mem.field(t) + trimmed_length(t.width));
+                std::vector<Bytes> expect = mem.mem().with_nuls(before, nuls);
                 mem.mask_outputs(expect, during);
                 EXPECT_TRUE(mem.mem().Same(expect, during)) << "caller memory during the native call";
             }
@@ -397,22 +387,19 @@ void Conformance::run(const Row& r) {
                 const size_t own = r.cptrs ? standin::calls_of("sqlocptrs").size() : 0;
                 EXPECT_EQ(seen.size(), own) << "no check while checks are inactive";
             } else {
+                auto checked = [&](const char* p, uint32_t n, unsigned mode) {
+                    return std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
+                        return c.p == reinterpret_cast<uintptr_t>(p) && c.length == n && c.mode == mode;
+                    });
+                };
                 for (size_t s = 0; s < r.strings.size(); ++s) {
                     if (!lent(s)) continue;
-                    const char* p = mem.text(s);
-                    const uint32_t n = length_of(s, path) + 1;
-                    const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
-                        return c.p == reinterpret_cast<uintptr_t>(p) && c.length == n && c.mode == 3;
-                    });
-                    EXPECT_TRUE(found) << "string " << s + 1 << " is checked over " << n << " bytes, mode 3";
+                    EXPECT_TRUE(checked(mem.text(s), length_of(s, path) + 1, 3))
+                        << "string " << s + 1 << " is checked over " << length_of(s, path) + 1 << " bytes, mode 3";
                 }
-                for (const Trim& t : r.trims) {
-                    const char* p = mem.field(t);
-                    const bool found = std::any_of(seen.begin(), seen.end(), [&](const standin::Check& c) {
-                        return c.p == reinterpret_cast<uintptr_t>(p) && c.length == t.width + 1 && c.mode == 2;
-                    });
-                    EXPECT_TRUE(found) << "field at " << t.at.off << " is checked over " << t.width + 1 << " bytes, mode 2";
-                }
+                for (const Trim& t : r.trims)
+                    EXPECT_TRUE(checked(mem.field(t), t.width + 1, 2))
+                        << "field at " << t.at.off << " is checked over " << t.width + 1 << " bytes, mode 2";
             }
         }
 

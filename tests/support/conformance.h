@@ -186,10 +186,6 @@ struct Row {
 
 inline void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
-// The value a native argument mapping names (see Row::args), from the argument words; `compare` is
-// false for "?". And a list of mappings cut at its blanks.
-uint32_t expected_arg(const std::string& mapping, const std::vector<uint32_t>& words, bool& compare);
-std::vector<std::string> split(const char* s);
 // What is wrong with a native call's arguments against the row's mappings ("" for nothing).
 std::string wrong_args(const Row& r, const std::vector<uint32_t>& words, const standin::Call& c);
 // Whether string s is lent its terminator at length 0 (a positive row passes such a string on
@@ -218,7 +214,7 @@ protected:
     CallerMemory mem_;
 };
 // Whether a call into the native layer is the native's: anything but a platform service, or the
-// service the row names as its native.
+// service the row names as its native (the message and state services are forwarded like natives).
 bool is_native(const std::string& name, const char* expected);
 
 // Registers rows; returns them (for the instantiation below).

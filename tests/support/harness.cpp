@@ -8,7 +8,6 @@
 
 #include <map>
 #include <mutex>
-#include <utility>
 
 #include "frame/entry_table.inc"
 #include "peloader/peloader.h"
@@ -19,9 +18,7 @@ STANDIN_API std::mutex& mappings_lock();
 
 namespace qx3test {
 
-namespace {
-const size_t kPage = 4096;
-}
+constexpr size_t kPage = 4096;
 
 Guarded::Guarded(size_t size) : size_(size) {
     std::lock_guard<std::mutex> hold(standin::mappings_lock());
@@ -120,14 +117,9 @@ std::vector<Bytes> CallerMemory::with_nuls(std::vector<Bytes> snap, const std::v
     return ::testing::AssertionSuccess();
 }
 
-Bytes Status::with(int32_t code, const char* errp8) const {
+Bytes Status::with(int32_t code, const char* errp8, const char* errmc) const {
     Bytes b = with(code);
     memcpy(b.data() + offsetof(sqlca, sqlerrp), errp8, 8);
-    return b;
-}
-
-Bytes Status::with(int32_t code, const char* errp8, const char* errmc) const {
-    Bytes b = with(code, errp8);
     if (errmc == nullptr) return b;
     const int16_t ml = static_cast<int16_t>(strlen(errmc));
     memcpy(b.data() + offsetof(sqlca, sqlerrml), &ml, 2);

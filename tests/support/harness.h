@@ -155,11 +155,10 @@ struct Status {
         before = mem.bytes();
     }
     sqlca* ca() const { return mem.as<sqlca>(); }
-    // The pattern as it was before the call, with sqlcode and the 8 bytes of sqlerrp replaced.
-    Bytes with(int32_t code, const char* errp8) const;
+    // The pattern as it was before the call, with sqlcode and the 8 bytes of sqlerrp replaced, and a
+    // parameter's name in sqlerrmc, with its NUL, its length in sqlerrml (none for null).
+    Bytes with(int32_t code, const char* errp8, const char* errmc = nullptr) const;
     Bytes with(int32_t code) const;  // only sqlcode replaced
-    // And a parameter's name in sqlerrmc, with its NUL, its length in sqlerrml (none for null).
-    Bytes with(int32_t code, const char* errp8, const char* errmc) const;
     // The record still holds the pattern it was given.
     ::testing::AssertionResult untouched() const { return SameBytes(before, mem); }
 };
